@@ -1,0 +1,47 @@
+// The command line's sub-commands. Each command file registers itself with
+// RAPPORTS_COMMAND; main() builds the parser from the registry.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "host/db/gendb.h"
+
+namespace cli {
+
+// Adds the command's options to `sub` and returns the function that runs it (its exit code).
+using Setup = std::function<std::function<int()>(CLI::App& sub)>;
+
+struct Command {
+    std::string name;
+    std::string description;
+    int order;  // place in --help
+    Setup setup;
+};
+
+bool Register(Command command);
+const std::vector<Command>& Commands();
+
+// --- Helpers shared by the commands ---
+
+// The demo practice of this workstation: sqlite:<data folder>/demo.db.
+std::string DefaultDsn();
+// Opens the database of dsn; prints the error and returns null when it cannot.
+std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn);
+// Applies --today (YYYYMMDD); false with a message for a date that does not exist.
+bool ApplyToday(const std::string& today);
+// Makes dir the reports' output folder (created when missing); false with a message.
+bool ApplyOutputDir(const std::string& dir);
+// Prints an error message on standard error, prefixed with "rapports: ".
+void PrintError(const std::string& message);
+
+}  // namespace cli
+
+#define RAPPORTS_CONCAT2(a, b) a##b
+#define RAPPORTS_CONCAT(a, b) RAPPORTS_CONCAT2(a, b)
+#define RAPPORTS_COMMAND(...)                                          \
+    static const bool RAPPORTS_CONCAT(registered_command_, __LINE__) = \
+        ::cli::Register({__VA_ARGS__})

@@ -1,0 +1,95 @@
+// rapports: the reporting module's command line, for unattended runs, support and tests.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "app/cli/command.h"
+#include "host/base/dates.h"
+#include "host/base/env.h"
+
+namespace cli {
+
+namespace {
+std::vector<Command>& Registry() {
+    static std::vector<Command> commands;
+    return commands;
+}
+}  // namespace
+
+bool Register(Command command) {
+    Registry().push_back(std::move(command));
+    return true;
+}
+
+const std::vector<Command>& Commands() {
+    return Registry();
+}
+
+std::string DefaultDsn() {
+    return "sqlite:" + host::Env().data_dir + "/demo.db";
+}
+
+std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn) {
+    std::string error;
+    auto db = GenDB::Open(dsn, &error);
+    if (!db) PrintError("impossible d'ouvrir la base " + dsn + " : " + error);
+    return db;
+}
+
+bool ApplyToday(const std::string& today) {
+    if (today.empty()) return true;
+    long date = 0;
+    if (!host::ParseDate(today, &date)) {
+        PrintError("date invalide pour --today : " + today + " (attendu AAAAMMJJ)");
+        return false;
+    }
+    host::SetFixedToday(date);
+    return true;
+}
+
+bool ApplyOutputDir(const std::string& dir) {
+    if (dir.empty()) return true;
+    if (!host::EnsureDir(dir)) {
+        PrintError("dossier de sortie impossible à créer : " + dir);
+        return false;
+    }
+    std::error_code ec;
+    host::Env().output_dir = std::filesystem::absolute(dir, ec).string();
+    return true;
+}
+
+void PrintError(const std::string& message) {
+    std::fprintf(stderr, "rapports: %s\n", message.c_str());
+}
+
+}  // namespace cli
+
+int main(int argc, char** argv) {
+    CLI::App app{"rapports : module de rapports du cabinet dentaire (ligne de commande)"};
+    app.require_subcommand(1);
+    std::string station;
+    app.add_option("--station", station,
+                   "Dossier du poste (paramètres rapports.ini, journaux); "
+                   "défaut $RAPPORTS_STATION_DIR ou ~/.config/rapports");
+    std::vector<cli::Command> commands = cli::Commands();
+    std::sort(commands.begin(), commands.end(),
+              [](const cli::Command& a, const cli::Command& b) { return a.order < b.order; });
+    std::vector<std::pair<CLI::App*, std::function<int()>>> runners;
+    for (const cli::Command& c : commands) {
+        CLI::App* sub = app.add_subcommand(c.name, c.description);
+        runners.emplace_back(sub, c.setup(*sub));
+    }
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
+    if (!station.empty()) {
+        host::Env().station_dir = station;
+        if (!std::getenv("RAPPORTS_DATA_DIR")) host::Env().data_dir = station;
+    }
+    for (auto& [sub, run] : runners)
+        if (sub->parsed()) return run();
+    return 1;
+}

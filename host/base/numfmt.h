@@ -1,0 +1,23 @@
+// Amounts are signed integers of cents. Stored amounts fit 32 bits; totals and
+// accumulators are 64-bit (int64_t) so that a large practice cannot overflow them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// "1,234.56" (thousands separated by commas, "-" for a negative amount), right-aligned in
+// `width` characters when width > 0. buf must hold max(width, 32) + 1 bytes. Returns buf.
+char* MakeNumericFormat(int64_t cents, char* buf, int width);
+// The same without thousands separators: "1234.56".
+char* MakeNoCommaNumFormat(int64_t cents, char* buf, int width);
+
+namespace host {
+
+std::string FormatAmount(int64_t cents, int width = 0, bool commas = true);
+// Reads "1234.56", "1,234.56", "-12", "12,5" (decimal comma), "$ 3.10"; false on anything
+// else or an amount beyond 32 bits.
+bool ParseAmount(const std::string& text, int64_t* cents);
+// cents * percent / 100, rounded half away from zero, in 64-bit arithmetic.
+int64_t PercentOf(int64_t cents, double percent);
+
+}  // namespace host

@@ -1,0 +1,315 @@
+#include "host/db/gendb.h"
+
+#include <cstring>
+#include <limits>
+
+#include "host/base/env.h"
+#include "host/base/ini.h"
+#include "host/base/text.h"
+
+namespace host {
+
+std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& path,
+                                  std::string* error);
+std::unique_ptr<GenDB> OpenPostgres(const std::string& dsn, const std::string& conninfo,
+                                    std::string* error);
+
+std::string SqlText(std::string_view value) {
+    std::string clean = ToValidUtf8(value);
+    std::string out;
+    out.reserve(clean.size() + 2);
+    for (char c : clean) {
+        if (c == '\0') continue;
+        if (c == '\'') out += '\'';
+        out += c;
+    }
+    return out;
+}
+
+std::string SqlQuote(std::string_view value) {
+    return "'" + SqlText(value) + "'";
+}
+
+namespace {
+
+// Splits "...?prefix=XX_" off a connection string.
+std::string TakePrefixOption(std::string* dsn, bool* found) {
+    *found = false;
+    const std::string key = "prefix=";
+    size_t q = dsn->find('?');
+    if (q == std::string::npos) return {};
+    std::string query = dsn->substr(q + 1);
+    std::string kept, prefix;
+    size_t start = 0;
+    while (start <= query.size()) {
+        size_t amp = query.find('&', start);
+        std::string part =
+            query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
+        if (part.compare(0, key.size(), key) == 0) {
+            prefix = part.substr(key.size());
+            *found = true;
+        } else if (!part.empty()) {
+            kept += (kept.empty() ? "" : "&") + part;
+        }
+        if (amp == std::string::npos) break;
+        start = amp + 1;
+    }
+    *dsn = dsn->substr(0, q) + (kept.empty() ? "" : "?" + kept);
+    return prefix;
+}
+
+bool ValidPrefix(const std::string& p) {
+    for (char c : p)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_')) return false;
+    return p.size() <= 16;
+}
+
+}  // namespace
+
+std::unique_ptr<GenDB> GenDB::Open(const std::string& dsn_in, std::string* error) {
+    std::string dsn = dsn_in;
+    bool has_prefix = false;
+    std::string prefix = TakePrefixOption(&dsn, &has_prefix);
+    if (!has_prefix) prefix = IniFile(StationIniPath()).GetString("SYSTEM", "TablePrefix", "");
+    if (!ValidPrefix(prefix)) {
+        if (error) *error = "préfixe de table invalide : " + prefix;
+        return nullptr;
+    }
+    std::unique_ptr<GenDB> db;
+    std::string err;
+    if (dsn.rfind("postgresql://", 0) == 0 || dsn.rfind("postgres://", 0) == 0) {
+        db = OpenPostgres(dsn_in, dsn, &err);
+    } else {
+        std::string path = dsn.rfind("sqlite:", 0) == 0 ? dsn.substr(7) : dsn;
+        if (path.empty()) {
+            err = "chemin de base de données vide";
+        } else {
+            db = OpenSqlite(dsn_in, path, &err);
+        }
+    }
+    if (!db) {
+        if (error) *error = err;
+        return nullptr;
+    }
+    db->prefix_ = prefix;
+    return db;
+}
+
+GenDB::~GenDB() = default;
+
+int GenDB::dbOpen(const char* statement, int cursor) {
+    cursors_.erase(cursor);
+    ClearError();
+    if (!statement) {
+        SetError("requête vide");
+        return -1;
+    }
+    auto c = OpenCursor(statement, nullptr);
+    if (!c) return -1;
+    cursors_[cursor] = std::move(c);
+    return 0;
+}
+
+int GenDB::dbOpenParams(const char* statement, const std::vector<SqlValue>& params, int cursor) {
+    cursors_.erase(cursor);
+    ClearError();
+    auto c = OpenCursor(statement, &params);
+    if (!c) return -1;
+    cursors_[cursor] = std::move(c);
+    return 0;
+}
+
+DbCursor* GenDB::Cursor(int cursor) {
+    auto it = cursors_.find(cursor);
+    return it == cursors_.end() ? nullptr : it->second.get();
+}
+
+int GenDB::dbRowCount(long* count, int cursor) {
+    DbCursor* c = Cursor(cursor);
+    if (!c || !count) {
+        SetError("curseur " + std::to_string(cursor) + " non ouvert");
+        return -1;
+    }
+    *count = c->RowCount();
+    return *count < 0 ? -1 : 0;
+}
+
+int GenDB::dbFetch(int which, int cursor) {
+    DbCursor* c = Cursor(cursor);
+    if (!c) {
+        SetError("curseur " + std::to_string(cursor) + " non ouvert");
+        return -1;
+    }
+    const int r = c->Fetch(which == 0);
+    if (r == 0) return 0;
+    return r > 0 ? 100 : -1;
+}
+
+namespace {
+bool BadColumn(DbCursor* c, int column) {
+    return !c || column < 1 || column > c->Columns();
+}
+}  // namespace
+
+int GenDB::dbGetString(int column, char* buffer, int size, int cursor) {
+    DbCursor* c = Cursor(cursor);
+    if (buffer && size > 0) buffer[0] = '\0';
+    if (BadColumn(c, column) || !buffer || size <= 0) {
+        SetError("colonne " + std::to_string(column) + " invalide");
+        return -1;
+    }
+    if (!c->IsNull(column)) CopyText(buffer, static_cast<size_t>(size), c->Text(column));
+    return 0;
+}
+
+int GenDB::dbGetField(int column, std::string* out, int cursor, int) {
+    DbCursor* c = Cursor(cursor);
+    if (out) out->clear();
+    if (BadColumn(c, column) || !out) {
+        SetError("colonne " + std::to_string(column) + " invalide");
+        return -1;
+    }
+    if (!c->IsNull(column)) out->assign(c->Text(column));
+    return 0;
+}
+
+int GenDB::dbGetLong(int column, long* out, int cursor) {
+    DbCursor* c = Cursor(cursor);
+    if (out) *out = 0;
+    if (BadColumn(c, column) || !out) {
+        SetError("colonne " + std::to_string(column) + " invalide");
+        return -1;
+    }
+    if (!c->IsNull(column)) *out = static_cast<long>(c->Int(column));
+    return 0;
+}
+
+int GenDB::dbGetShort(int column, short* out, int cursor) {
+    long v = 0;
+    const int r = dbGetLong(column, &v, cursor);
+    if (out) {
+        if (v > std::numeric_limits<short>::max()) v = std::numeric_limits<short>::max();
+        if (v < std::numeric_limits<short>::min()) v = std::numeric_limits<short>::min();
+        *out = static_cast<short>(v);
+    }
+    return r;
+}
+
+int GenDB::dbGetChar(int column, char* out, int cursor) {
+    DbCursor* c = Cursor(cursor);
+    if (out) *out = '\0';
+    if (BadColumn(c, column) || !out) {
+        SetError("colonne " + std::to_string(column) + " invalide");
+        return -1;
+    }
+    if (!c->IsNull(column)) {
+        std::string_view t = c->Text(column);
+        if (!t.empty()) *out = t[0];
+    }
+    return 0;
+}
+
+int GenDB::dbClose(int cursor) {
+    cursors_.erase(cursor);
+    return 0;
+}
+
+int GenDB::dbExecute(const char* statement) {
+    ClearError();
+    if (!statement) {
+        SetError("requête vide");
+        return -1;
+    }
+    return ExecuteStatement(statement, nullptr) ? 0 : -1;
+}
+
+int GenDB::dbExecuteParams(const char* statement, const std::vector<SqlValue>& params) {
+    ClearError();
+    return ExecuteStatement(statement, &params) ? 0 : -1;
+}
+
+int64_t GenDB::QueryInt(const std::string& statement, int64_t def) {
+    constexpr int kCursor = 32000;
+    int64_t v = def;
+    if (dbOpen(statement, kCursor) == 0 && dbFetch(0, kCursor) == 0) {
+        DbCursor* c = Cursor(kCursor);
+        if (c->Columns() >= 1 && !c->IsNull(1)) v = c->Int(1);
+    }
+    dbClose(kCursor);
+    return v;
+}
+
+std::string GenDB::QueryText(const std::string& statement, const std::string& def) {
+    constexpr int kCursor = 32001;
+    std::string v = def;
+    if (dbOpen(statement, kCursor) == 0 && dbFetch(0, kCursor) == 0) {
+        DbCursor* c = Cursor(kCursor);
+        if (c->Columns() >= 1 && !c->IsNull(1)) v = std::string(c->Text(1));
+    }
+    dbClose(kCursor);
+    return v;
+}
+
+bool GenDB::Begin() {
+    const bool ok =
+        tx_depth_ == 0 ? ExecRaw("BEGIN") : ExecRaw("SAVEPOINT sp" + std::to_string(tx_depth_));
+    if (ok) ++tx_depth_;
+    return ok;
+}
+
+bool GenDB::Commit() {
+    if (tx_depth_ == 0) {
+        SetError("aucune transaction ouverte");
+        return false;
+    }
+    --tx_depth_;
+    if (tx_depth_ == 0) {
+        if (ExecRaw("COMMIT")) return true;
+        ExecRaw("ROLLBACK");
+        return false;
+    }
+    return ExecRaw("RELEASE SAVEPOINT sp" + std::to_string(tx_depth_));
+}
+
+bool GenDB::Rollback() {
+    if (tx_depth_ == 0) return false;
+    --tx_depth_;
+    if (tx_depth_ == 0) return ExecRaw("ROLLBACK");
+    const std::string sp = "sp" + std::to_string(tx_depth_);
+    return ExecRaw("ROLLBACK TO SAVEPOINT " + sp) && ExecRaw("RELEASE SAVEPOINT " + sp);
+}
+
+bool GenDB::Lock(const std::string& table, int mode) {
+    const std::string key = prefix_ + ToUpper(table);
+    LockState& st = locks_[key];
+    const bool exclusive = mode >= 3;
+    if (exclusive) {
+        if (st.exclusive == 0 && !AcquireLock(key, true)) {
+            if (st.shared == 0) locks_.erase(key);
+            return false;
+        }
+        ++st.exclusive;
+    } else {
+        if (st.shared == 0 && !AcquireLock(key, false)) {
+            if (st.exclusive == 0) locks_.erase(key);
+            return false;
+        }
+        ++st.shared;
+    }
+    return true;
+}
+
+bool GenDB::Unlock(const std::string& table, int mode) {
+    const std::string key = prefix_ + ToUpper(table);
+    auto it = locks_.find(key);
+    if (it == locks_.end()) return false;
+    LockState& st = it->second;
+    const bool exclusive = mode >= 3;
+    int& count = exclusive ? st.exclusive : st.shared;
+    if (count == 0) return false;
+    if (--count == 0) ReleaseLock(key, exclusive);
+    if (st.exclusive == 0 && st.shared == 0) locks_.erase(it);
+    return true;
+}
+
+}  // namespace host

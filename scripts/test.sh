@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds (normal and ASan/UBSan), checks the formatting, starts a
+# throw-away PostgreSQL cluster and runs every test suite on SQLite and PostgreSQL.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+JOBS=$(nproc)
+
+./scripts/setup.sh
+
+echo "== format"
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h')
+if ! clang-format --dry-run -Werror $files; then
+  echo "test: sources are not clang-formatted (run scripts/format.sh)" >&2
+  exit 1
+fi
+
+echo "== build"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build build -j "$JOBS"
+
+echo "== build (sanitizers)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DRAPPORTS_SANITIZE=ON -DRAPPORTS_GUI=OFF \
+      -DRAPPORTS_BENCH=OFF > /dev/null
+cmake --build build-asan -j "$JOBS"
+
+source scripts/pg-cluster.sh
+trap pg_cluster_stop EXIT
+pg_cluster_start
+
+export QT_QPA_PLATFORM=offscreen
+echo "== tests"
+ctest --test-dir build --output-on-failure -j "$JOBS" --timeout 600
+echo "== tests (sanitizers)"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$JOBS" --timeout 900
+echo "test: all suites passed"

@@ -1,0 +1,25 @@
+#include "host/records/context.h"
+
+#include "host/base/msgsink.h"
+
+namespace {
+QDSApplication* g_app = nullptr;
+}
+
+QDSApplication* QDSApplication::Instance() {
+    return g_app;
+}
+void QDSApplication::SetInstance(QDSApplication* app) {
+    g_app = app;
+}
+
+bool QDSApplication::UserHasAccess(int module, int right, const void* window,
+                                   bool show_message) const {
+    const bool ok = module == 20115 && rights_.count(right) != 0;
+    if (!ok && show_message)
+        host::ShowMessage(window, "Accès refusé à ce rapport.", "", MB_OK | MB_ICONWARNING);
+    return ok;
+}
+
+LauncherInfo::LauncherInfo(QDSApplication* app)
+    : app_(app), list_(app ? app->GetDb() : nullptr), msg_(3300, &list_) {}

@@ -53,10 +53,27 @@ std::string Unescape(const std::string& s) {
     return out;
 }
 
+// The resource folder; the caller holds g_mutex.
+const std::string& ResourceDirLocked() {
+    if (g_resource_dir.empty()) {
+        if (const char* env = std::getenv("RAPPORTS_RESOURCES"); env && *env) {
+            g_resource_dir = env;
+        } else {
+            fs::path beside = fs::path(ExecutableDir()) / ".." / "share" / "rapports" / "resources";
+            std::error_code ec;
+            if (fs::exists(beside / "strings.fr.txt", ec))
+                g_resource_dir = fs::weakly_canonical(beside, ec).string();
+            else
+                g_resource_dir = RAPPORTS_SOURCE_RESOURCES;
+        }
+    }
+    return g_resource_dir;
+}
+
 void LoadLocked() {
     if (g_loaded) return;
     g_loaded = true;
-    std::ifstream in(fs::path(host::ResourceDir()) / "strings.fr.txt");
+    std::ifstream in(fs::path(ResourceDirLocked()) / "strings.fr.txt");
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') continue;
@@ -75,19 +92,7 @@ namespace host {
 
 const std::string& ResourceDir() {
     std::lock_guard lock(g_mutex);
-    if (g_resource_dir.empty()) {
-        if (const char* env = std::getenv("RAPPORTS_RESOURCES"); env && *env) {
-            g_resource_dir = env;
-        } else {
-            fs::path beside = fs::path(ExecutableDir()) / ".." / "share" / "rapports" / "resources";
-            std::error_code ec;
-            if (fs::exists(beside / "strings.fr.txt", ec))
-                g_resource_dir = fs::weakly_canonical(beside, ec).string();
-            else
-                g_resource_dir = RAPPORTS_SOURCE_RESOURCES;
-        }
-    }
-    return g_resource_dir;
+    return ResourceDirLocked();
 }
 
 void SetResourceDir(const std::string& dir) {
@@ -99,7 +104,6 @@ void SetResourceDir(const std::string& dir) {
 
 const std::string& LoadText(int id) {
     static const std::string kEmpty;
-    ResourceDir();
     std::lock_guard lock(g_mutex);
     LoadLocked();
     auto it = g_strings.find(id);
@@ -107,7 +111,6 @@ const std::string& LoadText(int id) {
 }
 
 bool HasText(int id) {
-    ResourceDir();
     std::lock_guard lock(g_mutex);
     LoadLocked();
     return g_strings.count(id) != 0;

@@ -1,6 +1,7 @@
 #include "host/records/context.h"
 
 #include "host/base/msgsink.h"
+#include "host/records/records.h"
 
 namespace {
 QDSApplication* g_app = nullptr;
@@ -23,3 +24,19 @@ bool QDSApplication::UserHasAccess(int module, int right, const void* window,
 
 LauncherInfo::LauncherInfo(QDSApplication* app)
     : app_(app), list_(app ? app->GetDb() : nullptr), msg_(3300, &list_) {}
+
+PersInfo* LauncherInfo::GetPatInfoPtr() {
+    const long id = app_ ? app_->current_patient : 0;
+    if (id <= 0 || !list_.db()) {
+        patient_.reset();
+        return nullptr;
+    }
+    if (patient_ && patient_->Rec().pat_id == id) return patient_.get();
+    auto patient = std::make_shared<PersInfo>(&list_, &msg_);
+    if (!patient->DBFindRecById(id)) {
+        patient_.reset();
+        return nullptr;
+    }
+    patient_ = std::move(patient);
+    return patient_.get();
+}

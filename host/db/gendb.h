@@ -185,6 +185,10 @@ class GenDB {
 // Creates every table and index of the practice schema (with the database's prefix).
 // False with *error set on failure; nothing is left half-made (one transaction).
 bool CreateSchema(GenDB& db, std::string* error);
+// The same in two steps, for a bulk load: the tables (and the version row) first, the
+// indexes once the rows are in.
+bool CreateSchemaTables(GenDB& db, std::string* error);
+bool CreateSchemaIndexes(GenDB& db, std::string* error);
 // True when the practice tables exist.
 bool SchemaExists(GenDB& db);
 // Names of the practice tables (without prefix), in creation order.

@@ -66,7 +66,16 @@ const std::vector<std::string>& SchemaTables() {
     return tables;
 }
 
-bool CreateSchema(GenDB& db, std::string* error) {
+namespace {
+
+bool IsIndex(const std::string& stmt) {
+    return stmt.find("CREATE INDEX") != std::string::npos ||
+           stmt.find("CREATE UNIQUE INDEX") != std::string::npos;
+}
+
+// Runs the schema's table statements (and records the version), its index statements, or
+// both, in one transaction.
+bool RunSchema(GenDB& db, bool tables, bool indexes, std::string* error) {
     DbTransaction tx(db);
     if (!tx.ok()) {
         if (error) *error = db.dbLastError() ? db.dbLastError() : "transaction refusée";
@@ -74,19 +83,40 @@ bool CreateSchema(GenDB& db, std::string* error) {
     }
     const std::string prefix = db.dbTablePrefix();
     for (const std::string& stmt : Statements()) {
+        if (IsIndex(stmt) ? !indexes : !tables) continue;
         if (db.dbExecute(WithPrefix(stmt, prefix)) != 0) {
             if (error) *error = db.dbLastError() ? db.dbLastError() : "création refusée";
             return false;
         }
     }
-    const std::string version = "INSERT INTO " + prefix +
-                                "SCHEMAVER (SCHV_ID, SCHV_VERSION) VALUES (1, " +
-                                std::to_string(kSchemaVersion) + ")";
-    if (db.dbExecute(version) != 0 || !tx.Commit()) {
+    if (tables) {
+        const std::string version = "INSERT INTO " + prefix +
+                                    "SCHEMAVER (SCHV_ID, SCHV_VERSION) VALUES (1, " +
+                                    std::to_string(kSchemaVersion) + ")";
+        if (db.dbExecute(version) != 0) {
+            if (error) *error = db.dbLastError() ? db.dbLastError() : "création refusée";
+            return false;
+        }
+    }
+    if (!tx.Commit()) {
         if (error) *error = db.dbLastError() ? db.dbLastError() : "création refusée";
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool CreateSchema(GenDB& db, std::string* error) {
+    return RunSchema(db, true, true, error);
+}
+
+bool CreateSchemaTables(GenDB& db, std::string* error) {
+    return RunSchema(db, true, false, error);
+}
+
+bool CreateSchemaIndexes(GenDB& db, std::string* error) {
+    return RunSchema(db, false, true, error);
 }
 
 bool SchemaExists(GenDB& db) {

@@ -1,0 +1,128 @@
+// Receivable aging: the host's rules, in one place. The receivable calculators, the stored
+// account balances and the demo practice all age through AgeLedger.
+//
+// What counts, as of a date:
+//   - a charge: a treatment line of an invoiced or closed claim, or an office charge, that
+//     is not deleted on that date (no deletion date, or one after it);
+//   - an application (a payment, adjustment or transfer applied to a charge or to the
+//     patient's credit) dated on or before that date. A positive amount reduces what is owed.
+// Per charge:
+//   insurance portion = insured estimate - the charge's insurance applications
+//   patient portion   = total - insured estimate - the charge's other applications
+//   An insurance portion below zero (the insurer paid more than estimated) is taken off the
+//   patient portion, and the insurance portion stays at zero.
+// Both portions go to the bucket of the charge's service date: 0-30 days before the as-of
+// date is current, 31-60, 61-90, then over 90; a date after the as-of date is future.
+// Without future amounts, a future charge and every application made to it are left out.
+// Credits: applications to no charge (the patient's credit), to a charge that does not count
+// (deleted) or to a charge unknown to the ledger. Their sum reduces the same side (patient or
+// insurance) of their own producer, oldest bucket first (over 90, 61-90, 31-60, current),
+// never taking a bucket below zero; what is left stays negative in current. A negative sum
+// (more taken back from the credit than put in) is owed in current.
+// Producers: a charge is credited to its producer (an office charge to "D" + its billing
+// doctor), or, when grouping by billing doctor, to "D" + its billing doctor (a line without
+// billing doctor keeps its producer). An application counts under its charge's producer, a
+// credit under its own.
+// Totals: total = current + 31-60 + 61-90 + over 90 (future apart); the total group is the
+// patient group plus the insurance group, column by column.
+// Stored account balances (always with future amounts, by producer, as of ACC_AGED_DATE):
+//   ACC_PAT_BAL = patient total + patient future, ACC_INS_BAL = insurance total + future,
+//   ACC_PAT_CUR/30/60/90 and ACC_INS_CUR/30/60/90 the aged buckets, ACC_PAT_FUT, ACC_INS_FUT.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace host::calc {
+
+// Columns of an aged amount: current (0-30 days), 31-60, 61-90, over 90, total of the four,
+// future.
+enum AgedIndex { kCurrent = 0, k30 = 1, k60 = 2, k90 = 3, kTotal = 4, kFuture = 5 };
+
+struct Aged {
+    int64_t v[6] = {};
+    Aged& operator+=(const Aged& o) {
+        for (int i = 0; i < 6; ++i)
+            v[i] += o.v[i];
+        return *this;
+    }
+    bool operator==(const Aged& o) const = default;
+    bool IsZero() const { return *this == Aged{}; }
+};
+
+// One producer's receivable: patient, insurance and total groups.
+struct AgedGroups {
+    Aged pat, ins, tot;
+    AgedGroups& operator+=(const AgedGroups& o) {
+        pat += o.pat;
+        ins += o.ins;
+        tot += o.tot;
+        return *this;
+    }
+    bool operator==(const AgedGroups& o) const = default;
+};
+
+// A charge of the ledger.
+struct LedgerCharge {
+    long id = 0;          // CTRT_ID, or POCH_ID for an office charge
+    bool office = false;  // an office charge (applications of record type 'O')
+    long patient = 0;
+    long date = 0;         // service date: CTRT_DATE or POCH_DATE
+    long deleted = 0;      // CTRT_DEL_DATE or POCH_DELDATE, 0 for none
+    std::string producer;  // CTRT_PRODUCER; for an office charge "D" + POCH_BILLDR
+    std::string billdr;    // CTRT_BILL_DOC or POCH_BILLDR
+    int64_t total = 0;
+    int64_t ins_estimate = 0;  // CTRT_INS_TOTAL; 0 for an office charge
+};
+
+// An application of a payment, adjustment or transfer.
+struct LedgerApplication {
+    long date = 0;                 // PAPP_DATE
+    char type = 'P';               // PAPP_TYPE: 'I' insurer, anything else patient
+    char rectype = 'T';            // PAPP_RECTYPE: 'T' treatment, 'O' office charge, 'P' credit
+    long charge_id = 0;            // PAPP_CTRTID or PAPP_POCHID
+    int64_t amount = 0;            // PAPP_AMOUNT
+    std::string producer, billdr;  // PAPP_PRODUCER, PAPP_BILLDR (used for credits)
+    long patient = 0;
+};
+
+struct AgingOptions {
+    long as_of = 0;
+    bool by_billing_doctor = false;
+    bool include_future = true;
+};
+
+// The bucket of a service date as of a date: kCurrent..k90, or kFuture after it. A date that
+// is not a real date is current.
+AgedIndex AgeBucket(long date, long as_of);
+
+// The receivable of a ledger (an account's or a patient's charges and applications), by
+// producer code (or billing doctor's producer code). Producers whose every amount is zero
+// are left out.
+std::map<std::string, AgedGroups> AgeLedger(const std::vector<LedgerCharge>& charges,
+                                            const std::vector<LedgerApplication>& applications,
+                                            const AgingOptions& options);
+
+// Sum of every producer's groups.
+AgedGroups SumGroups(const std::map<std::string, AgedGroups>& by_producer);
+
+// The balances an account stores (ACCOUNT columns of the same names).
+struct StoredBalances {
+    long aged_date = 0;
+    int64_t pat_bal = 0, ins_bal = 0;
+    int64_t pat[4] = {}, ins[4] = {};  // current, 31-60, 61-90, over 90
+    int64_t pat_fut = 0, ins_fut = 0;
+    bool operator==(const StoredBalances& o) const = default;
+};
+
+// The stored balances of an account's ledger as of a date (future amounts included,
+// grouped by producer).
+StoredBalances ComputeStoredBalances(const std::vector<LedgerCharge>& charges,
+                                     const std::vector<LedgerApplication>& applications,
+                                     long as_of);
+// The same from groups already summed over the producers.
+StoredBalances StoredBalancesOf(const AgedGroups& all, long as_of);
+
+}  // namespace host::calc

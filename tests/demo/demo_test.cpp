@@ -1,0 +1,670 @@
+// The demo practice: same seed, same practice; and on every engine its day sheet, stored
+// balances and producer receivables agree with its transactions.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <tuple>
+
+#include "app/demo/demo.h"
+#include "host/base/dates.h"
+#include "tests/support/testdb.h"
+
+namespace {
+
+using host::calc::AgedGroups;
+using host::calc::kFuture;
+using host::calc::kTotal;
+using testing_support::TestDb;
+
+constexpr long kToday = 20241115;
+
+demo::DemoOptions Small(uint64_t seed = 1) {
+    demo::DemoOptions o;
+    o.size = demo::Size::Small;
+    o.seed = seed;
+    o.today = kToday;
+    return o;
+}
+
+// One generated small practice per engine, shared by the suite.
+class DemoPractice : public testing::TestWithParam<std::string> {
+  protected:
+    static void TearDownTestSuite() { dbs().clear(); }
+    static std::map<std::string, std::unique_ptr<TestDb>>& dbs() {
+        static std::map<std::string, std::unique_ptr<TestDb>> m;
+        return m;
+    }
+    static std::map<std::string, demo::DemoStats>& stats() {
+        static std::map<std::string, demo::DemoStats> m;
+        return m;
+    }
+    GenDB& db() {
+        auto& slot = dbs()[GetParam()];
+        if (!slot) {
+            slot = std::make_unique<TestDb>(GetParam(), false);
+            std::string error;
+            demo::DemoStats st;
+            EXPECT_TRUE(demo::GenerateDemo(slot->db(), Small(), &st, &error)) << error;
+            stats()[GetParam()] = st;
+        }
+        return slot->db();
+    }
+    const demo::DemoStats& generated() {
+        db();
+        return stats()[GetParam()];
+    }
+    std::string T(const char* table) { return std::string(db().dbTablePrefix()) + table; }
+    int64_t Int(const std::string& sql) { return db().QueryInt(sql, -999999); }
+};
+
+// A day-sheet line, as the closing queries see it.
+using Line = std::tuple<long, long, std::string, std::string, long>;  // date, record, billdr,
+                                                                      // producer, patient
+
+struct Found {
+    std::multiset<Line> lines;
+    int64_t amount = 0;
+};
+
+// Reads rows of sql into lines; columns give where each field is (0: absent).
+void Collect(GenDB& db, const std::string& sql, int date, int recid, int billdr, int producer,
+             int patid, int amount, bool producer_from_billdr, Found* out) {
+    constexpr int kCursor = 901;
+    ASSERT_EQ(db.dbOpen(sql, kCursor), 0)
+        << sql << " : " << (db.dbLastError() ? db.dbLastError() : "");
+    for (int rc = db.dbFetch(0, kCursor); rc == 0; rc = db.dbFetch(1, kCursor)) {
+        host::DbCursor& c = *db.Cursor(kCursor);
+        const std::string bd = billdr ? std::string(c.Text(billdr)) : std::string();
+        std::string pr = producer ? std::string(c.Text(producer)) : std::string();
+        if (producer_from_billdr && !bd.empty()) pr = "D" + bd;
+        out->lines.emplace(static_cast<long>(c.Int(date)), static_cast<long>(c.Int(recid)), bd, pr,
+                           patid ? static_cast<long>(c.Int(patid)) : 0L);
+        if (amount) out->amount += c.Int(amount);
+    }
+    db.dbClose(kCursor);
+}
+
+TEST_P(DemoPractice, StoredBalancesAreTheAgingOfTheTransactions) {
+    std::map<long, host::calc::StoredBalances> computed;
+    std::string error;
+    ASSERT_TRUE(demo::ForEachAccountLedger(
+        db(),
+        [&](long account, const auto& charges, const auto& apps) {
+            computed[account] = host::calc::ComputeStoredBalances(charges, apps, kToday);
+        },
+        &error))
+        << error;
+    constexpr int kCursor = 902;
+    ASSERT_EQ(
+        db().dbOpen("SELECT ACC_ID, ACC_PAT_BAL, ACC_INS_BAL, ACC_AGED_DATE, ACC_PAT_CUR, "
+                    "ACC_PAT_30, ACC_PAT_60, ACC_PAT_90, ACC_INS_CUR, ACC_INS_30, ACC_INS_60, "
+                    "ACC_INS_90, ACC_PAT_FUT, ACC_INS_FUT FROM " +
+                        T("ACCOUNT") + " ORDER BY ACC_ID",
+                    kCursor),
+        0);
+    int accounts = 0, with_balance = 0;
+    for (int rc = db().dbFetch(0, kCursor); rc == 0; rc = db().dbFetch(1, kCursor), ++accounts) {
+        host::DbCursor& c = *db().Cursor(kCursor);
+        host::calc::StoredBalances stored;
+        stored.pat_bal = c.Int(2);
+        stored.ins_bal = c.Int(3);
+        stored.aged_date = static_cast<long>(c.Int(4));
+        for (int i = 0; i < 4; ++i) {
+            stored.pat[i] = c.Int(5 + i);
+            stored.ins[i] = c.Int(9 + i);
+        }
+        stored.pat_fut = c.Int(13);
+        stored.ins_fut = c.Int(14);
+        const long id = static_cast<long>(c.Int(1));
+        host::calc::StoredBalances expected;
+        expected.aged_date = kToday;
+        if (computed.count(id)) expected = computed[id];
+        EXPECT_EQ(stored, expected) << "compte " << id;
+        with_balance += stored.pat_bal != 0 || stored.ins_bal != 0;
+    }
+    db().dbClose(kCursor);
+    EXPECT_EQ(accounts, 40);
+    EXPECT_GT(with_balance, 5);
+
+    // A deleted or inactive account owes nothing to any producer.
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("ACCOUNT") +
+                  " WHERE (ACC_DELETE_DATE > 0 OR ACC_SYS_INACTIVE = 'Y') AND (ACC_PAT_BAL <> 0 "
+                  "OR ACC_INS_BAL <> 0)"),
+              0);
+}
+
+TEST_P(DemoPractice, DaySheetHoldsExactlyTheRowsOfTheClosingQueries) {
+    const std::string range_lo = "0", range_hi = "99991231";
+    struct Kind {
+        char sortid;
+        std::vector<std::string> queries;  // %A and %B stand for the range
+        int date, recid, billdr, producer, patid, amount;
+        bool producer_from_billdr;
+        const char* amount_join;  // how the day sheet finds the amount of its line
+    };
+    const std::string pat = T("PATIENT"), ctrt = T("CLMTRT"), pclm = T("PATCLM"),
+                      poch = T("PATOCH"), apmt = T("ACCPMT"), acc = T("ACCOUNT"),
+                      papp = T("PMTAPP");
+    const std::string treatment_cols =
+        "SELECT CTRT_ID, CTRT_BILL_DOC, CTRT_PRODUCER, %D, PAT_ID, CTRT_TOTAL FROM " + ctrt + "," +
+        pclm + "," + pat + " WHERE %D >= %A and %D <= %B and pclm_id = ctrt_pclmid and " +
+        "(pclm_status = 'I' or pclm_status = 'C') and pat_id = pclm_patid";
+    const std::string account_cols =
+        "SELECT APMT_ID, APMT_DATE, ACC_ID, APMT_TOTAL FROM " + apmt + ", " + acc +
+        " WHERE APMT_DATE >= %A and APMT_DATE <= %B and ACC_ID = APMT_ACCID AND ";
+    const std::string app_cols =
+        "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_DATE, "
+        "PAPP_PATID, PAPP_AMOUNT FROM " +
+        papp + ", " + apmt + " WHERE ";
+    auto with = [](std::string s, const char* col) {
+        for (size_t at; (at = s.find("%D")) != std::string::npos;)
+            s.replace(at, 2, col);
+        return s;
+    };
+    const std::vector<Kind> kinds = {
+        {'A',
+         {"SELECT PAT_ID, PAT_DOCTOR, PAT_OPEN_DATE FROM " + pat +
+          " WHERE PAT_OPEN_DATE >= %A and PAT_OPEN_DATE <= %B AND (PAT_PATIENT = 'Y')"},
+         3,
+         1,
+         2,
+         0,
+         1,
+         0,
+         true,
+         nullptr},
+        {'B',
+         {"SELECT PAT_ID, PAT_DOCTOR, PAT_DELETE_DATE FROM " + pat +
+          " WHERE PAT_DELETE_DATE >= %A and PAT_DELETE_DATE <= %B AND (PAT_PATIENT = 'Y')"},
+         3,
+         1,
+         2,
+         0,
+         1,
+         0,
+         true,
+         nullptr},
+        {'F', {with(treatment_cols, "ctrt_system_date")}, 4, 1, 2, 3, 5, 6, false, "CLMTRT"},
+        {'G', {with(treatment_cols, "ctrt_del_date")}, 4, 1, 2, 3, 5, 6, false, "CLMTRT"},
+        {'H',
+         {"SELECT POCH_ID, POCH_BILLDR, POCH_SYSDATE, PAT_ID, POCH_TOTAL FROM " + poch + ", " +
+          pat + " WHERE POCH_SYSDATE >= %A AND POCH_SYSDATE <= %B AND PAT_ID = POCH_PATID"},
+         3,
+         1,
+         2,
+         0,
+         4,
+         5,
+         true,
+         "PATOCH"},
+        {'K', {account_cols + "APMT_RECTYPE = 'P'"}, 2, 1, 0, 0, 0, 4, false, "ACCPMT"},
+        {'M', {account_cols + "APMT_RECTYPE = 'A'"}, 2, 1, 0, 0, 0, 4, false, "ACCPMT"},
+        {'O',
+         {account_cols + "APMT_RECTYPE = 'T' AND APMT_DATE = APMT_SYSDATE"},
+         2,
+         1,
+         0,
+         0,
+         0,
+         4,
+         false,
+         "ACCPMT"},
+        {'R',
+         {"SELECT APMT_ID, APMT_SYSDATE, ACC_ID, APMT_TOTAL FROM " + apmt + ", " + acc +
+          " WHERE APMT_SYSDATE >= %A and APMT_SYSDATE <= %B and ACC_ID = APMT_ACCID AND "
+          "APMT_DATE > APMT_SYSDATE AND APMT_RECTYPE = 'P'"},
+         2,
+         1,
+         0,
+         0,
+         0,
+         4,
+         false,
+         "ACCPMT"},
+        {'S',
+         {"SELECT APMT_ID, APMT_SYSDATE, ACC_ID, APMT_TOTAL FROM " + apmt + ", " + acc +
+          " WHERE APMT_SYSDATE >= %A and APMT_SYSDATE <= %B and ACC_ID = APMT_ACCID AND "
+          "APMT_DATE > APMT_SYSDATE AND APMT_RECTYPE = 'A'"},
+         2,
+         1,
+         0,
+         0,
+         0,
+         4,
+         false,
+         "ACCPMT"},
+        {'L',
+         {app_cols + "(PAPP_DATE >= %A AND PAPP_DATE <= %B AND PAPP_DATE = APMT_DATE AND "
+                     "APMT_DATE >= APMT_SYSDATE) and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'P'",
+          "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_SYSDATE, PAPP_PATID, PAPP_AMOUNT "
+          "FROM " +
+              papp + ", " + apmt +
+              " WHERE (PAPP_SYSDATE >= %A AND PAPP_SYSDATE <= %B AND PAPP_DATE < PAPP_SYSDATE) "
+              "and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'P'"},
+         4,
+         1,
+         2,
+         3,
+         5,
+         6,
+         false,
+         "PMTAPP"},
+        {'N',
+         {app_cols + "(PAPP_DATE >= %A AND PAPP_DATE <= %B) and APMT_ID = PAPP_APMTID AND "
+                     "APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE"},
+         4,
+         1,
+         2,
+         3,
+         5,
+         6,
+         false,
+         "PMTAPP"},
+        {'P',
+         {app_cols + "(PAPP_DATE >= %A AND PAPP_DATE <= %B) and APMT_ID = PAPP_APMTID AND "
+                     "APMT_RECTYPE = 'T' AND PAPP_DATE = APMT_DATE"},
+         4,
+         1,
+         2,
+         3,
+         5,
+         6,
+         false,
+         "PMTAPP"},
+        {'Q',
+         {app_cols + "(PAPP_DATE >= %A AND PAPP_DATE <= %B) and APMT_ID = PAPP_APMTID AND "
+                     "PAPP_DATE > APMT_DATE"},
+         4,
+         1,
+         2,
+         3,
+         5,
+         6,
+         false,
+         "PMTAPP"},
+    };
+    const std::map<std::string, std::pair<const char*, const char*>> amount_of = {
+        {"CLMTRT", {"CTRT_TOTAL", "CTRT_ID"}},
+        {"PATOCH", {"POCH_TOTAL", "POCH_ID"}},
+        {"ACCPMT", {"APMT_TOTAL", "APMT_ID"}},
+        {"PMTAPP", {"PAPP_AMOUNT", "PAPP_ID"}}};
+
+    // The whole history, then single days: the first day, a busy day, yesterday and today.
+    const long first = Int("SELECT MIN(DSHT_DATE) FROM " + T("DAYSHT"));
+    std::vector<std::pair<long, long>> ranges = {{1, 99991231},
+                                                 {first, first},
+                                                 {generated().busiest_day, generated().busiest_day},
+                                                 {incr_date(kToday, -1), incr_date(kToday, -1)},
+                                                 {kToday, kToday}};
+    std::map<char, long> whole_counts;
+    for (const auto& [lo, hi] : ranges) {
+        for (const Kind& k : kinds) {
+            SCOPED_TRACE(std::string("genre ") + k.sortid + " du " + std::to_string(lo) + " au " +
+                         std::to_string(hi));
+            Found expected, sheet;
+            for (std::string q : k.queries) {
+                for (size_t at; (at = q.find("%A")) != std::string::npos;)
+                    q.replace(at, 2, std::to_string(lo));
+                for (size_t at; (at = q.find("%B")) != std::string::npos;)
+                    q.replace(at, 2, std::to_string(hi));
+                Collect(db(), q, k.date, k.recid, k.billdr, k.producer, k.patid, k.amount,
+                        k.producer_from_billdr, &expected);
+            }
+            const std::string where = std::string(" WHERE DSHT_SORTID = '") + k.sortid +
+                                      "' AND DSHT_DATE >= " + std::to_string(lo) +
+                                      " AND DSHT_DATE <= " + std::to_string(hi);
+            std::string sheet_sql =
+                "SELECT DSHT_DATE, DSHT_RECID, DSHT_BILLDR, DSHT_PRODUCER, "
+                "DSHT_PATID, 0 FROM " +
+                T("DAYSHT") + where;
+            Collect(db(), sheet_sql, 1, 2, 3, 4, 5, 0, false, &sheet);
+            if (k.amount_join) {
+                const auto& [col, id] = amount_of.at(k.amount_join);
+                sheet.amount =
+                    db().QueryInt("SELECT SUM(" + std::string(col) + ") FROM " + T("DAYSHT") +
+                                  ", " + T(k.amount_join) + where + " AND " + id + " = DSHT_RECID");
+            }
+            EXPECT_EQ(sheet.lines.size(), expected.lines.size());
+            EXPECT_TRUE(sheet.lines == expected.lines);
+            EXPECT_EQ(sheet.amount, expected.amount);
+            if (lo == 1) whole_counts[k.sortid] = static_cast<long>(sheet.lines.size());
+        }
+    }
+    // Every kind occurs in the small practice, and the lines add up to the sources.
+    for (const Kind& k : kinds)
+        EXPECT_GT(whole_counts[k.sortid], 0) << "genre " << k.sortid;
+    EXPECT_EQ(whole_counts['L'] + whole_counts['N'] + whole_counts['P'] + whole_counts['Q'],
+              Int("SELECT COUNT(*) FROM " + T("PMTAPP")));
+    EXPECT_EQ(whole_counts['K'] + whole_counts['M'] + whole_counts['O'],
+              Int("SELECT COUNT(*) FROM " + T("ACCPMT")));
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("DAYSHT")),
+              Int("SELECT COUNT(*) FROM " + T("DAYSHT") +
+                  " WHERE DSHT_SORTID IN ('A','B','F',"
+                  "'G','H','K','L','M','N','O','P','Q','R','S')"));
+}
+
+// The producers' receivables by aging equal what the producer analysis accumulates from the
+// day sheet: charges (F, H) less deleted charges (G) less applications (L, N, P, Q).
+TEST_P(DemoPractice, ProducerReceivablesAgreeWithTheDaySheet) {
+    std::map<std::string, int64_t> by_producer, by_billdr;
+    std::string error;
+    ASSERT_TRUE(demo::ForEachAccountLedger(
+        db(),
+        [&](long, const auto& charges, const auto& apps) {
+            host::calc::AgingOptions o;
+            o.as_of = kToday;
+            for (const auto& [code, g] : host::calc::AgeLedger(charges, apps, o))
+                by_producer[code] += g.tot.v[kTotal] + g.tot.v[kFuture];
+            o.by_billing_doctor = true;
+            for (const auto& [code, g] : host::calc::AgeLedger(charges, apps, o))
+                by_billdr[code] += g.tot.v[kTotal] + g.tot.v[kFuture];
+        },
+        &error))
+        << error;
+
+    std::map<std::string, int64_t> sheet_producer, sheet_billdr;
+    const std::string sheet = T("DAYSHT");
+    const std::string upto = " AND DSHT_DATE <= " + std::to_string(kToday);
+    const std::vector<std::pair<std::string, int>> parts = {
+        {"SELECT DSHT_PRODUCER, DSHT_BILLDR, CTRT_TOTAL FROM " + sheet + ", " + T("CLMTRT") +
+             " WHERE DSHT_SORTID = 'F' AND CTRT_ID = DSHT_RECID" + upto,
+         1},
+        {"SELECT DSHT_PRODUCER, DSHT_BILLDR, CTRT_TOTAL FROM " + sheet + ", " + T("CLMTRT") +
+             " WHERE DSHT_SORTID = 'G' AND CTRT_ID = DSHT_RECID" + upto,
+         -1},
+        {"SELECT DSHT_PRODUCER, DSHT_BILLDR, POCH_TOTAL FROM " + sheet + ", " + T("PATOCH") +
+             " WHERE DSHT_SORTID = 'H' AND POCH_ID = DSHT_RECID" + upto,
+         1},
+        {"SELECT DSHT_PRODUCER, DSHT_BILLDR, PAPP_AMOUNT FROM " + sheet + ", " + T("PMTAPP") +
+             " WHERE DSHT_SORTID IN ('L','N','P','Q') AND PAPP_ID = DSHT_RECID" + upto,
+         -1}};
+    constexpr int kCursor = 903;
+    for (const auto& [sql, sign] : parts) {
+        ASSERT_EQ(db().dbOpen(sql, kCursor), 0) << sql;
+        for (int rc = db().dbFetch(0, kCursor); rc == 0; rc = db().dbFetch(1, kCursor)) {
+            host::DbCursor& c = *db().Cursor(kCursor);
+            const std::string producer(c.Text(1)), billdr(c.Text(2));
+            sheet_producer[producer] += sign * c.Int(3);
+            sheet_billdr[billdr.empty() ? producer : "D" + billdr] += sign * c.Int(3);
+        }
+        db().dbClose(kCursor);
+    }
+    auto nonzero = [](std::map<std::string, int64_t> m) {
+        std::erase_if(m, [](const auto& kv) { return kv.second == 0; });
+        return m;
+    };
+    EXPECT_EQ(nonzero(by_producer), nonzero(sheet_producer));
+    EXPECT_EQ(nonzero(by_billdr), nonzero(sheet_billdr));
+    EXPECT_GE(nonzero(by_producer).size(), 4u);
+
+    // And the accounts' stored balances add up to the same receivable.
+    int64_t total = 0;
+    for (const auto& [code, v] : by_producer)
+        total += v;
+    EXPECT_EQ(Int("SELECT SUM(ACC_PAT_BAL) + SUM(ACC_INS_BAL) FROM " + T("ACCOUNT")), total);
+}
+
+TEST_P(DemoPractice, SettingsDayEndStateAndEdgeRows) {
+    // Settings rows 1 to 9; row 2 turns on the new-patients section.
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("PPSET") + " WHERE PPST_ID >= 1 AND PPST_ID <= 9"),
+              9);
+    EXPECT_EQ(db().QueryText("SELECT ppst_a2_field04 FROM " + T("PPSET") + " WHERE PPST_ID = 2"),
+              "Y");
+    // The day before today was closed; no month end yet, so nothing brought forward.
+    EXPECT_EQ(Int("SELECT DEND_LASTDAY FROM " + T("DAYEND") + " WHERE DEND_ID = 1"), 20241114);
+    EXPECT_EQ(Int("SELECT DEND_MENDDATE FROM " + T("DAYEND") + " WHERE DEND_ID = 1"), 0);
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("PRODCD") +
+                  " WHERE PROD_YTD_FEES <> 0 OR PROD_AR_PROD <> 0 OR PROD_AR_BILLDR <> 0"),
+              0);
+    // One printed day-end record per earlier day with activity, and none for today.
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("DAYDET")),
+              Int("SELECT COUNT(DISTINCT DSHT_DATE) FROM " + T("DAYSHT") + " WHERE DSHT_DATE < " +
+                  std::to_string(kToday)));
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("DAYDET") +
+                  " WHERE DDET_PRINTED <> 'Y' OR "
+                  "DDET_DATE >= " +
+                  std::to_string(kToday)),
+              0);
+    EXPECT_GT(
+        Int("SELECT COUNT(*) FROM " + T("DAYSHT") + " WHERE DSHT_DATE = " + std::to_string(kToday)),
+        0);
+    // Distribution rules share 100.00 % per billing doctor and producer.
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM (SELECT RDST_BILLDR, RDST_PRODUCER FROM " + T("RDIST") +
+                  " GROUP BY RDST_BILLDR, RDST_PRODUCER HAVING SUM(RDST_PERCENT) <> 10000) x"),
+              0);
+    EXPECT_GT(Int("SELECT COUNT(*) FROM " + T("RDIST") + " WHERE RDST_REMAINDER = 'Y'"), 0);
+
+    // The edge rows the reports must cope with.
+    const std::string acc = T("ACCOUNT"), today = std::to_string(kToday);
+    EXPECT_GE(
+        Int("SELECT COUNT(*) FROM " + acc + " WHERE ACC_STATUS = 'D' AND ACC_DELETE_DATE > 0"), 1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + acc + " WHERE ACC_SYS_INACTIVE = 'Y'"), 1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + acc + " LEFT JOIN " + T("PATIENT") +
+                  " ON PAT_ACCID = ACC_ID WHERE PAT_ID IS NULL"),
+              1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + acc + " WHERE ACC_PAT_BAL < 0"), 1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + acc + " WHERE ACC_PAT_BAL = 0 AND ACC_INS_BAL = 0"), 5);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + acc + " WHERE ACC_PAT_FUT <> 0 OR ACC_INS_FUT <> 0"),
+              1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + acc + " WHERE ACC_INS_90 > 0"), 1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + acc + " WHERE ACC_PPLAN_BAL > 0"), 1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + acc + " WHERE ACC_LNAME LIKE '%''%'") +
+                  Int("SELECT COUNT(*) FROM " + T("PATIENT") + " WHERE PAT_LNAME LIKE '%-%'"),
+              1);
+    const std::string apmt = T("ACCPMT");
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + apmt + " WHERE APMT_DATE > " + today), 1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + apmt + " WHERE APMT_DATE < APMT_SYSDATE"), 1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + apmt + " WHERE APMT_CODE = 'NSF' AND APMT_TOTAL < 0"),
+              1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + apmt + " WHERE APMT_TYPE = 'I'"), 10);
+    EXPECT_GE(Int("SELECT COUNT(DISTINCT APMT_CODE) FROM " + apmt + " WHERE APMT_RECTYPE = 'P'"),
+              5);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + T("CLMTRT") + " WHERE CTRT_TYPE = 'L'"), 1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + T("CLMTRT") + " WHERE CTRT_INS_CO2 <> ''"), 1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + T("PATCLM") +
+                  " WHERE PCLM_STATUS = 'E' OR "
+                  "PCLM_STATUS = 'P'"),
+              1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + T("PATNOTE") + " WHERE PNOT_TYPE = 'A/R'"), 1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + T("PATNOTE") +
+                  " WHERE PNOT_TYPE = 'SCH' AND "
+                  "PNOT_USERID > 0"),
+              1);
+    EXPECT_GE(Int("SELECT COUNT(*) FROM " + T("INSCO") + " WHERE INS_GOVT = 'Y'"), 1);
+}
+
+// Applications carry their charge's producer, money adds up, and the accounts' and
+// patients' summary fields are those of their rows.
+TEST_P(DemoPractice, ApplicationsAndSummaryFieldsFollowTheRows) {
+    const std::string papp = T("PMTAPP"), ctrt = T("CLMTRT"), poch = T("PATOCH"),
+                      apmt = T("ACCPMT"), acc = T("ACCOUNT"), pclm = T("PATCLM"),
+                      today = std::to_string(kToday);
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + papp + ", " + ctrt +
+                  " WHERE PAPP_RECTYPE = 'T' AND CTRT_ID = PAPP_CTRTID AND (PAPP_PRODUCER <> "
+                  "CTRT_PRODUCER OR PAPP_BILLDR <> CTRT_BILL_DOC)"),
+              0);
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + papp + ", " + poch +
+                  " WHERE PAPP_RECTYPE = 'O' AND POCH_ID = PAPP_POCHID AND (PAPP_PRODUCER <> "
+                  "'D' || POCH_BILLDR OR PAPP_BILLDR <> POCH_BILLDR)"),
+              0);
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + papp +
+                  " WHERE PAPP_RECTYPE = 'P' AND PAPP_PRODUCER <> 'D' || PAPP_BILLDR"),
+              0);
+    // Nothing is ever applied to an estimate's line or to a deleted treatment.
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + papp + ", " + ctrt + ", " + pclm +
+                  " WHERE CTRT_ID = PAPP_CTRTID AND PCLM_ID = CTRT_PCLMID AND PAPP_RECTYPE = "
+                  "'T' AND (PCLM_STATUS NOT IN ('I', 'C') OR CTRT_DEL_DATE > 0)"),
+              0);
+    // A payment or adjustment is the sum of its applications; a transfer's sum to zero.
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + apmt +
+                  " WHERE APMT_RECTYPE <> 'T' AND APMT_TOTAL "
+                  "<> (SELECT COALESCE(SUM(PAPP_AMOUNT), 0) FROM " +
+                  papp + " WHERE PAPP_APMTID = APMT_ID)"),
+              0);
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + apmt +
+                  " WHERE APMT_RECTYPE = 'T' AND 0 <> (SELECT "
+                  "COALESCE(SUM(PAPP_AMOUNT), 0) FROM " +
+                  papp + " WHERE PAPP_APMTID = APMT_ID)"),
+              0);
+    // A claim's total is that of its lines still there.
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + pclm +
+                  " WHERE PCLM_STATUS IN ('I', 'C') AND "
+                  "PCLM_TOTAL <> (SELECT COALESCE(SUM(CTRT_TOTAL), 0) FROM " +
+                  ctrt + " WHERE CTRT_PCLMID = PCLM_ID AND CTRT_DEL_DATE = 0)"),
+              0);
+    // Last payment of the family, last claim of each patient, payment plans still running.
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + acc +
+                  " WHERE ACC_PMT_DATE <> (SELECT "
+                  "COALESCE(MAX(APMT_DATE), 0) FROM " +
+                  apmt +
+                  " WHERE APMT_ACCID = ACC_ID AND APMT_RECTYPE = 'P' AND APMT_TYPE = 'P' "
+                  "AND APMT_DATE <= " +
+                  today + ")"),
+              0);
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("PATIENT") +
+                  " WHERE PAT_LAST_CLAIM_DATE <> (SELECT "
+                  "COALESCE(MAX(PCLM_DATE), 0) FROM " +
+                  pclm +
+                  " WHERE PCLM_PATID = PAT_ID AND PCLM_STATUS IN ('I', 'C') AND "
+                  "PCLM_DATE <= " +
+                  today + ")"),
+              0);
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + acc +
+                  " WHERE ACC_PPLAN_BAL <> (SELECT "
+                  "COALESCE(SUM(PPLN_BALANCE), 0) FROM " +
+                  T("PATPPLAN") + " WHERE PPLN_ACCID = ACC_ID AND PPLN_STATUS = 'A')"),
+              0);
+    // The day sheet is a journal: its lines are numbered in date order.
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("DAYSHT") + " a, " + T("DAYSHT") +
+                  " b WHERE b.DSHT_ID = a.DSHT_ID + 1 AND b.DSHT_DATE < a.DSHT_DATE"),
+              0);
+}
+
+TEST_P(DemoPractice, RefusesToOverwriteWithoutForce) {
+    GenDB& d = db();
+    const int64_t accounts = Int("SELECT COUNT(*) FROM " + T("ACCOUNT"));
+    std::string error;
+    demo::DemoOptions o = Small(2);
+    EXPECT_FALSE(demo::GenerateDemo(d, o, nullptr, &error));
+    EXPECT_NE(error.find("--force"), std::string::npos) << error;
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("ACCOUNT")), accounts);
+
+    // With --force the practice is made again: the same seed gives the same content.
+    o = Small(1);
+    o.force = true;
+    demo::DemoStats again;
+    ASSERT_TRUE(demo::GenerateDemo(d, o, &again, &error)) << error;
+    EXPECT_EQ(again.checksum, generated().checksum);
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("ACCOUNT")), accounts);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, DemoPractice, testing::ValuesIn(testing_support::Engines()),
+                         testing_support::EngineName);
+
+// A digest of what the database holds, independent of the generator's own checksum.
+std::string Content(GenDB& db) {
+    std::string out;
+    for (const char* q :
+         {"SELECT COUNT(*), SUM(ACC_PAT_BAL), SUM(ACC_INS_BAL), SUM(LENGTH(ACC_LNAME)) FROM "
+          "ACCOUNT",
+          "SELECT COUNT(*), SUM(CTRT_TOTAL), SUM(CTRT_INS_TOTAL), SUM(CTRT_DATE) FROM CLMTRT",
+          "SELECT COUNT(*), SUM(PAPP_AMOUNT), SUM(PAPP_DATE), SUM(PAPP_CTRTID) FROM PMTAPP",
+          "SELECT COUNT(*), SUM(DSHT_DATE), SUM(DSHT_RECID), SUM(DSHT_PATID) FROM DAYSHT"}) {
+        constexpr int kCursor = 904;
+        if (db.dbOpen(q, kCursor) != 0 || db.dbFetch(0, kCursor) != 0) return "erreur";
+        for (int c = 1; c <= 4; ++c)
+            out += std::to_string(db.Cursor(kCursor)->Int(c)) + " ";
+        db.dbClose(kCursor);
+    }
+    return out;
+}
+
+TEST(DemoGenerator, SameSeedSamePracticeAnotherSeedAnother) {
+    TestDb a("sqlite", false), b("sqlite", false), c("sqlite", false);
+    demo::DemoStats sa, sb, sc;
+    std::string error;
+    ASSERT_TRUE(demo::GenerateDemo(a.db(), Small(7), &sa, &error)) << error;
+    ASSERT_TRUE(demo::GenerateDemo(b.db(), Small(7), &sb, &error)) << error;
+    ASSERT_TRUE(demo::GenerateDemo(c.db(), Small(8), &sc, &error)) << error;
+    EXPECT_EQ(sa.rows, sb.rows);
+    EXPECT_EQ(sa.checksum, sb.checksum);
+    EXPECT_EQ(Content(a.db()), Content(b.db()));
+    EXPECT_NE(sa.checksum, sc.checksum);
+    EXPECT_NE(Content(a.db()), Content(c.db()));
+    // A later "today" moves the whole history with it: another practice again.
+    demo::DemoOptions later = Small(7);
+    later.today = 20250303;
+    later.force = true;
+    demo::DemoStats sl;
+    ASSERT_TRUE(demo::GenerateDemo(b.db(), later, &sl, &error)) << error;
+    EXPECT_NE(sl.checksum, sa.checksum);
+    EXPECT_EQ(b.db().QueryInt("SELECT DEND_LASTDAY FROM DAYEND"), 20250302);
+}
+
+TEST(DemoGenerator, BadInputIsRefusedWithAClearMessage) {
+    TestDb t("sqlite", false);
+    demo::DemoOptions o = Small();
+    o.today = 20240231;
+    std::string error;
+    EXPECT_FALSE(demo::GenerateDemo(t.db(), o, nullptr, &error));
+    EXPECT_NE(error.find("20240231"), std::string::npos) << error;
+    EXPECT_FALSE(host::SchemaExists(t.db()));
+
+    demo::Size size{};
+    EXPECT_TRUE(demo::ParseSize("large", &size));
+    EXPECT_EQ(size, demo::Size::Large);
+    EXPECT_FALSE(demo::ParseSize("énorme", &size));
+
+    demo::PracticeSummary s;
+    EXPECT_FALSE(demo::SummarizePractice(t.db(), kToday, &s, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+// The command line, when it was built beside the tests.
+std::string Rapports() {
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe");
+    const auto cli = exe.parent_path() / "rapports";
+    return std::filesystem::exists(cli) ? cli.string() : std::string();
+}
+
+int Shell(const std::string& command, std::string* output) {
+    output->clear();
+    FILE* f = popen((command + " 2>&1").c_str(), "r");
+    if (!f) return -1;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, f))
+        *output += buf;
+    const int status = pclose(f);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(DemoCommand, RefusesBadDatesAndExistingPractices) {
+    const std::string cli = Rapports();
+    if (cli.empty()) GTEST_SKIP() << "rapports n'est pas construit";
+    const std::string db =
+        std::filesystem::temp_directory_path() / ("demo-cli-" + std::to_string(getpid()) + ".db");
+    std::filesystem::remove(db);
+    const std::string base = cli + " demo --quiet --db " + db + " --size small";
+    std::string out;
+    EXPECT_NE(Shell(base + " --today 20240231", &out), 0);
+    EXPECT_NE(out.find("20240231"), std::string::npos) << out;
+    EXPECT_NE(Shell(cli + " demo --quiet --db " + db + " --size enorme", &out), 0);
+    EXPECT_NE(out.find("enorme"), std::string::npos) << out;
+    EXPECT_FALSE(std::filesystem::exists(db));
+
+    ASSERT_EQ(Shell(base + " --today 20241115", &out), 0) << out;
+    EXPECT_NE(out.find("DAYSHT"), std::string::npos) << out;
+    EXPECT_NE(Shell(base + " --today 20241115", &out), 0);
+    EXPECT_NE(out.find("--force"), std::string::npos) << out;
+    EXPECT_EQ(Shell(base + " --today 20241115 --force", &out), 0) << out;
+    EXPECT_EQ(Shell(cli + " demo --summary --today 20241115 --db " + db, &out), 0) << out;
+    EXPECT_NE(out.find("Comptes à recevoir par producteur"), std::string::npos) << out;
+    for (const char* ext : {"", "-wal", "-shm"})
+        std::filesystem::remove(db + ext);
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/base/msgsink.h"
+#include "host/ui/fwd.h"
 
 namespace host::ui {
 
@@ -46,6 +47,22 @@ class Backend : public MessageSink {
     virtual void ShowPdf(const void* parent, const std::string& path) = 0;
     // A short name for logs and tests ("qt", "scripted", "unattended", "headless").
     virtual const char* Name() const = 0;
+
+    // --- Windows (host/ui/window.h, host/ui/dialog.h). Back ends without windows keep
+    // the defaults. ---
+    // Runs the modal loop of a created dialog until it is closed and returns its result.
+    // The default delivers the posted messages (a dialog in unattended mode prints and
+    // closes itself that way) and cancels a dialog that is still open.
+    virtual int RunModal(TDialog& dialog);
+    // A frame, an MDI child or a modeless dialog was created: build its view.
+    virtual void WindowCreated(TWindow& window) {}
+    // A window is being destroyed: drop its view.
+    virtual void WindowDestroyed(TWindow& window) {}
+    // Brings a window forward (the MDI focus).
+    virtual void ActivateWindow(TWindow& window) {}
+    // Messages were posted (TWindow::PostMessage): a back end with an event loop delivers
+    // them soon with host::ui::DeliverPostedMessages; the others do it in RunModal.
+    virtual void MessagesPosted() {}
 };
 
 // Installs backend (not owned) as the process's back end and as the message sink;

@@ -1,0 +1,301 @@
+// The Qt back end (offscreen): widgets built from a template follow the model and hand the
+// user's actions to it; modal dialogs end with the model; message boxes, meters, and the
+// Reports Manager in an MDI area.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdlib>
+
+#include "host/base/msgsink.h"
+#include "host/records/context.h"
+#include "host/ui/dialog.h"
+#include "host/ui/qds.h"
+#include "host/ui/qt/qt_backend.h"
+#include "shell/module.h"
+#include "shell/reports_app.h"
+#include "shell/reports_dialog.h"
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "test_qt";
+    static char* argv[] = {name, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+std::shared_ptr<const host::ui::DialogTemplate> Template(const std::string& text) {
+    auto t = std::make_shared<host::ui::DialogTemplate>();
+    std::string error;
+    EXPECT_TRUE(host::ui::ParseDialogTemplate(text, "qt.dlg", t.get(), &error)) << error;
+    return t;
+}
+
+const char* kForm =
+    "dialog 7200 \"Formulaire\" 240 150\n"
+    "group -1 5 3 230 40 \"Période\"\n"
+    "date 102 60 15 60 12 name=from\n"
+    "check 116 5 50 90 10 \"À venir\" name=future\n"
+    "radio 106 5 64 90 10 \"Comptes\" group name=kind\n"
+    "radio 107 5 76 90 10 \"Patients\"\n"
+    "combo 101 120 50 100 60 items=\"Tous|Dr Côté|Dr Roy\" values=\"*|D01|D02\" name=producer\n"
+    "spin 112 120 70 40 12 range=1..5 name=copies\n"
+    "static 130 120 90 100 8 \"Prêt\"\n"
+    "button 1 130 130 50 14 \"OK\" default\n"
+    "button 2 185 130 50 14 \"Annuler\"\n";
+
+void Type(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(w, &press);
+    }
+}
+
+void Key(QWidget* w, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+}
+
+class QtBackendTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        App();
+        host::ui::SetBackend(&backend);
+    }
+    void TearDown() override {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        host::ui::SetBackend(nullptr);
+    }
+    template <class W>
+    W* WidgetOf(TDialog& dlg, int id) {
+        return qobject_cast<W*>(backend.WidgetFor(dlg.ChildWithId(id)));
+    }
+    host::ui::QtBackend backend;
+};
+
+}  // namespace
+
+TEST_F(QtBackendTest, WidgetsFollowTheModelAndGiveItTheUsersActions) {
+    TDialog dlg(nullptr, Template(kForm));
+    ASSERT_TRUE(dlg.Create());  // modeless: shown at once
+    auto* date = WidgetOf<QLineEdit>(dlg, 102);
+    auto* future = WidgetOf<QCheckBox>(dlg, 116);
+    auto* accounts = WidgetOf<QRadioButton>(dlg, 106);
+    auto* patients = WidgetOf<QRadioButton>(dlg, 107);
+    auto* producer = WidgetOf<QComboBox>(dlg, 101);
+    auto* copies = WidgetOf<QSpinBox>(dlg, 112);
+    auto* label = WidgetOf<QLabel>(dlg, 130);
+    ASSERT_TRUE(date && future && accounts && patients && producer && copies && label);
+    EXPECT_EQ(producer->count(), 3);
+    EXPECT_EQ(copies->minimum(), 1);
+    EXPECT_EQ(copies->maximum(), 5);
+    EXPECT_EQ(label->text(), QStringLiteral("Prêt"));
+    // Dialog units become pixels: the combo box is wider than the date field.
+    EXPECT_GT(producer->width(), date->width());
+
+    // Model to widgets.
+    dlg.ChildAs<TDateField>(102)->SetDate(20241115);
+    dlg.ChildAs<TCheckBox>(116)->Check();
+    dlg.ChildAs<TComboBox>(101)->SetSelIndex(2);
+    dlg.GetControl(130)->SetText("Calcul en cours");
+    dlg.GetControl(116)->EnableWindow(false);
+    EXPECT_EQ(date->text(), QStringLiteral("15/11/2024"));
+    EXPECT_TRUE(future->isChecked());
+    EXPECT_FALSE(future->isEnabled());
+    EXPECT_EQ(producer->currentText(), QStringLiteral("Dr Roy"));
+    EXPECT_EQ(label->text(), QStringLiteral("Calcul en cours"));
+    dlg.GetControl(116)->EnableWindow(true);
+
+    // Widgets to model, as a user's typing and clicks.
+    date->clear();
+    dlg.ChildAs<TEdit>(102)->SetText("");
+    Type(date, QStringLiteral("01/02/2025"));
+    EXPECT_EQ(dlg.ChildAs<TDateField>(102)->GetDate(), 20250201);
+    future->click();
+    EXPECT_FALSE(dlg.ChildAs<TCheckBox>(116)->IsChecked());
+    accounts->click();
+    patients->click();
+    EXPECT_FALSE(dlg.ChildAs<TRadioButton>(106)->IsChecked());
+    EXPECT_TRUE(dlg.ChildAs<TRadioButton>(107)->IsChecked());
+    EXPECT_FALSE(accounts->isChecked());  // the model's group, echoed back
+    patients->click();                    // clicking the checked radio keeps it checked
+    EXPECT_TRUE(patients->isChecked());
+    EXPECT_TRUE(dlg.ChildAs<TRadioButton>(107)->IsChecked());
+    producer->setFocus();
+    Key(producer, Qt::Key_Up);
+    EXPECT_EQ(dlg.ChildAs<TComboBox>(101)->GetSelValue(), "D01");
+    copies->setValue(4);
+    EXPECT_EQ(dlg.ChildAs<TSpinField>(112)->GetValue(), 4);
+
+    // The model's field setter shows in the widgets too.
+    std::string error;
+    ASSERT_TRUE(dlg.SetField("kind", "0", &error)) << error;
+    EXPECT_TRUE(accounts->isChecked());
+    EXPECT_FALSE(patients->isChecked());
+    dlg.Destroy();
+    EXPECT_EQ(backend.WidgetFor(dlg.ChildWithId(102)), nullptr);
+}
+
+TEST_F(QtBackendTest, ModalDialogsEndWithTheModel) {
+    {
+        TDialog dlg(nullptr, Template(kForm));
+        QTimer::singleShot(0, [&] {
+            auto* ok = qobject_cast<QPushButton*>(backend.WidgetFor(dlg.ChildWithId(IDOK)));
+            ASSERT_NE(ok, nullptr);
+            EXPECT_TRUE(ok->isDefault());
+            ok->click();
+        });
+        EXPECT_EQ(dlg.Execute(), IDOK);
+    }
+    {
+        // A message posted during setup closes the dialog from the event loop.
+        struct Posting : TDialog {
+            Posting() : TDialog(nullptr, Template(kForm)) {
+                OnMessage(WM_USER + 7, [this](WPARAM, LPARAM) -> LRESULT {
+                    CloseWindow(IDOK);
+                    return 1;
+                });
+            }
+            void SetupWindow() override {
+                TDialog::SetupWindow();
+                PostMessage(WM_USER + 7);
+            }
+        } dlg;
+        EXPECT_EQ(dlg.Execute(), IDOK);
+    }
+    {
+        // Escape is the model's IDCANCEL.
+        TDialog dlg(nullptr, Template(kForm));
+        QTimer::singleShot(0, [&] {
+            QWidget* w = backend.WidgetFor(&dlg);
+            ASSERT_NE(w, nullptr);
+            Key(w->window(), Qt::Key_Escape);
+        });
+        EXPECT_EQ(dlg.Execute(), IDCANCEL);
+    }
+}
+
+TEST_F(QtBackendTest, MessageBoxesAnswerWithTheButtonPressed) {
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), QStringLiteral("Fermer la journée?"));
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == QStringLiteral("Non")) b->click();
+    });
+    EXPECT_EQ(host::ShowMessage(nullptr, "Fermer la journée?", "Fin de journée",
+                                MB_YESNO | MB_ICONQUESTION),
+              IDNO);
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        box->defaultButton()->click();
+    });
+    EXPECT_EQ(host::ShowMessage(nullptr, "Terminé", "", MB_OK), IDOK);
+}
+
+TEST_F(QtBackendTest, MetersReportCancel) {
+    auto meter = backend.CreateMeter(nullptr, "Chargement", 10, true);
+    meter->SetPosition(3);
+    EXPECT_FALSE(meter->Cancelled());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* progress = qobject_cast<QProgressDialog*>(w)) {
+            EXPECT_EQ(progress->value(), 3);
+            progress->cancel();
+        }
+    EXPECT_TRUE(meter->Cancelled());
+    meter->Close();
+}
+
+TEST_F(QtBackendTest, ReportsManagerLivesInTheMdiArea) {
+    QDSApplication app(nullptr);
+    QDSApplication::SetInstance(&app);
+    QMdiArea area;
+    area.resize(1000, 700);
+    area.show();
+    {
+        TMDIFrame frame("Cabinet");
+        frame.Create();
+        backend.BindMdiClient(frame.GetMDIClient(), &area);
+        host::ui::SetMainWindow(&frame);
+        auto* handler = dynamic_cast<QDSReportsApp*>(GetDllHandler());
+        ASSERT_NE(handler, nullptr);
+        handler->HandleCommand(20115);
+        ASSERT_EQ(area.subWindowList().size(), 1);
+        QMdiSubWindow* sub = area.subWindowList().front();
+        EXPECT_EQ(sub->windowTitle(), QStringLiteral("Reports Manager"));
+        EXPECT_EQ(backend.MdiChildFor(sub), handler->ReportsWindow);
+        auto* tabs = sub->findChild<QTabWidget*>();
+        ASSERT_NE(tabs, nullptr);
+        EXPECT_EQ(tabs->count(), 9);
+        EXPECT_EQ(tabs->tabText(0), QStringLiteral(" Facturation "));
+        auto* list = qobject_cast<QListWidget*>(tabs->widget(0));
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->count(), 22);
+        EXPECT_EQ(list->viewMode(), QListView::IconMode);
+
+        // The view command reaches the widgets; the user's tab choice reaches the model.
+        handler->ReportsWindow->SendCommand(10122);
+        list = qobject_cast<QListWidget*>(tabs->widget(0));
+        EXPECT_EQ(list->viewMode(), QListView::ListMode);
+        EXPECT_EQ(list->count(), 22);
+        tabs->setCurrentIndex(6);
+        EXPECT_EQ(handler->ReportsWindow->MainDialog->TabCtrl->GetSel(), 6);
+
+        // A double click on an entry runs it: the host report's notice, modal over the
+        // window, closed with its OK button; Enter on the selected entry does the same.
+        tabs->setCurrentIndex(1);
+        auto* patients = qobject_cast<QListWidget*>(tabs->widget(1));
+        ASSERT_NE(patients, nullptr);
+        QStringList notices;
+        auto accept_notice = [&] {
+            QTimer::singleShot(0, [&] {
+                auto* dialog = QApplication::activeModalWidget();
+                ASSERT_NE(dialog, nullptr);
+                for (QLabel* label : dialog->findChildren<QLabel*>())
+                    if (label->text().contains(QStringLiteral("TPatListReportDlg")))
+                        notices << label->text();
+                for (QPushButton* b : dialog->findChildren<QPushButton*>())
+                    if (b->text() == QStringLiteral("OK")) b->click();
+            });
+        };
+        accept_notice();
+        emit patients->itemDoubleClicked(patients->item(0));
+        accept_notice();
+        Key(patients, Qt::Key_Return);
+        EXPECT_EQ(notices.size(), 2);
+        EXPECT_TRUE(patients->item(0)->isSelected());
+
+        // A second command brings the same window forward.
+        handler->HandleCommand(20115);
+        EXPECT_EQ(area.subWindowList().size(), 1);
+
+        // The close box closes the model's window.
+        sub->close();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(handler->ReportsWindow, nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(area.subWindowList().isEmpty());
+        host::ui::SetMainWindow(nullptr);
+        backend.BindMdiClient(nullptr, nullptr);
+    }
+    QDSApplication::SetInstance(nullptr);
+}

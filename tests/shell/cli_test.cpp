@@ -1,0 +1,130 @@
+// The command line drives the module as the desktop host does (dlopen, command 20115, the
+// entry's command): the catalog a user sees, template entries writing their files, and
+// the exit codes and messages of what cannot run.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "host/base/env.h"
+
+namespace {
+
+std::string Sibling(const char* name) {
+    char exe[4096];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return name;
+    exe[n] = '\0';
+    return (std::filesystem::path(exe).parent_path() / name).string();
+}
+
+std::string Quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+struct Result {
+    int code = -1;
+    std::string out;  // standard output and error
+};
+
+class Cli : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        exe_ = Sibling("rapports");
+        if (!std::filesystem::exists(exe_)) return;
+        station_ = host::Env().station_dir + "/cli";
+        std::filesystem::create_directories(station_);
+        db_ = "sqlite:" + station_ + "/demo.db";
+        Run("demo --db " + Quote(db_) + " --size small --today 20241115 --quiet");
+    }
+    void SetUp() override {
+        if (!std::filesystem::exists(exe_)) GTEST_SKIP() << "rapports n'est pas construit";
+    }
+    static Result Run(const std::string& args) {
+        const std::string command =
+            "env -u RAPPORTS_DATA_DIR RAPPORTS_STATION_DIR=" + Quote(station_) + " " + Quote(exe_) +
+            " " + args + " 2>&1";
+        Result r;
+        FILE* p = popen(command.c_str(), "r");
+        if (!p) return r;
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+            r.out.append(buf, n);
+        const int status = pclose(p);
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return r;
+    }
+    static inline std::string exe_, station_, db_;
+};
+
+}  // namespace
+
+TEST_F(Cli, CatalogListsWhatTheUserSees) {
+    Result r = Run("catalog --rights 3,8");
+    ASSERT_EQ(r.code, 0) << r.out;
+    const size_t patient = r.out.find("[ Patient ]");
+    const size_t appointments = r.out.find("[ Rendez-Vous ]");
+    ASSERT_NE(patient, std::string::npos) << r.out;
+    ASSERT_NE(appointments, std::string::npos) << r.out;
+    EXPECT_LT(patient, appointments);
+    EXPECT_EQ(r.out.find("Facturation"), std::string::npos);
+    EXPECT_NE(r.out.find(" 702  Liste des rendez-vous"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("modèle emppolhd.rpt"), std::string::npos);
+
+    r = Run("catalog --rights 2-10 --special-version 10");
+    ASSERT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("[Sur Mesure]"), std::string::npos);
+    EXPECT_NE(r.out.find("1004  Fin de journée détaillée"), std::string::npos) << r.out;
+
+    r = Run("catalog --rights trois");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.out.find("liste de droits invalide : trois"), std::string::npos) << r.out;
+}
+
+TEST_F(Cli, TemplateEntryWritesItsPdf) {
+    const std::string out = host::Env().output_dir + "/cli-600";
+    const Result r =
+        Run("run 600 --db " + Quote(db_) + " --out " + Quote(out) + " --today 20241115");
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out, out + "/bankrpt.pdf\n");
+    EXPECT_TRUE(std::filesystem::exists(out + "/bankrpt.pdf"));
+}
+
+TEST_F(Cli, WhatCannotRunSaysWhyWithItsExitCode) {
+    const std::string db = " --db " + Quote(db_);
+    struct {
+        std::string args;
+        int code;
+        const char* message;
+    } cases[] = {
+        {"run 9999" + db, 2, "entrée inconnue : 9999"},
+        {"run 600 --set code=BNC" + db, 2, "imprime le modèle bankrpt.rpt sans dialogue"},
+        {"run 600 --set code" + db, 2, "--set attend NOM=VALEUR : code"},
+        {"run 600 --answer peut-etre" + db, 2, "--answer attend yes ou no"},
+        {"run 600 --today 20240231" + db, 2, "date invalide pour --today"},
+        {"run 600 --db sqlite:/nonexistent/dir/x.db", 1, "impossible d'ouvrir la base"},
+        {"run 200" + db, 3, "« Liste des patients » est un rapport de l'application hôte"},
+        {"run 600 --rights 3" + db, 2, "l'entrée 600 n'est pas offerte à cet utilisateur"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << "\n" << r.out;
+    }
+}
+
+TEST_F(Cli, HelpListsTheDialogsFields) {
+    const Result r = Run("run --help");
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("610  TDateRngDlg (dialogue 7004)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("        from (102) : date AAAAMMJJ"), std::string::npos);
+    EXPECT_NE(r.out.find("        kind (106) : 0|1|2 (Soldes des comptes|"), std::string::npos);
+    EXPECT_NE(r.out.find("        copies (112) : nombre de 1 à 5"), std::string::npos);
+}

@@ -17,7 +17,7 @@ std::string Slurp(const std::string& path) {
 }
 
 class IniTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path_ = host::Env().station_dir + "/" +
                 testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini";
@@ -38,19 +38,20 @@ TEST_F(IniTest, MissingFileSectionOrKeyGivesTheDefault) {
 }
 
 TEST_F(IniTest, ReadingFollowsTheProfileRules) {
-    Write("\xEF\xBB\xBF; comment line\n"
-          "[Prca Report]\n"
-          "  producer =  D01  \n"
-          "Quoted=\"  spaced  \"\n"
-          "Single='x'\n"
-          "Empty=\n"
-          "Copies=12abc\n"
-          "Word=abc\n"
-          "Negative=-3\n"
-          "garbage line without equals\n"
-          "Producer=SECOND\n"
-          "[PRCA REPORT]\n"
-          "Producer=THIRD\n");
+    Write(
+        "\xEF\xBB\xBF; comment line\n"
+        "[Prca Report]\n"
+        "  producer =  D01  \n"
+        "Quoted=\"  spaced  \"\n"
+        "Single='x'\n"
+        "Empty=\n"
+        "Copies=12abc\n"
+        "Word=abc\n"
+        "Negative=-3\n"
+        "garbage line without equals\n"
+        "Producer=SECOND\n"
+        "[PRCA REPORT]\n"
+        "Producer=THIRD\n");
     host::IniFile ini(path_);
     // Sections and keys match without regard to case; the first occurrence wins.
     EXPECT_EQ(ini.GetString("PRCA REPORT", "Producer", ""), "D01");
@@ -73,7 +74,7 @@ TEST_F(IniTest, WritingKeepsEverythingElse) {
     host::IniFile ini(path_);
     ASSERT_TRUE(ini.WriteString("a", "X", "10"));        // replaces in place
     ASSERT_TRUE(ini.WriteString("A", "z", "Montréal"));  // added to the section
-    ASSERT_TRUE(ini.WriteInt("C", "n", -7));              // new section at the end
+    ASSERT_TRUE(ini.WriteInt("C", "n", -7));             // new section at the end
     ASSERT_TRUE(ini.WriteString("B", "multi", "ligne1\nligne2"));
     EXPECT_EQ(Slurp(path_),
               "; keep this comment\n[A]\nX=10\nz=Montréal\n\n[B]\ny=2\nmulti=ligne1 ligne2\n"

@@ -69,7 +69,7 @@ TEST(StringTable, LoadsNumberedFrenchTexts) {
 }
 
 class RecordingSink : public host::MessageSink {
-public:
+  public:
     int Show(const void*, const std::string& text, const std::string& title,
              unsigned flags) override {
         shown.push_back(text);

@@ -56,7 +56,8 @@ TEST(FixedWidth, CountsCharactersNotBytes) {
     EXPECT_EQ(host::U8Format("%-*.*s|", 6, 3, "Ça va"), "Ça    |");
     EXPECT_EQ(host::U8Format("%3c|%-3c|", 'Y', 'N'), "  Y|N  |");
     // Other conversions behave as printf.
-    EXPECT_EQ(host::U8Format("%5ld|%-4d|%05.1f|%x|%%", 42L, 7, 3.14159, 255), "   42|7   |003.1|ff|%");
+    EXPECT_EQ(host::U8Format("%5ld|%-4d|%05.1f|%x|%%", 42L, 7, 3.14159, 255),
+              "   42|7   |003.1|ff|%");
     // A layout from the receivable report: widths stay exact with accents.
     const std::string line =
         host::U8Format("%-25.25s%-4.4s%-18.18s|", "Bélanger-Côté, Éloïse", "(É)", "À venir");
@@ -68,7 +69,9 @@ TEST(FixedWidth, FitAndCopyNeverSplitACharacter) {
     EXPECT_EQ(host::U8Fit("Dépôts", 8), "Dépôts  ");
     EXPECT_EQ(host::U8Fit("Dépôts", 8, false), "  Dépôts");
     EXPECT_EQ(host::U8Length("Éèêë"), 4u);
-    EXPECT_EQ(host::U8Length("a\xFF" "b"), 3u);  // an invalid byte counts as one
+    EXPECT_EQ(host::U8Length("a\xFF"
+                             "b"),
+              3u);  // an invalid byte counts as one
     char small[4];
     host::CopyText(small, sizeof small, "éé");  // 4 bytes: only one "é" fits with the NUL
     EXPECT_STREQ(small, "é");

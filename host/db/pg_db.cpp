@@ -133,7 +133,7 @@ class PgDB final : public GenDB {
 
     // Runs sql: a prepared statement of its shape when possible, else the text as it is.
     Result Run(const std::string& sql, const std::vector<SqlValue>* params, ExecStatusType want) {
-        NormalizedSql n = NormalizeSql(sql, true, true, params);
+        NormalizedSql n = NormalizeSql(sql, true, lift_, params);
         if (!n.liftable || unpreparable_.count(n.text)) {
             ++stats_.unlifted;
             Result r = n.params.empty() ? Result(PQexec(conn_, sql.c_str()))

@@ -178,7 +178,7 @@ class SqliteDB final : public GenDB {
   protected:
     std::unique_ptr<DbCursor> OpenCursor(const std::string& sql,
                                          const std::vector<SqlValue>* params) override {
-        NormalizedSql n = NormalizeSql(sql, false, true, params);
+        NormalizedSql n = NormalizeSql(sql, false, lift_, params);
         if (!n.liftable) {
             SetError("requête non reconnue : " + sql.substr(0, 60));
             return nullptr;
@@ -194,7 +194,7 @@ class SqliteDB final : public GenDB {
     }
 
     bool ExecuteStatement(const std::string& sql, const std::vector<SqlValue>* params) override {
-        NormalizedSql n = NormalizeSql(sql, false, true, params);
+        NormalizedSql n = NormalizeSql(sql, false, lift_, params);
         if (!n.liftable || MultipleStatements(sql)) {
             ++stats_.unlifted;
             return ExecRaw(sql);

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Runs the benchmarks over the large demo practice on SQLite and on a throw-away
+# PostgreSQL cluster. The SQLite practice is kept in $RAPPORTS_BENCH_DIR (default
+# /tmp/rapports-bench) between runs; the PostgreSQL one is made anew each run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build build -j "$(nproc)"
+source scripts/pg-cluster.sh
+trap pg_cluster_stop EXIT
+pg_cluster_start
+export RAPPORTS_BENCH_PG=$RAPPORTS_TEST_PG
+for b in build/bench/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b" "$@"
+done

@@ -4,9 +4,11 @@
 #include <map>
 #include <memory>
 
+#include "common/daterng.h"
 #include "host/base/debuglog.h"
 #include "host/base/strings.h"
 #include "host/output/template_printer.h"
+#include "receivables/ar_dialogs.h"
 #include "shell/host_report_dlg.h"
 #include "shell/reports_dialog.h"
 
@@ -118,7 +120,19 @@ constexpr CatalogEntry kEntries[] = {
 // Reports Manager as parent, runs it modally and deletes it; an entry without a line here
 // says that its report is not yet available.
 const std::map<int, Launcher>& Launchers() {
-    static const std::map<int, Launcher> launchers = {};
+    static const std::map<int, Launcher> launchers = {
+        {102,
+         [](LaunchContext& c, const CatalogEntry& e) {
+             std::unique_ptr<TARReportDlg>(
+                 new TARReportDlg(c.main, e.resource, c.launcher, c.module, 0))
+                 ->Execute();
+         }},
+        {610,
+         [](LaunchContext& c, const CatalogEntry& e) {
+             std::unique_ptr<TDateRngDlg>(new TDateRngDlg(c.main, e.resource, c.launcher, c.module))
+                 ->Execute();
+         }},
+    };
     return launchers;
 }
 

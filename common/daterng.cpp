@@ -1,0 +1,36 @@
+#include "common/daterng.h"
+
+#include "common/notyet.h"
+#include "host/base/dates.h"
+
+namespace {
+
+constexpr int kFromAfterToday = 6642;
+constexpr int kToBeforeFrom = 6643;
+
+}  // namespace
+
+TDateRngDlg::TDateRngDlg(TWindow* parent, TResId res_id, LauncherInfo* launcher, TModule* module)
+    : TReportBaseDlg(parent, res_id, launcher, module), from_(ldate_today()), to_(ldate_today()) {
+    new TDateField(this, 102, module);
+    new TDateField(this, 103, module);
+    BindDate(102, &from_);
+    BindDate(103, &to_);
+}
+
+bool TDateRngDlg::ValidateDlgFields() {
+    if (!TReportBaseDlg::ValidateDlgFields()) return false;
+    if (to_ == 0 && from_ > ldate_today()) {
+        ReportFieldError(kFromAfterToday);
+        return false;
+    }
+    if (from_ != 0 && to_ != 0 && to_ < from_) {
+        ReportFieldError(kToBeforeFrom);
+        return false;
+    }
+    return true;
+}
+
+bool TDateRngDlg::DisplayReport() {
+    return ReportNotYetAvailable(*this);
+}

@@ -1,0 +1,29 @@
+// The criteria dialog with a from date and a to date (controls 102 and 103), both today
+// by default; it runs the office memos report over the period.
+#pragma once
+
+#include "host/ui/reportdlg.h"
+
+class TDateRngDlg : public TReportBaseDlg {
+  public:
+    TDateRngDlg(TWindow* parent, TResId res_id, LauncherInfo* launcher = nullptr,
+                TModule* module = nullptr);
+
+    // After the host's checks: a from date later than today needs a to date (6642), and a
+    // to date may not come before the from date (6643).
+    bool ValidateDlgFields() override;
+    bool DisplayReport() override;
+    int GetDlgFieldCount() const override { return 2; }
+
+    long GetFromDate() const { return from_; }
+    long GetToDate() const { return to_; }
+    // Presets the period (before Execute), as the day-end's reminders step does.
+    void SetDates(long from, long to) {
+        from_ = from;
+        to_ = to;
+    }
+
+  private:
+    long from_;
+    long to_;
+};

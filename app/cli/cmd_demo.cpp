@@ -28,7 +28,7 @@ int RunDemo(const DemoArgs& a) {
     }
     if (!cli::ApplyToday(a.today)) return 2;
     const std::string dsn = a.dsn.empty() ? cli::DefaultDsn() : a.dsn;
-    std::unique_ptr<GenDB> db = cli::OpenDatabase(dsn);
+    std::unique_ptr<GenDB> db = cli::OpenDatabase(dsn, !a.summary);
     if (!db) return 1;
     std::string error;
     if (a.summary) {

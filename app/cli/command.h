@@ -30,7 +30,8 @@ const std::vector<Command>& Commands();
 // The demo practice of this workstation: sqlite:<data folder>/demo.db.
 std::string DefaultDsn();
 // Opens the database of dsn; prints the error and returns null when it cannot.
-std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn);
+// create_folder makes the folder of an SQLite file first (for a new practice).
+std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn, bool create_folder = false);
 // Applies --today (YYYYMMDD); false with a message for a date that does not exist.
 bool ApplyToday(const std::string& today);
 // Makes dir the reports' output folder (created when missing); false with a message.

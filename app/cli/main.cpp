@@ -30,7 +30,13 @@ std::string DefaultDsn() {
     return "sqlite:" + host::Env().data_dir + "/demo.db";
 }
 
-std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn) {
+std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn, bool create_folder) {
+    if (create_folder && dsn.rfind("postgres", 0) != 0) {
+        std::string path = dsn.rfind("sqlite:", 0) == 0 ? dsn.substr(7) : dsn;
+        path = path.substr(0, path.find('?'));
+        const auto parent = std::filesystem::path(path).parent_path();
+        if (!parent.empty() && path != ":memory:") host::EnsureDir(parent.string());
+    }
     std::string error;
     auto db = GenDB::Open(dsn, &error);
     if (!db) PrintError("impossible d'ouvrir la base " + dsn + " : " + error);

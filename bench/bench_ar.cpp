@@ -1,0 +1,167 @@
+// The receivable reports over the large demo practice, each next to its floor: one
+// set-based SQL query that computes every account's aged patient and insurance totals as
+// of the same date (no report, no per-account work).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "bench/practice.h"
+#include "host/base/env.h"
+#include "host/records/context.h"
+#include "receivables/ar_reports.h"
+
+namespace {
+
+// Every account's aged totals in one statement. Buckets compare the service date with the
+// dates 30, 60 and 90 days before the as-of date, as the aging does; unapplied credits are
+// left out of the floor.
+std::string FloorQuery(GenDB& db, long as_of) {
+    const std::string p = db.dbTablePrefix();
+    const std::string a = std::to_string(as_of);
+    const std::string d30 = std::to_string(incr_date(as_of, -30));
+    const std::string d60 = std::to_string(incr_date(as_of, -60));
+    const std::string d90 = std::to_string(incr_date(as_of, -90));
+    const std::string bucket = "CASE WHEN d > " + a + " THEN 4 WHEN d >= " + d30 +
+                               " THEN 0 WHEN d >= " + d60 + " THEN 1 WHEN d >= " + d90 +
+                               " THEN 2 ELSE 3 END";
+    return "WITH ch AS ("
+           " SELECT PAT_ACCID AS acc, 'T' AS k, CTRT_ID AS id, CTRT_DATE AS d, CTRT_TOTAL AS tot,"
+           " CTRT_INS_TOTAL AS ins FROM " +
+           p + "CLMTRT, " + p + "PATCLM, " + p +
+           "PATIENT"
+           " WHERE CTRT_PCLMID = PCLM_ID AND PCLM_PATID = PAT_ID AND PCLM_STATUS IN ('I', 'C')"
+           " AND (CTRT_DEL_DATE = 0 OR CTRT_DEL_DATE > " +
+           a +
+           ")"
+           " UNION ALL SELECT PAT_ACCID, 'O', POCH_ID, POCH_DATE, POCH_TOTAL, 0 FROM " +
+           p + "PATOCH, " + p +
+           "PATIENT WHERE POCH_PATID = PAT_ID AND (POCH_DELDATE = 0 OR POCH_DELDATE > " + a +
+           ")),"
+           " ap AS (SELECT PAPP_RECTYPE AS k, CASE WHEN PAPP_RECTYPE = 'T' THEN PAPP_CTRTID ELSE "
+           "PAPP_POCHID END AS id,"
+           " SUM(CASE WHEN PAPP_TYPE = 'I' THEN PAPP_AMOUNT ELSE 0 END) AS insp,"
+           " SUM(CASE WHEN PAPP_TYPE = 'I' THEN 0 ELSE PAPP_AMOUNT END) AS patp FROM " +
+           p + "PMTAPP WHERE PAPP_DATE <= " + a +
+           " AND PAPP_RECTYPE IN ('T', 'O')"
+           " GROUP BY PAPP_RECTYPE, CASE WHEN PAPP_RECTYPE = 'T' THEN PAPP_CTRTID ELSE PAPP_POCHID "
+           "END)"
+           " SELECT acc, " +
+           bucket +
+           " AS b, SUM(ins - COALESCE(insp, 0)) AS ins_due,"
+           " SUM(tot - ins - COALESCE(patp, 0)) AS pat_due"
+           " FROM ch LEFT JOIN ap ON ap.k = ch.k AND ap.id = ch.id"
+           " GROUP BY acc, " +
+           bucket + " ORDER BY acc";
+}
+
+void BM_Floor(benchmark::State& state) {
+    GenDB* db = bench::PracticeOrSkip(state);
+    if (!db) return;
+    const std::string q = FloorQuery(*db, bench::kToday);
+    long rows = 0;
+    for (auto _ : state) {
+        rows = 0;
+        int64_t total = 0;
+        if (db->dbOpen(q, 7) != 0) {
+            state.SkipWithError(db->dbLastError());
+            return;
+        }
+        for (int r = db->dbFetch(0, 7); r == 0; r = db->dbFetch(1, 7)) {
+            long ins = 0, pat = 0;
+            db->dbGetLong(3, &ins, 7);
+            db->dbGetLong(4, &pat, 7);
+            total += ins + pat;
+            ++rows;
+        }
+        db->dbClose(7);
+        benchmark::DoNotOptimize(total);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+// A receivable report run: kind (0 accounts, 2 summary only, -1 the quick list) and grouping
+// (0 by billing doctor, 1 by producer).
+void RunReport(benchmark::State& state, int kind, int grouping) {
+    GenDB* db = bench::PracticeOrSkip(state);
+    if (!db) return;
+    QDSApplication app(db);
+    QDSApplication::SetInstance(&app);
+    LauncherInfo launcher(&app);
+    const std::string out = bench::Env("RAPPORTS_BENCH_DIR", "/tmp/rapports-bench") + "/out";
+    std::filesystem::create_directories(out);
+    host::Env().output_dir = out;
+    long printed = 0;
+    for (auto _ : state) {
+        arrpt_info info;
+        info.as_of = bench::kToday;
+        info.kind = kind < 0 ? 0 : kind;
+        info.grouping = grouping;
+        info.overdue_num = 2;
+        std::snprintf(info.overdue_text, sizeof info.overdue_text, "2 - Comptes avec solde");
+        info.future = 'Y';
+        FILE* prt = std::fopen((out + "/arrpt.prt").c_str(), "w");
+        std::unique_ptr<ARQuickRptObj> report;
+        if (kind < 0)
+            report = std::make_unique<ARQuickRptObj>(&launcher, nullptr, &info, prt, false, 1);
+        else
+            report = std::make_unique<ARAccRptObj>(&launcher, nullptr, &info, prt, false, 1);
+        report->SetAutomation(1, false);
+        report->PrintReport();
+        printed = report->AccountsPrinted();
+        std::fclose(prt);
+    }
+    state.counters["accounts"] = static_cast<double>(printed);
+    QDSApplication::SetInstance(nullptr);
+}
+
+void BM_AccountReportByProducer(benchmark::State& s) {
+    RunReport(s, 0, 1);
+}
+void BM_AccountReportByBillingDoctor(benchmark::State& s) {
+    RunReport(s, 0, 0);
+}
+void BM_SummaryOnlyByProducer(benchmark::State& s) {
+    RunReport(s, 2, 1);
+}
+void BM_SummaryOnlyByBillingDoctor(benchmark::State& s) {
+    RunReport(s, 2, 0);
+}
+void BM_QuickList(benchmark::State& s) {
+    RunReport(s, -1, 1);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Floor)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_AccountReportByProducer)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_AccountReportByBillingDoctor)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_SummaryOnlyByProducer)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_SummaryOnlyByBillingDoctor)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_QuickList)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_MAIN();

@@ -1,0 +1,373 @@
+// The receivable reports over a hand-built practice whose figures are computed by hand
+// (tests/receivables/ar_practice.h), on every engine and in both calculation modes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "host/base/env.h"
+#include "host/calc/arcalc.h"
+#include "host/output/textprint.h"
+#include "host/output/xmlexport.h"
+#include "host/records/context.h"
+#include "receivables/ar_reports.h"
+#include "tests/output/helpers.h"
+#include "tests/receivables/ar_practice.h"
+#include "tests/support/testdb.h"
+
+namespace {
+
+using testing_support::TestDb;
+
+struct Output {
+    std::vector<std::vector<std::string>> pages;
+    std::string text;  // every page, lines joined
+    std::vector<host::output::XmlRow> rows, summary, notes;
+    host::calc::AgedGroups totals;
+};
+
+// The amounts (and percentages) at the end of a line, left to right.
+std::vector<std::string> TrailingAmounts(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words, out;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    for (auto it = words.rbegin(); it != words.rend(); ++it) {
+        const std::string& w = *it;
+        const bool numeric = !w.empty() &&
+                             w.find_first_not_of("-0123456789.,%") == std::string::npos &&
+                             w.find('.') != std::string::npos;
+        if (!numeric) break;
+        out.insert(out.begin(), w);
+    }
+    return out;
+}
+
+std::vector<std::string> V(std::initializer_list<const char*> l) {
+    return {l.begin(), l.end()};
+}
+
+class ARReportTest : public output_test::WithBackend,
+                     public testing::WithParamInterface<std::string> {
+  protected:
+    void SetUp() override {
+        WithBackend::SetUp();
+        t_ = std::make_unique<TestDb>(GetParam(), true);
+        ar_test::BuildPractice(t_->db());
+        app_ = std::make_unique<QDSApplication>(&t_->db());
+        QDSApplication::SetInstance(app_.get());
+        launcher_ = std::make_unique<LauncherInfo>(app_.get());
+        // The quick list reads the balances the accounts store: store the computed ones.
+        DrArCalc calc(launcher_->GetListPtr(), launcher_->GetMsgPtr(), 1);
+        ASSERT_TRUE(calc.SetupAR(ar_test::kAsOf, false, true, false, nullptr));
+        for (long acc = 1; acc <= 7; ++acc) {
+            ASSERT_TRUE(calc.CalcAR(acc, true, false, nullptr, false));
+            ASSERT_TRUE(calc.WriteActBal(acc, nullptr, false));
+        }
+    }
+    void TearDown() override {
+        QDSApplication::SetInstance(nullptr);
+        WithBackend::TearDown();
+    }
+
+    arrpt_info Info(int kind, int grouping, const char* producer, char future, int overdue,
+                    long min_balance = 0) {
+        arrpt_info info;
+        std::snprintf(info.producer, sizeof info.producer, "%s", producer);
+        info.as_of = ar_test::kAsOf;
+        info.kind = kind;
+        info.grouping = grouping;
+        info.future = future;
+        info.overdue_num = static_cast<short>(overdue);
+        std::snprintf(info.overdue_text, sizeof info.overdue_text, "%d - Choix", overdue);
+        info.min_balance = min_balance;
+        info.notes = 1;
+        info.copies = 1;
+        return info;
+    }
+
+    Output Run(arrpt_info info, bool quick = false, int mode = 1) {
+        app_->m_CalAR = mode;
+        const std::string path = host::ReportFilePath("arrpt.prt");
+        FILE* prt = std::fopen(path.c_str(), "w");
+        EXPECT_NE(prt, nullptr);
+        Output out;
+        std::unique_ptr<ARQuickRptObj> report;
+        if (quick)
+            report =
+                std::make_unique<ARQuickRptObj>(launcher_.get(), nullptr, &info, prt, false, 1);
+        else if (info.kind == 1)
+            report = std::make_unique<ARPatRptObj>(launcher_.get(), nullptr, &info, prt, false, 1);
+        else
+            report = std::make_unique<ARAccRptObj>(launcher_.get(), nullptr, &info, prt, false, 1);
+        report->SetAutomation(1, false);
+        EXPECT_TRUE(report->PrintReport());
+        std::fclose(prt);
+        std::string error;
+        std::vector<host::output::TextPage> pages;
+        EXPECT_TRUE(host::output::ReadTextPages(path, &pages, &error)) << error;
+        for (const auto& p : pages) {
+            out.pages.push_back(p);
+            for (const auto& l : p)
+                out.text += l + "\n";
+        }
+        const std::string dir = host::Env().output_dir + "/XML/";
+        report->Xml()->Save((dir + "t-agedrc.xml").c_str());
+        host::output::ReadXmlRows(dir + "t-agedrc.xml", &out.rows, &error);
+        report->NotesXml()->Save((dir + "t-notes.xml").c_str());
+        host::output::ReadXmlRows(dir + "t-notes.xml", &out.notes, &error);
+        if (auto* full = dynamic_cast<ARAccRptObj*>(report.get())) {
+            full->SummaryXml()->Save((dir + "t-aracc.xml").c_str());
+            host::output::ReadXmlRows(dir + "t-aracc.xml", &out.summary, &error);
+        }
+        out.totals = report->Totals();
+        return out;
+    }
+
+    // The amounts of the line labelled `label` that follows the first line holding `anchor`.
+    std::vector<std::string> Amounts(const Output& out, const std::string& anchor,
+                                     const std::string& label) {
+        std::istringstream in(out.text);
+        bool found = false;
+        for (std::string line; std::getline(in, line);) {
+            if (!found) {
+                found = line.find(anchor) != std::string::npos;
+                if (!found) continue;
+                if (label.empty()) return TrailingAmounts(line);
+                continue;
+            }
+            if (line.find(label) != std::string::npos) return TrailingAmounts(line);
+        }
+        return {};
+    }
+
+    std::unique_ptr<TestDb> t_;
+    std::unique_ptr<QDSApplication> app_;
+    std::unique_ptr<LauncherInfo> launcher_;
+};
+
+TEST_P(ARReportTest, AccountBlocksTotalsAndSummaryMatchTheHandFigures) {
+    const Output out = Run(Info(0, 1, "*", 'Y', 2));
+    // Accounts in name order; deleted, inactive, patientless and settled ones left out.
+    const size_t belanger = out.text.find("Bélanger, Chloé");
+    const size_t obrien = out.text.find("O'Brien, Seán");
+    const size_t tremblay = out.text.find("Tremblay, Luc");
+    ASSERT_NE(belanger, std::string::npos);
+    ASSERT_NE(obrien, std::string::npos);
+    ASSERT_NE(tremblay, std::string::npos);
+    EXPECT_LT(belanger, obrien);
+    EXPECT_LT(obrien, tremblay);
+    for (const char* gone : {"Gagnon, Éloïse", "Roy, Marc", "Côté, Anne", "Lavoie, Jean"})
+        EXPECT_EQ(out.text.find(gone), std::string::npos) << gone;
+
+    EXPECT_EQ(Amounts(out, "Tremblay, Luc", "P "),
+              V({"15.00", "0.00", "150.00", "30.00", "195.00", "30.00"}));
+    EXPECT_EQ(Amounts(out, "Tremblay, Luc", "A:"),
+              V({"20.00", "0.00", "0.00", "0.00", "20.00", "50.00"}));
+    EXPECT_EQ(Amounts(out, "Tremblay, Luc", "T:"),
+              V({"35.00", "0.00", "150.00", "30.00", "215.00", "80.00"}));
+    EXPECT_EQ(Amounts(out, "O'Brien, Seán", "P "),
+              V({"0.00", "80.00", "0.00", "0.00", "80.00", "0.00"}));
+    EXPECT_EQ(Amounts(out, "Bélanger, Chloé", "T:"),
+              V({"0.00", "0.00", "0.00", "120.00", "120.00", "0.00"}));
+    EXPECT_EQ(Amounts(out, "Bélanger, Chloé", "Solde du Plan"), V({"120.00"}));
+
+    // The account totals.
+    EXPECT_EQ(Amounts(out, "Total des Comptes à Recevoir", "P "),
+              V({"15.00", "80.00", "150.00", "150.00", "395.00", "30.00"}));
+    EXPECT_EQ(Amounts(out, "Total des Comptes à Recevoir", "A:"),
+              V({"20.00", "0.00", "0.00", "0.00", "20.00", "50.00"}));
+    EXPECT_EQ(Amounts(out, "Total des Comptes à Recevoir", "T:"),
+              V({"35.00", "80.00", "150.00", "150.00", "415.00", "80.00"}));
+
+    // The summary by producer: one line each, then the totals and the shares.
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "D01 Marie Tremblay, Dre"),
+              V({"35.00", "0.00", "0.00", "30.00", "65.00", "80.00"}));
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "D02 Paul Gagnon"),
+              V({"0.00", "80.00", "0.00", "120.00", "200.00", "0.00"}));
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "H01 Émilie Hygiéniste"),
+              V({"0.00", "0.00", "150.00", "0.00", "150.00", "0.00"}));
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "Montant à Payer (patients)"),
+              V({"15.00", "80.00", "150.00", "150.00", "395.00", "30.00"}));
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "Pourcentage des Comptes"),
+              V({"8.43%", "19.28%", "36.14%", "36.14%", "100.00%"}));
+    EXPECT_NE(out.text.find("RAPPORT PAR PRODUCTEUR :"), std::string::npos);
+
+    // Notes: Luc's A/R note under his account; none for an account without A/R notes.
+    const size_t note = out.text.find("Rappel envoyé");
+    ASSERT_NE(note, std::string::npos);
+    EXPECT_GT(note, tremblay);
+    const std::string belanger_block = out.text.substr(belanger, obrien - belanger);
+    EXPECT_EQ(belanger_block.find("Notes C/R"), std::string::npos);
+    ASSERT_EQ(out.notes.size(), 1u);
+
+    // The XML data: one row per account and the totals row.
+    ASSERT_EQ(out.rows.size(), 4u);
+    auto col = [](const host::output::XmlRow& r, const std::string& name) {
+        for (const auto& [n, v] : r.columns)
+            if (n == name) return v;
+        return std::string("<absent>");
+    };
+    EXPECT_EQ(col(out.rows[2], "Nom"), "Tremblay, Luc");
+    EXPECT_EQ(col(out.rows[2], "PatTotal"), "195.00");
+    EXPECT_EQ(col(out.rows[2], "TotAVenir"), "80.00");
+    EXPECT_EQ(out.rows[3].type, "T");
+    EXPECT_EQ(col(out.rows[3], "TotTotal"), "415.00");
+    ASSERT_GE(out.summary.size(), 3u);
+    EXPECT_EQ(col(out.summary[1], "Code"), "D02");
+    EXPECT_EQ(col(out.summary[1], "Total"), "200.00");
+}
+
+TEST_P(ARReportTest, SummaryOnlyKindPrintsNoBlocksAndTheSameTotals) {
+    const Output full = Run(Info(0, 1, "*", 'Y', 2));
+    const Output summary_only = Run(Info(2, 1, "*", 'Y', 2));
+    EXPECT_EQ(summary_only.text.find("Tremblay, Luc"), std::string::npos);
+    EXPECT_EQ(summary_only.totals, full.totals);
+    ASSERT_EQ(summary_only.summary.size(), full.summary.size());
+    for (size_t i = 0; i < full.summary.size(); ++i)
+        EXPECT_EQ(summary_only.summary[i].columns, full.summary[i].columns);
+    EXPECT_EQ(Amounts(summary_only, "SOMMAIRES", "Total des Montants"),
+              V({"35.00", "80.00", "150.00", "150.00", "415.00", "80.00"}));
+}
+
+TEST_P(ARReportTest, WithoutTheFutureOptionTheFutureColumnStaysZero) {
+    const Output out = Run(Info(0, 1, "*", 'N', 2));
+    EXPECT_EQ(Amounts(out, "Tremblay, Luc", "T:"),
+              V({"35.00", "0.00", "150.00", "30.00", "215.00", "0.00"}));
+    EXPECT_EQ(Amounts(out, "Total des Comptes à Recevoir", "T:"),
+              V({"35.00", "80.00", "150.00", "150.00", "415.00", "0.00"}));
+    for (int g = 0; g < 3; ++g) {
+        const host::calc::Aged& a = g == 0   ? out.totals.pat
+                                    : g == 1 ? out.totals.ins
+                                             : out.totals.tot;
+        EXPECT_EQ(a.v[host::calc::kFuture], 0);
+    }
+}
+
+TEST_P(ARReportTest, OneProducerShowsOnlyItsAccountsAndFigures) {
+    const Output out = Run(Info(0, 1, "D02", 'Y', 2));
+    EXPECT_NE(out.text.find("O'Brien, Seán"), std::string::npos);
+    EXPECT_NE(out.text.find("Bélanger, Chloé"), std::string::npos);
+    EXPECT_EQ(out.text.find("Tremblay, Luc"), std::string::npos);  // owes D01 and H01 only
+    EXPECT_EQ(Amounts(out, "Total des Comptes à Recevoir", "T:"),
+              V({"0.00", "80.00", "0.00", "120.00", "200.00", "0.00"}));
+    EXPECT_EQ(out.text.find("D01 Marie"), std::string::npos);
+    EXPECT_EQ(out.text.find("H01 Émilie"), std::string::npos);
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "D02 Paul Gagnon"),
+              V({"0.00", "80.00", "0.00", "120.00", "200.00", "0.00"}));
+}
+
+TEST_P(ARReportTest, BillingDoctorGroupingCreditsTheBillingDoctor) {
+    const Output out = Run(Info(0, 0, "*", 'Y', 2));
+    EXPECT_NE(out.text.find("RAPPORT PAR DOCTEUR $ :"), std::string::npos);
+    // The hygienist's 150.00 goes to billing doctor 01.
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "D01 Marie Tremblay, Dre"),
+              V({"35.00", "0.00", "150.00", "30.00", "215.00", "80.00"}));
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "D02 Paul Gagnon"),
+              V({"0.00", "80.00", "0.00", "120.00", "200.00", "0.00"}));
+    // A selected billing doctor keeps the accounts whose main patient is his.
+    const Output d02 = Run(Info(0, 0, "D02", 'Y', 2));
+    EXPECT_EQ(d02.text.find("Tremblay, Luc"), std::string::npos);
+    EXPECT_NE(d02.text.find("O'Brien, Seán"), std::string::npos);
+}
+
+TEST_P(ARReportTest, OverdueChoiceAndMinimumBalance) {
+    // 5: sixty days and older above 100.00: Tremblay (180.00) and Bélanger (120.00).
+    const Output out = Run(Info(0, 1, "*", 'Y', 5, 10000));
+    EXPECT_NE(out.text.find("Tremblay, Luc"), std::string::npos);
+    EXPECT_NE(out.text.find("Bélanger, Chloé"), std::string::npos);
+    EXPECT_EQ(out.text.find("O'Brien, Seán"), std::string::npos);
+    EXPECT_NE(out.text.find("Solde Min. $100.00"), std::string::npos);
+    // 1: every account with patients, the settled one too.
+    const Output all = Run(Info(0, 1, "*", 'Y', 1));
+    EXPECT_NE(all.text.find("Lavoie, Jean"), std::string::npos);
+    EXPECT_EQ(all.text.find("Gagnon, Éloïse"), std::string::npos);
+}
+
+TEST_P(ARReportTest, PatientBalancesSplitTheAccount) {
+    const Output out = Run(Info(1, 1, "*", 'Y', 2));
+    EXPECT_EQ(Amounts(out, "Luc Tremblay (TR001)", "P "),
+              V({"15.00", "0.00", "0.00", "30.00", "45.00", "30.00"}));
+    EXPECT_EQ(Amounts(out, "Léa Tremblay (TR002)", "P "),
+              V({"0.00", "0.00", "150.00", "0.00", "150.00", "0.00"}));
+    EXPECT_EQ(out.text.find("Total des Comptes à Recevoir"), std::string::npos);  // kind 1: none
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "Total des Montants"),
+              V({"35.00", "80.00", "150.00", "150.00", "415.00", "80.00"}));
+}
+
+TEST_P(ARReportTest, QuickListReadsTheStoredBalances) {
+    const Output out = Run(Info(0, 1, "*", 'N', 2), true);
+    EXPECT_NE(out.text.find("SOMMAIRE DES COMPTES À RECEVOIR"), std::string::npos);
+    EXPECT_EQ(Amounts(out, "Tremblay, Luc", ""), V({"35.00", "0.00", "150.00", "30.00", "215.00"}));
+    EXPECT_EQ(Amounts(out, "Total des Comptes à Recevoir", "T"),
+              V({"35.00", "80.00", "150.00", "150.00", "415.00"}));
+}
+
+TEST_P(ARReportTest, BothCalculationModesPrintTheSameReport) {
+    for (int kind : {0, 1}) {
+        const Output sql = Run(Info(kind, 1, "*", 'Y', 2), false, 1);
+        const Output records = Run(Info(kind, 1, "*", 'Y', 2), false, 0);
+        EXPECT_EQ(sql.text, records.text) << "kind " << kind;
+        EXPECT_EQ(sql.totals, records.totals);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ARReportTest, testing::ValuesIn(testing_support::Engines()),
+                         testing_support::EngineName);
+
+// ------------------------------------------------------------------- page ending
+
+class PageEndProbe : public ARQuickRptObj {
+  public:
+    using ARQuickRptObj::ARQuickRptObj;
+    // Opens the report, starts its first page, and ends it as if the details had reached line.
+    void EndAt(int line) {
+        OpenReport();
+        PageBreak();
+        EndReport(line);
+    }
+};
+
+class ARPageEndTest : public output_test::WithBackend {
+  protected:
+    // The page and line (from 1) of the account totals title.
+    std::pair<int, int> TotalsPlace(int end_line) {
+        TestDb t("sqlite", true);
+        QDSApplication app(&t.db());
+        LauncherInfo launcher(&app);
+        arrpt_info info;
+        info.as_of = ar_test::kAsOf;
+        info.overdue_num = 1;
+        const std::string path = host::ReportFilePath("page-end.prt");
+        FILE* f = std::fopen(path.c_str(), "w");
+        {
+            PageEndProbe probe(&launcher, nullptr, &info, f, false, 1);
+            probe.EndAt(end_line);
+        }
+        std::fclose(f);
+        std::vector<host::output::TextPage> pages;
+        std::string error;
+        host::output::ReadTextPages(path, &pages, &error);
+        for (size_t p = 0; p < pages.size(); ++p)
+            for (size_t l = 0; l < pages[p].size(); ++l)
+                if (pages[p][l].rfind("Total des Comptes à Recevoir", 0) == 0)
+                    return {static_cast<int>(p) + 1, static_cast<int>(l) + 1};
+        return {0, 0};
+    }
+};
+
+TEST_F(ARPageEndTest, TotalsMoveToANewPageFromLine51) {
+    EXPECT_EQ(TotalsPlace(50), std::make_pair(1, 53));
+    const auto at51 = TotalsPlace(51);
+    EXPECT_EQ(at51.first, 2);
+    EXPECT_LT(at51.second, 20);  // right after the titles of the new page
+}
+
+TEST(ARSummaryOrder, AuxiliariesComeAfterTheOthers) {
+    std::vector<std::string> codes{"A10", "B20", "AX", "D01", "A02"};
+    std::sort(codes.begin(), codes.end(), ARSumRptObj::CodeBefore);
+    EXPECT_EQ(codes, (std::vector<std::string>{"B20", "D01", "A02", "A10", "AX"}));
+}
+
+}  // namespace

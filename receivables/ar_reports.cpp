@@ -111,6 +111,50 @@ std::string TrimmedField(const char* s) {
     return host::Trim(s ? s : "");
 }
 
+// The criteria line under the titles: the overdue choice, the minimum balance when it
+// applies, and the as-of date.
+std::string CriteriaLine(const arrpt_info& info) {
+    char date[32];
+    ldate_to_str1(date, info.as_of, DATE_FMT_DMY);
+    const std::string overdue = host::Trim(info.overdue_text);
+    if (info.overdue_num >= 3 && info.min_balance != 0)
+        return host::U8Format("(%s, %s $%s, %s : %s)", overdue.c_str(), S(kMinBalance).c_str(),
+                              Amount(info.min_balance).c_str(), S(kAsOf).c_str(), date);
+    return host::U8Format("(%s, %s : %s)", overdue.c_str(), S(kAsOf).c_str(), date);
+}
+
+// Prints texts right-aligned so that each ends under the matching word of heading's last
+// words; a text too wide for its place is moved right rather than overwrite the previous one.
+void PrintUnderHeading(OvReportObj& report, int line, const std::vector<std::string>& texts,
+                       const std::string& heading) {
+    const std::vector<int> ends = WordEnds(heading, texts.size());
+    int previous_end = -1;
+    for (size_t i = 0; i < ends.size() && i < texts.size(); ++i) {
+        if (texts[i].empty()) continue;
+        const int len = static_cast<int>(host::U8Length(texts[i]));
+        int start = ends[i] - len + 1;
+        if (start <= previous_end) start = previous_end + 1;
+        report.PrintText(start, line, texts[i]);
+        previous_end = start + len - 1;
+    }
+}
+
+// The amounts of an aged group as printed texts (its first n columns).
+std::vector<std::string> AmountTexts(const Aged& a, size_t n) {
+    std::vector<std::string> t;
+    for (size_t i = 0; i < n && i < 6; ++i)
+        t.push_back(Amount(a.v[i]));
+    return t;
+}
+
+// The six aged amounts as XML columns prefix + Courant, De30a60, ... AVenir.
+void AddAgedColumns(IXmlExportWrapper* xml, const std::string& prefix, const Aged& a) {
+    static const char* const kColumns[] = {"Courant", "De30a60", "De60a90",
+                                           "Plus90",  "Total",   "AVenir"};
+    for (int i = 0; i < 6; ++i)
+        xml->AddAmount((prefix + kColumns[i]).c_str(), a.v[i]);
+}
+
 }  // namespace
 
 // ================================================================= ARQuickRptObj
@@ -147,7 +191,7 @@ std::string ARQuickRptObj::ProducerCode() const {
 bool ARQuickRptObj::LockFiles() {
     GenDB* db = Launcher()->GetDb();
     if (!db) return false;
-    for (const char* t : {"ACCOUNT", "PATIENT"}) {
+    for (const std::string& t : lock_pkts_) {
         if (!db->Lock(t, 2)) {
             UnLockFiles();
             return false;
@@ -313,16 +357,10 @@ std::string ARQuickRptObj::Markers() const {
 }
 
 void ARQuickRptObj::PrintAmounts(int line, const Aged& a, const std::string& heading, bool future) {
-    const std::vector<int> ends = WordEnds(heading, future ? 6 : 5);
-    int previous_end = -1;
-    for (size_t i = 0; i < ends.size(); ++i) {
-        const int idx = i < 4 ? static_cast<int>(i) : i == 4 ? kTotal : kFuture;
-        const std::string text = Amount(a.v[idx]);
-        int start = ends[i] - static_cast<int>(text.size()) + 1;
-        if (start <= previous_end) start = previous_end + 1;  // too wide: keep it readable
-        PrintText(start, line, text);
-        previous_end = start + static_cast<int>(text.size()) - 1;
-    }
+    // Columns: current, 31-60, 61-90, over 90, total (and future).
+    std::vector<std::string> texts = AmountTexts(a, 5);
+    if (future) texts.push_back(Amount(a.v[kFuture]));
+    PrintUnderHeading(*this, line, texts, heading);
 }
 
 void ARQuickRptObj::WriteXmlRow(const std::string& patient, long pat_id, const AgedGroups& g) {
@@ -337,13 +375,9 @@ void ARQuickRptObj::WriteXmlRow(const std::string& patient, long pat_id, const A
     xml_->AddColumn("DernierPaiement", LastPaymentText());
     xml_->AddColumn("Marques", Markers());
     xml_->AddColumn("Criteres", GetTitleStr(2));
-    static const char* const kCols[] = {"Courant", "De30a60", "De60a90",
-                                        "Plus90",  "Total",   "AVenir"};
-    const std::pair<const char*, const Aged*> groups[] = {
-        {"Pat", &g.pat}, {"Ass", &g.ins}, {"Tot", &g.tot}};
-    for (const auto& [prefix, aged] : groups)
-        for (int i = 0; i < 6; ++i)
-            xml_->AddAmount((std::string(prefix) + kCols[i]).c_str(), aged->v[i]);
+    AddAgedColumns(xml_, "Pat", g.pat);
+    AddAgedColumns(xml_, "Ass", g.ins);
+    AddAgedColumns(xml_, "Tot", g.tot);
     xml_->EndRow();
 }
 
@@ -382,17 +416,8 @@ std::string ARQuickRptObj::GetTitleStr(int i) {
             if (p == "*") return S(kForAll);
             return p;
         }
-        case 2: {
-            char date[32];
-            ldate_to_str1(date, info_->as_of, DATE_FMT_DMY);
-            const std::string overdue = host::Trim(info_->overdue_text);
-            const bool min_applies = info_->overdue_num >= 3 && info_->min_balance != 0;
-            if (min_applies)
-                return host::U8Format("(%s, %s $%s, %s : %s)", overdue.c_str(),
-                                      S(kMinBalance).c_str(), Amount(info_->min_balance).c_str(),
-                                      S(kAsOf).c_str(), date);
-            return host::U8Format("(%s, %s : %s)", overdue.c_str(), S(kAsOf).c_str(), date);
-        }
+        case 2:
+            return CriteriaLine(*info_);
         default:
             return {};
     }
@@ -491,13 +516,9 @@ int ARQuickRptObj::PrintTotalAcc(int line) {
     xml_->NewRow("T");
     xml_->AddColumn("Nom", host::Trim(title.substr(0, title.find("  "))));
     xml_->AddColumn("Criteres", GetTitleStr(2));
-    static const char* const kCols[] = {"Courant", "De30a60", "De60a90",
-                                        "Plus90",  "Total",   "AVenir"};
-    const std::pair<const char*, const Aged*> sets[] = {
-        {"Pat", &totals_.pat}, {"Ass", &totals_.ins}, {"Tot", &totals_.tot}};
-    for (const auto& [prefix, aged] : sets)
-        for (int i = 0; i < 6; ++i)
-            xml_->AddAmount((std::string(prefix) + kCols[i]).c_str(), aged->v[i]);
+    AddAgedColumns(xml_, "Pat", totals_.pat);
+    AddAgedColumns(xml_, "Ass", totals_.ins);
+    AddAgedColumns(xml_, "Tot", totals_.tot);
     xml_->AddColumn("Comptes", static_cast<int64_t>(accounts_printed_));
     xml_->EndRow();
     return l + 1;
@@ -604,22 +625,11 @@ int ARSumRptObj::PrintDetail(int line) {
     const dr_ar_bucket& e = entries_[current_];
     const std::string ident = Identification(e);
     PrintText(0, line, host::U8Format("%-40.40s", ident.c_str()));
-    const std::vector<int> ends = WordEnds(S(kSumHeading), 6);
-    int previous_end = -1;
-    for (size_t i = 0; i < ends.size(); ++i) {
-        const std::string text = Amount(e.ar.tot.v[i]);
-        int start = ends[i] - static_cast<int>(text.size()) + 1;
-        if (start <= previous_end) start = previous_end + 1;
-        PrintText(start, line, text);
-        previous_end = start + static_cast<int>(text.size()) - 1;
-    }
+    PrintUnderHeading(*this, line, AmountTexts(e.ar.tot, 6), S(kSumHeading));
     xml_->NewRow();
     xml_->AddColumn("Code", e.prod_code);
     xml_->AddColumn("Producteur", host::Trim(ident.substr(std::min<size_t>(ident.size(), 4))));
-    static const char* const kCols[] = {"Courant", "De30a60", "De60a90",
-                                        "Plus90",  "Total",   "AVenir"};
-    for (int i = 0; i < 6; ++i)
-        xml_->AddAmount(kCols[i], e.ar.tot.v[i]);
+    AddAgedColumns(xml_, "", e.ar.tot);
     xml_->AddAmount("PatTotal", e.ar.pat.v[kTotal]);
     xml_->AddAmount("AssTotal", e.ar.ins.v[kTotal]);
     xml_->EndRow();
@@ -643,16 +653,8 @@ std::string ARSumRptObj::GetTitleStr(int i) {
             const std::string p = host::Trim(info_->producer);
             return p.empty() || p == "*" ? S(kForAll) : p;
         }
-        case 3: {
-            char date[32];
-            ldate_to_str1(date, info_->as_of, DATE_FMT_DMY);
-            const std::string overdue = host::Trim(info_->overdue_text);
-            if (info_->overdue_num >= 3 && info_->min_balance != 0)
-                return host::U8Format("(%s, %s $%s, %s : %s)", overdue.c_str(),
-                                      S(kMinBalance).c_str(), Amount(info_->min_balance).c_str(),
-                                      S(kAsOf).c_str(), date);
-            return host::U8Format("(%s, %s : %s)", overdue.c_str(), S(kAsOf).c_str(), date);
-        }
+        case 3:
+            return CriteriaLine(*info_);
         default:
             return {};
     }
@@ -664,45 +666,29 @@ std::string ARSumRptObj::GetMeterTitle() {
 
 int ARSumRptObj::PrintTotalSumAcc(int line) {
     const AgedGroups& t = entries_[0].ar;
-    const std::vector<int> ends = WordEnds(S(kSumHeading), 6);
-    auto amounts = [&](int l, const Aged& a, bool percent) {
-        int previous_end = -1;
-        for (size_t i = 0; i < ends.size(); ++i) {
-            std::string text;
-            if (percent) {
-                if (i == 5) continue;  // the future is not a share of the total
-                const int64_t total = t.tot.v[kTotal];
-                const double share =
-                    total == 0 ? 0.0
-                               : 100.0 * static_cast<double>(a.v[i]) / static_cast<double>(total);
-                text = host::U8Format("%.2f%%", share);
-            } else {
-                text = Amount(a.v[i]);
-            }
-            int start = ends[i] - static_cast<int>(text.size()) + 1;
-            if (start <= previous_end) start = previous_end + 1;
-            PrintText(start, l, text);
-            previous_end = start + static_cast<int>(text.size()) - 1;
-        }
-    };
     PrintRule(line, 0, 131, true);
     const std::pair<int, const Aged*> lines[] = {
         {kToPayPatients, &t.pat}, {kToPayInsurance, &t.ins}, {kTotalReceivable, &t.tot}};
     int l = line + 1;
     for (const auto& [label, aged] : lines) {
         PrintText(0, l, S(label));
-        amounts(l, *aged, false);
+        PrintUnderHeading(*this, l, AmountTexts(*aged, 6), S(kSumHeading));
         xml_->NewRow("T");
         xml_->AddColumn("Producteur", host::Trim(S(label)));
-        static const char* const kCols[] = {"Courant", "De30a60", "De60a90",
-                                            "Plus90",  "Total",   "AVenir"};
-        for (int i = 0; i < 6; ++i)
-            xml_->AddAmount(kCols[i], aged->v[i]);
+        AddAgedColumns(xml_, "", *aged);
         xml_->EndRow();
         ++l;
     }
+    // Each aged column's share of the total (the future is not part of it).
+    std::vector<std::string> shares;
+    const int64_t total = t.tot.v[kTotal];
+    for (int i = 0; i <= kTotal; ++i)
+        shares.push_back(host::U8Format(
+            "%.2f%%", total == 0
+                          ? 0.0
+                          : 100.0 * static_cast<double>(t.tot.v[i]) / static_cast<double>(total)));
     PrintText(0, l, S(kPercentReceivable));
-    amounts(l, t.tot, true);
+    PrintUnderHeading(*this, l, shares, S(kSumHeading));
     return l + 2;
 }
 
@@ -719,7 +705,6 @@ int ARSumRptObj::PrintPlanTotal(int line) {
     if (mark != std::string::npos) heading = heading.substr(0, mark);
     PrintText(0, line, heading, true);
     PrintText(0, line + 1, S(kPlansColumns));
-    const std::vector<int> ends = WordEnds(S(kPlansColumns), 2);
     int l = line + 2;
     for (const pplan_total& p : totals) {
         std::string name = p.doctor;
@@ -729,12 +714,7 @@ int ARSumRptObj::PrintPlanTotal(int line) {
             name = code + " " + d.first_name + " " + d.last_name;
         }
         PrintText(0, l, host::U8Fit(name, 40));
-        if (ends.size() == 2) {
-            const std::string count = std::to_string(p.plans);
-            PrintText(ends[0] - static_cast<int>(count.size()) + 1, l, count);
-            const std::string bal = Amount(p.balance);
-            PrintText(ends[1] - static_cast<int>(bal.size()) + 1, l, bal);
-        }
+        PrintUnderHeading(*this, l, {std::to_string(p.plans), Amount(p.balance)}, S(kPlansColumns));
         ++l;
     }
     return l + 1;
@@ -775,23 +755,6 @@ void ARAccRptObj::SetLockPkts() {
                   "PATOCH",  "ACCPMT",  "PMTAPP", "PATNOTE"};
 }
 
-bool ARAccRptObj::LockFiles() {
-    GenDB* db = Launcher()->GetDb();
-    if (!db) return false;
-    for (const std::string& t : lock_pkts_) {
-        if (!db->Lock(t, 2)) {
-            UnLockFiles();
-            return false;
-        }
-        locked_.push_back(t);
-    }
-    return true;
-}
-
-void ARAccRptObj::UnLockFiles() {
-    ARQuickRptObj::UnLockFiles();
-}
-
 bool ARAccRptObj::OpenReport() {
     TEmgBase* err = &Launcher()->GetMsgPtr()->errors();
     calc_.SetIncludeFuture(false);
@@ -818,27 +781,27 @@ bool ARAccRptObj::GetAccARBal() {
         return false;
     acc_ar_ = {};
     const std::string only = OneProducer() ? ProducerCode() : std::string();
-    const int k = info_->overdue_num;
     for (int i = 0; i <= calc_.LastIndex(); ++i) {
         const dr_ar_bucket& e = calc_.Entry(i);
         if (i > 0 && !only.empty() && only != e.prod_code) continue;
         if (i > 0) acc_ar_ += e.ar;
-        if (i == 0 && no_overdue_amount_) {
-            // The overdue test on all producers together.
-            if (k == 2) {
-                for (const Aged* a : {&e.ar.pat, &e.ar.ins, &e.ar.tot})
-                    if (!a->IsZero()) no_overdue_amount_ = false;
-            } else if (k >= 3 && k <= 6) {
-                for (const Aged* a : {&e.ar.pat, &e.ar.ins, &e.ar.tot})
-                    if (a->v[k - 3] > info_->min_balance) no_overdue_amount_ = false;
-            }
-        }
+        if (i == 0) CheckOverdueOnAll(e.ar);
     }
     for (Aged* g : {&acc_ar_.pat, &acc_ar_.tot}) {
         g->v[0] += account_.add_amt;
         g->v[kTotal] += account_.add_amt;
     }
     return true;
+}
+
+void ARAccRptObj::CheckOverdueOnAll(const AgedGroups& all) {
+    // The overdue test on all producers together (entry 0 of the calculator).
+    const int k = info_->overdue_num;
+    if (!no_overdue_amount_) return;
+    for (const Aged* a : {&all.pat, &all.ins, &all.tot}) {
+        if (k == 2 && !a->IsZero()) no_overdue_amount_ = false;
+        if (k >= 3 && k <= 6 && a->v[k - 3] > info_->min_balance) no_overdue_amount_ = false;
+    }
 }
 
 bool ARAccRptObj::AccumulateProducers() {
@@ -992,7 +955,6 @@ bool ARPatRptObj::GetAccARBal() {
     account_table_.assign(prod_table_.size(), dr_ar_bucket{});
     TEmgBase* err = &Launcher()->GetMsgPtr()->errors();
     const std::string only = OneProducer() ? ProducerCode() : std::string();
-    const int k = info_->overdue_num;
     for (const patient_struct& p : account_patients_) {
         PatientLine pl;
         pl.name = host::Trim(p.pname + " " + p.lname);
@@ -1008,15 +970,7 @@ bool ARPatRptObj::GetAccARBal() {
                 account_table_.resize(static_cast<size_t>(i) + 1);
             std::memcpy(account_table_[static_cast<size_t>(i)].prod_code, e.prod_code, 4);
             account_table_[static_cast<size_t>(i)].ar += e.ar;
-            if (i == 0 && no_overdue_amount_) {
-                if (k == 2) {
-                    for (const Aged* a : {&e.ar.pat, &e.ar.ins, &e.ar.tot})
-                        if (!a->IsZero()) no_overdue_amount_ = false;
-                } else if (k >= 3 && k <= 6) {
-                    for (const Aged* a : {&e.ar.pat, &e.ar.ins, &e.ar.tot})
-                        if (a->v[k - 3] > info_->min_balance) no_overdue_amount_ = false;
-                }
-            }
+            if (i == 0) CheckOverdueOnAll(e.ar);
         }
         acc_ar_ += pl.ar;
         pat_lines_.push_back(std::move(pl));

@@ -107,6 +107,8 @@ class ARQuickRptObj : public OvReportObj {
     std::vector<std::string> note_lines_;
     IXmlExportWrapper* xml_ = nullptr;
     IXmlExportWrapper* notes_xml_ = nullptr;
+    // The tables held shared during the run (the full report adds its ledger tables).
+    std::vector<std::string> lock_pkts_{"ACCOUNT", "PATIENT"};
     std::vector<std::string> locked_;
     bool more_ = false;
 };
@@ -183,9 +185,7 @@ class ARAccRptObj : public ARQuickRptObj {
     bool EndReport(int line) override;
     bool MatchCriteria() override;
     std::string GetMeterTitle() override;
-    bool LockFiles() override;
     bool GetAccARBal() override;
-    void UnLockFiles() override;
     std::string GetReportTitle() override;
     std::string GetSubTitle() override;
     std::string GetAccTotalTitle() override;
@@ -202,6 +202,8 @@ class ARAccRptObj : public ARQuickRptObj {
     // Adds the calculator's entries of the current computation to the producer table;
     // returns whether one of the selected producer's entries has an amount owed.
     bool AccumulateProducers();
+    // Clears the no-overdue-amount flag when all producers together are overdue.
+    void CheckOverdueOnAll(const host::calc::AgedGroups& all);
     // Prints the three group lines of g from line.
     int PrintGroups(int line, const host::calc::AgedGroups& g, const std::string& lead);
 
@@ -209,7 +211,6 @@ class ARAccRptObj : public ARQuickRptObj {
     std::vector<dr_ar_bucket> prod_table_;
     bool no_overdue_amount_ = true;
     IXmlExportWrapper* sum_xml_ = nullptr;
-    std::vector<std::string> lock_pkts_;
 };
 
 // The full receivable report, one block per patient of each account.

@@ -1,0 +1,141 @@
+// The receivable calculators over the demo practice: the balances they recompute equal
+// the ones the accounts store, both calculation modes agree, and the per-producer
+// receivables add up to the report's totals.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/demo/demo.h"
+#include "host/calc/arcalc.h"
+#include "host/records/context.h"
+#include "host/records/records.h"
+#include "tests/support/testdb.h"
+
+namespace {
+
+using host::calc::kFuture;
+using host::calc::kTotal;
+using testing_support::TestDb;
+
+constexpr long kToday = 20241115;
+
+class CalculatorTest : public testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        t_ = std::make_unique<TestDb>(GetParam(), false);
+        demo::DemoOptions options;
+        options.size = demo::Size::Small;
+        options.seed = 7;
+        options.today = kToday;
+        demo::DemoStats stats;
+        std::string error;
+        ASSERT_TRUE(demo::GenerateDemo(t_->db(), options, &stats, &error)) << error;
+        app_ = std::make_unique<QDSApplication>(&t_->db());
+        launcher_ = std::make_unique<LauncherInfo>(app_.get());
+        AccountInfo accounts(launcher_->GetListPtr(), launcher_->GetMsgPtr());
+        for (bool ok = accounts.DBGetFirst(); ok; ok = accounts.DBGetNext())
+            accounts_.push_back(*accounts.GetRecPtr());
+        ASSERT_GT(accounts_.size(), 10u);
+    }
+    std::unique_ptr<TestDb> t_;
+    std::unique_ptr<QDSApplication> app_;
+    std::unique_ptr<LauncherInfo> launcher_;
+    std::vector<account_struct> accounts_;
+};
+
+TEST_P(CalculatorTest, RecomputedBalancesEqualTheStoredOnesInBothModes) {
+    for (int mode : {1, 0}) {
+        DrArCalc calc(launcher_->GetListPtr(), launcher_->GetMsgPtr(), mode);
+        ASSERT_TRUE(calc.SetupAR(kToday, false, true, false, nullptr));
+        for (const account_struct& a : accounts_) {
+            ASSERT_TRUE(calc.CalcAR(a.acc_id, true, false, nullptr, false)) << a.acc_id;
+            int64_t rows[2][6];
+            ASSERT_TRUE(calc.GetOneAR(rows));
+            EXPECT_EQ(rows[0][4], a.pat_bal) << "account " << a.acc_id << " mode " << mode;
+            EXPECT_EQ(rows[1][4], a.ins_bal) << "account " << a.acc_id << " mode " << mode;
+            EXPECT_EQ(rows[0][0], a.pat_cur);
+            EXPECT_EQ(rows[1][3], a.ins_90);
+            EXPECT_FALSE(calc.Changed());
+        }
+    }
+}
+
+TEST_P(CalculatorTest, ProducerReceivablesAddUpToTheAccounts) {
+    // Per producer and per billing doctor, the account-by-account receivables sum to the
+    // same practice total as the accounts' stored balances.
+    DrArCalc dr(launcher_->GetListPtr(), launcher_->GetMsgPtr(), 1);
+    ASSERT_TRUE(dr.SetupAR(kToday, false, true, false, nullptr));
+    int64_t stored = 0, by_prod = 0, by_bill = 0;
+    std::map<std::string, int64_t> prod_totals;
+    for (const account_struct& a : accounts_) {
+        stored += int64_t{a.pat_bal} + a.ins_bal;
+        ASSERT_TRUE(dr.CalcAR(a.acc_id, true, false, nullptr, false));
+        int n = 0;
+        const dr_ar_bucket* p = dr.GetAllProdDrAR(&n);
+        for (int i = 1; i <= n; ++i) {
+            by_prod += BucketBalance(p[i]);
+            prod_totals[p[i].prod_code] += BucketBalance(p[i]);
+        }
+        const dr_ar_bucket* b = dr.GetAllBillDrAR(&n);
+        for (int i = 1; i <= n; ++i)
+            by_bill += BucketBalance(b[i]);
+    }
+    EXPECT_EQ(by_prod, stored);
+    EXPECT_EQ(by_bill, stored);
+
+    // ArCalc accumulating every account gives the same producers' figures.
+    ArCalc ar(launcher_->GetListPtr(), launcher_->GetMsgPtr(), 0);
+    ASSERT_TRUE(ar.SetupAR(kToday, false, true, false, true, false, true, nullptr));
+    for (const account_struct& a : accounts_)
+        ASSERT_TRUE(ar.CalcAR(a.acc_id, true, true, nullptr, nullptr));
+    for (int i = 1; i <= ar.LastIndex(); ++i) {
+        const dr_ar_bucket& e = ar.Entry(i);
+        EXPECT_EQ(BucketBalance(e), prod_totals[e.prod_code]) << e.prod_code;
+    }
+    EXPECT_EQ(BucketBalance(ar.Entry(0)), stored);
+}
+
+TEST_P(CalculatorTest, WritingBalancesRepairsADivergentAccount) {
+    const account_struct& a = accounts_[3];
+    t_->db().dbExecute(
+        "UPDATE ACCOUNT SET ACC_PAT_BAL = ACC_PAT_BAL + 1234, ACC_INS_30 = -5 "
+        "WHERE ACC_ID = " +
+        std::to_string(a.acc_id));
+    DrArCalc calc(launcher_->GetListPtr(), launcher_->GetMsgPtr(), 1);
+    ASSERT_TRUE(calc.SetupAR(kToday, false, true, false, nullptr));
+    ASSERT_TRUE(calc.CalcAR(a.acc_id, true, false, nullptr, false));
+    EXPECT_EQ(calc.StoredPatBal(), a.pat_bal + 1234);
+    // Another workstation writes the account meanwhile: a recheck notices.
+    t_->db().dbExecute("UPDATE ACCOUNT SET ACC_PAT_BAL = 1 WHERE ACC_ID = " +
+                       std::to_string(a.acc_id));
+    ASSERT_TRUE(calc.CalcAR(a.acc_id, true, true, nullptr, true));
+    EXPECT_TRUE(calc.Changed());
+    ASSERT_TRUE(calc.WriteActBal(a.acc_id, nullptr, false));
+    AccountInfo accounts(launcher_->GetListPtr(), launcher_->GetMsgPtr());
+    ASSERT_TRUE(accounts.DBFindRecById(a.acc_id));
+    EXPECT_EQ(accounts.GetRecPtr()->pat_bal, a.pat_bal);
+    EXPECT_EQ(accounts.GetRecPtr()->ins_30, a.ins_30);
+    // The balances of another account are not written from this computation.
+    TEmgBase err;
+    EXPECT_FALSE(calc.WriteActBal(accounts_[4].acc_id, &err, false));
+    EXPECT_TRUE(err.HasError());
+}
+
+TEST_P(CalculatorTest, BadDatesAndUnpreparedRunsAreRefused) {
+    ArCalc ar(launcher_->GetListPtr(), launcher_->GetMsgPtr());
+    TEmgBase err;
+    EXPECT_FALSE(ar.CalcAR(accounts_[0].acc_id, true, false, nullptr, &err));
+    EXPECT_TRUE(err.HasError());
+    err.ClearErrMsgInfo();
+    EXPECT_FALSE(ar.SetupAR(20240231, false, true, false, true, false, true, &err));
+    EXPECT_NE(err.Text().find("20240231"), std::string::npos);
+    // An unknown patient owes nothing.
+    ASSERT_TRUE(ar.SetupAR(kToday, false, true, false, true, false, true, nullptr));
+    ASSERT_TRUE(ar.CalcAR(99999999, false, false, nullptr, nullptr));
+    EXPECT_TRUE(ar.Entry(0).ar.tot.IsZero());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, CalculatorTest, testing::ValuesIn(testing_support::Engines()),
+                         testing_support::EngineName);
+
+}  // namespace

@@ -13,46 +13,46 @@
 
 namespace {
 
-// Every account's aged totals in one statement. Buckets compare the service date with the
-// dates 30, 60 and 90 days before the as-of date, as the aging does; unapplied credits are
-// left out of the floor.
+// Every account's aged totals in one statement: the charges and, negated, their
+// applications, each in the bucket of its charge's service date (compared with the dates
+// 30, 60 and 90 days before the as-of date, as the aging does), summed by account and
+// bucket. Unapplied credits are left out of the floor.
 std::string FloorQuery(GenDB& db, long as_of) {
     const std::string p = db.dbTablePrefix();
     const std::string a = std::to_string(as_of);
-    const std::string d30 = std::to_string(incr_date(as_of, -30));
-    const std::string d60 = std::to_string(incr_date(as_of, -60));
-    const std::string d90 = std::to_string(incr_date(as_of, -90));
-    const std::string bucket = "CASE WHEN d > " + a + " THEN 4 WHEN d >= " + d30 +
-                               " THEN 0 WHEN d >= " + d60 + " THEN 1 WHEN d >= " + d90 +
-                               " THEN 2 ELSE 3 END";
-    return "WITH ch AS ("
-           " SELECT PAT_ACCID AS acc, 'T' AS k, CTRT_ID AS id, CTRT_DATE AS d, CTRT_TOTAL AS tot,"
-           " CTRT_INS_TOTAL AS ins FROM " +
-           p + "CLMTRT, " + p + "PATCLM, " + p +
-           "PATIENT"
-           " WHERE CTRT_PCLMID = PCLM_ID AND PCLM_PATID = PAT_ID AND PCLM_STATUS IN ('I', 'C')"
-           " AND (CTRT_DEL_DATE = 0 OR CTRT_DEL_DATE > " +
-           a +
-           ")"
-           " UNION ALL SELECT PAT_ACCID, 'O', POCH_ID, POCH_DATE, POCH_TOTAL, 0 FROM " +
-           p + "PATOCH, " + p +
-           "PATIENT WHERE POCH_PATID = PAT_ID AND (POCH_DELDATE = 0 OR POCH_DELDATE > " + a +
-           ")),"
-           " ap AS (SELECT PAPP_RECTYPE AS k, CASE WHEN PAPP_RECTYPE = 'T' THEN PAPP_CTRTID ELSE "
-           "PAPP_POCHID END AS id,"
-           " SUM(CASE WHEN PAPP_TYPE = 'I' THEN PAPP_AMOUNT ELSE 0 END) AS insp,"
-           " SUM(CASE WHEN PAPP_TYPE = 'I' THEN 0 ELSE PAPP_AMOUNT END) AS patp FROM " +
-           p + "PMTAPP WHERE PAPP_DATE <= " + a +
-           " AND PAPP_RECTYPE IN ('T', 'O')"
-           " GROUP BY PAPP_RECTYPE, CASE WHEN PAPP_RECTYPE = 'T' THEN PAPP_CTRTID ELSE PAPP_POCHID "
-           "END)"
-           " SELECT acc, " +
-           bucket +
-           " AS b, SUM(ins - COALESCE(insp, 0)) AS ins_due,"
-           " SUM(tot - ins - COALESCE(patp, 0)) AS pat_due"
-           " FROM ch LEFT JOIN ap ON ap.k = ch.k AND ap.id = ch.id"
-           " GROUP BY acc, " +
-           bucket + " ORDER BY acc";
+    auto bucket = [&](const std::string& d) {
+        return "CASE WHEN " + d + " > " + a + " THEN 4 WHEN " + d +
+               " >= " + std::to_string(incr_date(as_of, -30)) + " THEN 0 WHEN " + d +
+               " >= " + std::to_string(incr_date(as_of, -60)) + " THEN 1 WHEN " + d +
+               " >= " + std::to_string(incr_date(as_of, -90)) + " THEN 2 ELSE 3 END";
+    };
+    const std::string treatment = p + "CLMTRT, " + p + "PATCLM, " + p +
+                                  "PATIENT WHERE CTRT_PCLMID = PCLM_ID AND PCLM_PATID = PAT_ID"
+                                  " AND PCLM_STATUS IN ('I', 'C') AND (CTRT_DEL_DATE = 0 OR "
+                                  "CTRT_DEL_DATE > " +
+                                  a + ")";
+    const std::string office = p + "PATOCH, " + p +
+                               "PATIENT WHERE POCH_PATID = PAT_ID AND (POCH_DELDATE = 0 OR "
+                               "POCH_DELDATE > " +
+                               a + ")";
+    const std::string ins_part = "CASE WHEN PAPP_TYPE = 'I' THEN PAPP_AMOUNT ELSE 0 END";
+    const std::string pat_part = "CASE WHEN PAPP_TYPE = 'I' THEN 0 ELSE PAPP_AMOUNT END";
+    return "SELECT acc, b, SUM(ins) AS ins_due, SUM(pat) AS pat_due FROM ("
+           " SELECT PAT_ACCID AS acc, " +
+           bucket("CTRT_DATE") +
+           " AS b, CTRT_INS_TOTAL AS ins,"
+           " CTRT_TOTAL - CTRT_INS_TOTAL AS pat FROM " +
+           treatment + " UNION ALL SELECT PAT_ACCID, " + bucket("POCH_DATE") +
+           ", 0, POCH_TOTAL FROM " + office + " UNION ALL SELECT PAT_ACCID, " +
+           bucket("CTRT_DATE") + ", -" + ins_part + ", -" + pat_part + " FROM " + p + "PMTAPP, " +
+           treatment +
+           " AND PAPP_RECTYPE = 'T' AND CTRT_ID = PAPP_CTRTID"
+           " AND PAPP_DATE <= " +
+           a + " UNION ALL SELECT PAT_ACCID, " + bucket("POCH_DATE") + ", -" + ins_part + ", -" +
+           pat_part + " FROM " + p + "PMTAPP, " + office +
+           " AND PAPP_RECTYPE = 'O' AND POCH_ID = PAPP_POCHID"
+           " AND PAPP_DATE <= " +
+           a + ") ledger GROUP BY acc, b ORDER BY acc";
 }
 
 void BM_Floor(benchmark::State& state) {

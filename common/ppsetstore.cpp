@@ -111,10 +111,10 @@ std::string FormatOne(const Conversion& c, const Slot& slot) {
         case 'd': {
             long v = slot.get_number ? Clamp(slot.get_number(), c.width) : 0;
             if (c.is_long) {
-                text = host::U8Format(c.spec.c_str(), v);
+                text = host::U8Format(c.format.c_str(), v);
             } else {
                 v = std::clamp<long>(v, INT_MIN, INT_MAX);
-                text = host::U8Format(c.spec.c_str(), static_cast<int>(v));
+                text = host::U8Format(c.format.c_str(), static_cast<int>(v));
             }
             break;
         }
@@ -123,11 +123,11 @@ std::string FormatOne(const Conversion& c, const Slot& slot) {
             // A field that holds nothing is stored as a blank, so that the values after it
             // keep their places.
             const char ch = s.empty() || s[0] == '\0' ? ' ' : s[0];
-            text = host::U8Format(c.spec.c_str(), ch);
+            text = host::U8Format(c.format.c_str(), ch);
             break;
         }
         default:
-            text = host::U8Format(c.spec.c_str(),
+            text = host::U8Format(c.format.c_str(),
                                   (slot.get_text ? slot.get_text() : std::string()).c_str());
             break;
     }
@@ -192,7 +192,7 @@ std::vector<Conversion> ParseLayout(std::string_view layout) {
         }
         if (p >= layout.size()) return {};
         c.type = layout[p++];
-        c.spec = std::string(layout.substr(start, p - start));
+        c.format = std::string(layout.substr(start, p - start));
         switch (c.type) {
             case 's':
                 c.width = has_precision ? std::max(width, precision) : width;

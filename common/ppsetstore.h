@@ -65,7 +65,7 @@ const OwnerLayout& LayoutOf(Owner owner);
 // One conversion of a layout: its printf text, its type ('s', 'c' or 'd'), whether the
 // number is a long, and the characters it occupies (0: the rest of the column).
 struct Conversion {
-    std::string spec;
+    std::string format;
     char type = 's';
     bool is_long = false;
     size_t width = 0;

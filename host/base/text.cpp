@@ -199,9 +199,9 @@ std::string U8VFormat(const char* fmt, va_list args) {
         };
 
         char buf[512];
-        std::string spec = flags;
-        if (width >= 0) spec += std::to_string(width);
-        if (precision >= 0) spec += "." + std::to_string(precision);
+        std::string directive = flags;
+        if (width >= 0) directive += std::to_string(width);
+        if (precision >= 0) directive += "." + std::to_string(precision);
         switch (conv) {
             case '%':
                 out += '%';
@@ -223,7 +223,7 @@ std::string U8VFormat(const char* fmt, va_list args) {
             case 'o':
             case 'x':
             case 'X': {
-                std::string f = "%" + spec + length + conv;
+                std::string f = "%" + directive + length + conv;
                 if (length == "l")
                     std::snprintf(buf, sizeof buf, f.c_str(), va_arg(ap, long));
                 else if (length == "ll" || length == "q" || length == "j")
@@ -241,7 +241,7 @@ std::string U8VFormat(const char* fmt, va_list args) {
             case 'E':
             case 'g':
             case 'G': {
-                std::string f = "%" + spec + (length == "L" ? "L" : "") + conv;
+                std::string f = "%" + directive + (length == "L" ? "L" : "") + conv;
                 if (length == "L")
                     std::snprintf(buf, sizeof buf, f.c_str(), va_arg(ap, long double));
                 else

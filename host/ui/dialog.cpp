@@ -180,69 +180,40 @@ void TDialog::BindText(int id, std::string* text) {
 }
 
 void TDialog::BindDate(int id, long* date) {
-    BindCustom(id, [this, id, date](TTransferDirection d) {
-        auto* c = ChildAs<TDateField>(id);
-        if (!c) return;
-        if (d == tdSetData)
-            c->SetDate(*date);
-        else
-            *date = c->GetDate();
-    });
+    BindField<TDateField>(
+        id, date, [](auto& c, auto& v) { c.SetDate(v); },
+        [](auto& c, auto& v) { v = c.GetDate(); });
 }
 
 void TDialog::BindAmount(int id, long* cents) {
-    BindCustom(id, [this, id, cents](TTransferDirection d) {
-        auto* c = ChildAs<TAmountField>(id);
-        if (!c) return;
-        if (d == tdSetData)
-            c->SetAmount(*cents);
-        else
-            *cents = static_cast<long>(c->GetAmount());
-    });
+    BindField<TAmountField>(
+        id, cents, [](auto& c, auto& v) { c.SetAmount(v); },
+        [](auto& c, auto& v) { v = static_cast<long>(c.GetAmount()); });
 }
 
 void TDialog::BindAmount(int id, int32_t* cents) {
-    BindCustom(id, [this, id, cents](TTransferDirection d) {
-        auto* c = ChildAs<TAmountField>(id);
-        if (!c) return;
-        if (d == tdSetData)
-            c->SetAmount(*cents);
-        else
-            *cents = static_cast<int32_t>(c->GetAmount());
-    });
+    BindField<TAmountField>(
+        id, cents, [](auto& c, auto& v) { c.SetAmount(v); },
+        [](auto& c, auto& v) { v = static_cast<int32_t>(c.GetAmount()); });
 }
 
 void TDialog::BindCheck(int id, char* yes_no) {
-    BindCustom(id, [this, id, yes_no](TTransferDirection d) {
-        auto* c = ChildAs<TCheckBox>(id);
-        if (!c) return;
-        if (d == tdSetData)
-            c->SetCheck(*yes_no == 'Y' || *yes_no == 'y' ? BF_CHECKED : BF_UNCHECKED);
-        else
-            *yes_no = c->IsChecked() ? 'Y' : 'N';
-    });
+    BindField<TCheckBox>(
+        id, yes_no,
+        [](auto& c, auto& v) { c.SetCheck(v == 'Y' || v == 'y' ? BF_CHECKED : BF_UNCHECKED); },
+        [](auto& c, auto& v) { v = c.IsChecked() ? 'Y' : 'N'; });
 }
 
 void TDialog::BindCheck(int id, int* on) {
-    BindCustom(id, [this, id, on](TTransferDirection d) {
-        auto* c = ChildAs<TCheckBox>(id);
-        if (!c) return;
-        if (d == tdSetData)
-            c->SetCheck(*on ? BF_CHECKED : BF_UNCHECKED);
-        else
-            *on = c->IsChecked() ? 1 : 0;
-    });
+    BindField<TCheckBox>(
+        id, on, [](auto& c, auto& v) { c.SetCheck(v ? BF_CHECKED : BF_UNCHECKED); },
+        [](auto& c, auto& v) { v = c.IsChecked() ? 1 : 0; });
 }
 
 void TDialog::BindCheck(int id, bool* on) {
-    BindCustom(id, [this, id, on](TTransferDirection d) {
-        auto* c = ChildAs<TCheckBox>(id);
-        if (!c) return;
-        if (d == tdSetData)
-            c->SetCheck(*on ? BF_CHECKED : BF_UNCHECKED);
-        else
-            *on = c->IsChecked();
-    });
+    BindField<TCheckBox>(
+        id, on, [](auto& c, auto& v) { c.SetCheck(v ? BF_CHECKED : BF_UNCHECKED); },
+        [](auto& c, auto& v) { v = c.IsChecked(); });
 }
 
 void TDialog::BindRadios(std::vector<int> ids, int* index) {
@@ -264,36 +235,21 @@ void TDialog::BindRadios(std::vector<int> ids, int* index) {
 }
 
 void TDialog::BindSpin(int id, short* value) {
-    BindCustom(id, [this, id, value](TTransferDirection d) {
-        auto* c = ChildAs<TSpinField>(id);
-        if (!c) return;
-        if (d == tdSetData)
-            c->SetValue(*value);
-        else
-            *value = static_cast<short>(c->GetValue());
-    });
+    BindField<TSpinField>(
+        id, value, [](auto& c, auto& v) { c.SetValue(v); },
+        [](auto& c, auto& v) { v = static_cast<short>(c.GetValue()); });
 }
 
 void TDialog::BindSpin(int id, int* value) {
-    BindCustom(id, [this, id, value](TTransferDirection d) {
-        auto* c = ChildAs<TSpinField>(id);
-        if (!c) return;
-        if (d == tdSetData)
-            c->SetValue(*value);
-        else
-            *value = c->GetValue();
-    });
+    BindField<TSpinField>(
+        id, value, [](auto& c, auto& v) { c.SetValue(v); },
+        [](auto& c, auto& v) { v = c.GetValue(); });
 }
 
 void TDialog::BindComboIndex(int id, int* index) {
-    BindCustom(id, [this, id, index](TTransferDirection d) {
-        auto* c = ChildAs<TListBoxBase>(id);
-        if (!c) return;
-        if (d == tdSetData)
-            c->SetSelIndex(*index);
-        else
-            *index = c->GetSelIndex();
-    });
+    BindField<TListBoxBase>(
+        id, index, [](auto& c, auto& v) { c.SetSelIndex(v); },
+        [](auto& c, auto& v) { v = c.GetSelIndex(); });
 }
 
 void TDialog::BindComboText(int id, char* buf, size_t size) {

@@ -89,6 +89,19 @@ class TDialog : public TWindow {
     void BindComboValue(int id, std::string* value);
     // Any other binding.
     void BindCustom(int id, std::function<void(TTransferDirection)> transfer);
+    // A binding of control id (of class Control) to *field: set(control, field) fills the
+    // control, get(control, field) reads it back.
+    template <class Control, class Field, class Set, class Get>
+    void BindField(int id, Field* field, Set set, Get get) {
+        BindCustom(id, [this, id, field, set, get](TTransferDirection d) {
+            auto* c = ChildAs<Control>(id);
+            if (!c) return;
+            if (d == tdSetData)
+                set(*c, *field);
+            else
+                get(*c, *field);
+        });
+    }
     int GetBindingCount() const { return static_cast<int>(bindings_.size()); }
 
     // --- Fields by name (the template's name=), for the command line ---

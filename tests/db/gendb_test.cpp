@@ -84,7 +84,7 @@ TEST_P(GenDbTest, NullsReadAsEmptyAndZero) {
     EXPECT_NE(db().dbGetString(0, text, sizeof text, 1), 0);
     db().dbClose(1);
 
-    // The spec'd condition on an inactive flag that may be NULL.
+    // The reports' condition on an inactive flag that may be NULL.
     EXPECT_EQ(db().QueryInt("SELECT COUNT(0) FROM ACCOUNT WHERE ACC_DELETE_DATE = 0 AND "
                             "(ACC_SYS_INACTIVE = 'N' OR ACC_SYS_INACTIVE IS NULL)"),
               1);

@@ -758,8 +758,10 @@ void ARAccRptObj::SetLockPkts() {
 bool ARAccRptObj::OpenReport() {
     TEmgBase* err = &Launcher()->GetMsgPtr()->errors();
     calc_.SetIncludeFuture(false);
-    if (!calc_.SetupAR(info_->as_of, false, true, false, info_->grouping == 1, false, true, err))
+    if (!calc_.SetupAR(info_->as_of, false, true, false, info_->grouping == 1, false, true, err)) {
+        err->ReportError();  // the database's reason, shown to the user
         return false;
+    }
     calc_.SetIncludeFuture(info_->future == 'Y');
     // The producer table starts from the calculator's producer list.
     prod_table_.clear();

@@ -32,6 +32,9 @@ std::string DefaultDsn();
 // Opens the database of dsn; prints the error and returns null when it cannot.
 // create_folder makes the folder of an SQLite file first (for a new practice).
 std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn, bool create_folder = false);
+// Opens the database of dsn and checks that it holds a practice; prints the reason and
+// returns null otherwise.
+std::unique_ptr<GenDB> OpenPractice(const std::string& dsn);
 // Applies --today (YYYYMMDD); false with a message for a date that does not exist.
 bool ApplyToday(const std::string& today);
 // Makes dir the reports' output folder (created when missing); false with a message.

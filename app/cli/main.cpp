@@ -43,6 +43,17 @@ std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn, bool create_folder) 
     return db;
 }
 
+std::unique_ptr<GenDB> OpenPractice(const std::string& dsn) {
+    auto db = OpenDatabase(dsn);
+    if (db && !host::SchemaExists(*db)) {
+        PrintError("la base " + dsn +
+                   " ne contient aucun cabinet (tables absentes) : créez-le avec « rapports demo » "
+                   "ou choisissez une autre base");
+        db.reset();
+    }
+    return db;
+}
+
 bool ApplyToday(const std::string& today) {
     if (today.empty()) return true;
     long date = 0;

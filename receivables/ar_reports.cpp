@@ -228,20 +228,64 @@ int ARQuickRptObj::GetColsNum() {
 }
 
 long ARQuickRptObj::GetMaxMeterCount() {
-    return accounts_.GetRecCount();
+    return account_list_.empty() ? accounts_.GetRecCount()
+                                 : static_cast<long>(account_list_.size());
 }
 
 bool ARQuickRptObj::InitialCriteria() {
+    // The accounts in name order, read whole (a few hundred bytes each), so that the
+    // report can read ahead a batch at a time.
+    account_list_.clear();
     accounts_.SetKey(AccountInfo::KEY_NAME);
-    more_ = accounts_.DBGetFirst();
-    if (more_) account_ = *accounts_.GetRecPtr();
+    for (bool ok = accounts_.DBGetFirst(); ok; ok = accounts_.DBGetNext())
+        account_list_.push_back(*accounts_.GetRecPtr());
+    position_ = 0;
+    more_ = !account_list_.empty();
+    if (more_) {
+        PrefetchBatch(0);
+        account_ = account_list_[0];
+    }
     return more_;
 }
 
 bool ARQuickRptObj::ContinueCriteria() {
-    more_ = accounts_.DBGetNext();
-    if (more_) account_ = *accounts_.GetRecPtr();
+    more_ = ++position_ < account_list_.size();
+    if (more_) {
+        if (position_ % kBatch == 0) PrefetchBatch(position_);
+        account_ = account_list_[position_];
+    }
     return more_;
+}
+
+std::vector<long> ARQuickRptObj::BatchIds(size_t first) const {
+    std::vector<long> ids;
+    for (size_t i = first; i < account_list_.size() && i < first + kBatch; ++i)
+        ids.push_back(account_list_[i].acc_id);
+    // Every batch has the same size (the last one repeats its last account), so that the
+    // batch's statements keep one shape and are compiled once.
+    while (!ids.empty() && ids.size() < kBatch)
+        ids.push_back(ids.back());
+    return ids;
+}
+
+void ARQuickRptObj::PrefetchBatch(size_t first) {
+    batch_patients_.clear();
+    const std::vector<long> ids = BatchIds(first);
+    if (ids.empty()) return;
+    std::string marks;
+    std::vector<host::SqlValue> params;
+    for (long id : ids) {
+        marks += marks.empty() ? "?" : ", ?";
+        params.emplace_back(id);
+        batch_patients_[id];  // an account without patients has an empty list
+    }
+    patients_.SetKey(PersInfo::KEY_ID);
+    if (!patients_.FindRecs("PAT_ACCID IN (" + marks + ")", params)) {
+        if (patients_.DbFailed()) batch_patients_.clear();  // read per account instead
+        return;
+    }
+    for (const patient_struct& p : patients_.Items())
+        batch_patients_[p.acc_id].push_back(p);
 }
 
 bool ARQuickRptObj::GetAccARBal() {
@@ -294,8 +338,12 @@ ARQuickRptObj::Verdict ARQuickRptObj::QuickCriteria() {
     acc_ar_ = {};
     account_patients_.clear();
     family_doctor_.clear();
-    if (!patients_.GetAccountPatients(account_.acc_id)) return Verdict::Reject;
-    account_patients_ = patients_.Items();
+    if (auto it = batch_patients_.find(account_.acc_id); it != batch_patients_.end()) {
+        account_patients_ = it->second;  // in patient order, as the batch was read
+    } else {
+        if (!patients_.GetAccountPatients(account_.acc_id)) return Verdict::Reject;
+        account_patients_ = patients_.Items();
+    }
     if (account_patients_.empty()) return Verdict::Reject;
     main_patient_ = account_patients_.front();
     for (const patient_struct& p : account_patients_)
@@ -775,6 +823,11 @@ bool ARAccRptObj::OpenReport() {
 
 bool ARAccRptObj::PrintReport() {
     return OvReportObj::PrintReport();
+}
+
+void ARAccRptObj::PrefetchBatch(size_t first) {
+    ARQuickRptObj::PrefetchBatch(first);
+    calc_.Prefetch(BatchIds(first), &Launcher()->GetMsgPtr()->errors());
 }
 
 bool ARAccRptObj::GetAccARBal() {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/base/strings.h"
@@ -68,6 +69,12 @@ class ARQuickRptObj : public OvReportObj {
     virtual int GetTotalAmntStrLen() { return 13; }
 
   protected:
+    // Accounts are read a batch at a time: their patients (and, in the full report, their
+    // ledgers) with one query per table for the whole batch.
+    static constexpr size_t kBatch = 100;
+    virtual void PrefetchBatch(size_t first);
+    std::vector<long> BatchIds(size_t first) const;
+
     enum class Verdict { Keep, Reject, FailsOverdue };
     // The quick list's criteria for the current account: Keep, Reject (no patient, deleted,
     // inactive, balance failure, another doctor's family), or FailsOverdue.
@@ -94,6 +101,9 @@ class ARQuickRptObj : public OvReportObj {
     PersInfo patients_;
     PatPPlanInfo plans_;
     account_struct account_;
+    std::vector<account_struct> account_list_;  // every account, in name order
+    size_t position_ = 0;
+    std::unordered_map<long, std::vector<patient_struct>> batch_patients_;
     std::vector<patient_struct> account_patients_;
     patient_struct main_patient_;
     std::string family_doctor_;  // producer code of the main patient's doctor
@@ -196,6 +206,7 @@ class ARAccRptObj : public ARQuickRptObj {
     int GetLineReq() override;
 
     virtual bool bHasFutureARStatus() const { return calc_.bHasFutureARStatus(); }
+    void PrefetchBatch(size_t first) override;
     virtual void SetLockPkts();
 
   protected:

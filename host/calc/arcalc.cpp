@@ -97,6 +97,7 @@ bool ArCalc::SetupAR(long as_of, bool trace, bool separate_insurance, bool lock_
     keep_deleted_ = keep_deleted;
     include_future_ = include_future;
     has_future_ = false;
+    last_account_ = 0;
     UnlockLedger(list_, &locked_);
     if (lock_tables && !LockLedger(list_, &locked_, err)) return false;
 
@@ -137,9 +138,12 @@ bool ArCalc::CalcAR(long number, bool is_account, bool accumulate, const char* p
     has_future_ = false;
     const long acc = is_account ? number : source_.AccountOfPatient(number, err);
     if (acc == 0) return true;  // an unknown patient owes nothing
-    Ledger ledger;
-    if (!source_.Account(acc, as_of_, &ledger, err)) return false;
-    if (!is_account) ledger = host::calc::PatientPart(ledger, number);
+    if (acc != last_account_) {
+        last_account_ = 0;
+        if (!source_.Account(acc, as_of_, &last_ledger_, err)) return false;
+        last_account_ = acc;
+    }
+    Ledger ledger = is_account ? last_ledger_ : host::calc::PatientPart(last_ledger_, number);
     if (keep_deleted_)
         for (host::calc::LedgerCharge& c : ledger.charges)
             c.deleted = 0;

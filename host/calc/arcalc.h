@@ -60,6 +60,12 @@ class ArCalc {
     // computation to one producer's entry. False with err set when the database fails.
     bool CalcAR(long number, bool is_account, bool accumulate, const char* producer, TEmgBase* err);
 
+    // Reads the ledgers of the accounts a report is about to compute, all at once (SQL
+    // mode), so that their CalcAR calls need no query of their own.
+    bool Prefetch(const std::vector<long>& accounts, TEmgBase* err) {
+        return source_.Prefetch(accounts, as_of_, err);
+    }
+
     // The switch that includes future amounts (the "À venir" column).
     void SetIncludeFuture(bool on) { include_future_ = on; }
     bool IncludeFuture() const { return include_future_; }
@@ -80,6 +86,9 @@ class ArCalc {
     std::vector<dr_ar_bucket> entries_;
     std::vector<std::string> locked_;
     long as_of_ = 0;
+    // The last account read, kept for the computations of its patients one by one.
+    long last_account_ = 0;
+    host::calc::Ledger last_ledger_;
     bool trace_ = false, separate_insurance_ = true, by_producer_ = true;
     bool keep_deleted_ = false, include_future_ = false, has_future_ = false;
 };
@@ -112,6 +121,10 @@ class DrArCalc {
     bool WriteActBal(long account, TEmgBase* err, bool balances_only);
     // After a recheck: the stored balances had changed.
     bool Changed() const { return changed_; }
+    // As ArCalc::Prefetch.
+    bool Prefetch(const std::vector<long>& accounts, TEmgBase* err) {
+        return source_.Prefetch(accounts, as_of_, err);
+    }
     // The account's stored balances as read at the last computation.
     int64_t StoredPatBal() const { return stored_pat_; }
     int64_t StoredInsBal() const { return stored_ins_; }

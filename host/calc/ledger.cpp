@@ -73,68 +73,105 @@ bool LedgerSource::Account(long acc_id, long as_of, Ledger* out, TEmgBase* err) 
         if (err) err->SetErrText("Calcul des comptes à recevoir : aucune base de données ouverte");
         return false;
     }
-    return mode_ == 1 ? BySql(acc_id, as_of, out, err) : ByRecords(acc_id, as_of, out, err);
+    if (mode_ != 1) return ByRecords(acc_id, as_of, out, err);
+    if (as_of == prefetch_as_of_) {
+        auto it = prefetched_.find(acc_id);
+        if (it != prefetched_.end()) {
+            *out = std::move(it->second);
+            prefetched_.erase(it);
+            return true;
+        }
+    }
+    std::unordered_map<long, Ledger> one;
+    if (!ReadSql({acc_id}, as_of, &one, err)) return false;
+    *out = std::move(one[acc_id]);
+    return true;
 }
 
-bool LedgerSource::BySql(long acc_id, long as_of, Ledger* out, TEmgBase* err) {
+bool LedgerSource::Prefetch(const std::vector<long>& acc_ids, long as_of, TEmgBase* err) {
+    prefetched_.clear();
+    if (mode_ != 1 || acc_ids.empty() || !list_ || !list_->db()) return true;
+    std::unordered_map<long, Ledger> read;
+    for (long id : acc_ids)
+        read[id];  // an account without rows has an empty ledger
+    if (!ReadSql(acc_ids, as_of, &read, err)) return false;
+    prefetched_ = std::move(read);
+    prefetch_as_of_ = as_of;
+    return true;
+}
+
+bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, long as_of,
+                           std::unordered_map<long, Ledger>* out, TEmgBase* err) {
     GenDB& db = *list_->db();
     const std::string p = db.dbTablePrefix();
-    const std::string acc = std::to_string(acc_id);
+    std::string marks;
+    std::vector<host::SqlValue> ids;
+    for (long id : acc_ids) {
+        marks += marks.empty() ? "?" : ", ?";
+        ids.emplace_back(id);
+    }
+    const std::string patient_condition =
+        acc_ids.size() == 1 ? "PAT_ACCID = ?" : "PAT_ACCID IN (" + marks + ")";
+    const std::string payment_condition =
+        acc_ids.size() == 1 ? "APMT_ACCID = ?" : "APMT_ACCID IN (" + marks + ")";
 
     const std::string charges =
-        "SELECT CTRT_ID, PCLM_PATID, CTRT_DATE, CTRT_DEL_DATE, CTRT_PRODUCER, CTRT_BILL_DOC, "
-        "CTRT_TOTAL, CTRT_INS_TOTAL FROM " +
-        p + "CLMTRT, " + p + "PATCLM, " + p + "PATIENT WHERE PAT_ACCID = " + acc +
+        "SELECT PAT_ACCID, CTRT_ID, PCLM_PATID, CTRT_DATE, CTRT_DEL_DATE, CTRT_PRODUCER, "
+        "CTRT_BILL_DOC, CTRT_TOTAL, CTRT_INS_TOTAL FROM " +
+        p + "CLMTRT, " + p + "PATCLM, " + p + "PATIENT WHERE " + patient_condition +
         " AND PCLM_PATID = PAT_ID AND CTRT_PCLMID = PCLM_ID"
         " AND (PCLM_STATUS = 'I' OR PCLM_STATUS = 'C')";
-    if (db.dbOpen(charges, kCurCharges) != 0) return Fail(db, err, "traitements");
+    if (db.dbOpenParams(charges.c_str(), ids, kCurCharges) != 0)
+        return Fail(db, err, "traitements");
     int r;
     for (r = db.dbFetch(0, kCurCharges); r == 0; r = db.dbFetch(1, kCurCharges)) {
         LedgerCharge c;
-        c.id = Long(db, 1, kCurCharges);
-        c.patient = Long(db, 2, kCurCharges);
-        c.date = Long(db, 3, kCurCharges);
-        c.deleted = Long(db, 4, kCurCharges);
-        c.producer = Text(db, 5, kCurCharges);
-        c.billdr = Text(db, 6, kCurCharges);
-        c.total = Long(db, 7, kCurCharges);
-        c.ins_estimate = Long(db, 8, kCurCharges);
-        out->charges.push_back(std::move(c));
+        c.id = Long(db, 2, kCurCharges);
+        c.patient = Long(db, 3, kCurCharges);
+        c.date = Long(db, 4, kCurCharges);
+        c.deleted = Long(db, 5, kCurCharges);
+        c.producer = Text(db, 6, kCurCharges);
+        c.billdr = Text(db, 7, kCurCharges);
+        c.total = Long(db, 8, kCurCharges);
+        c.ins_estimate = Long(db, 9, kCurCharges);
+        (*out)[Long(db, 1, kCurCharges)].charges.push_back(std::move(c));
     }
     db.dbClose(kCurCharges);
     if (r < 0) return Fail(db, err, "traitements");
 
     const std::string office =
-        "SELECT POCH_ID, POCH_PATID, POCH_DATE, POCH_DELDATE, POCH_BILLDR, POCH_TOTAL FROM " + p +
-        "PATOCH, " + p + "PATIENT WHERE PAT_ACCID = " + acc + " AND POCH_PATID = PAT_ID";
-    if (db.dbOpen(office, kCurOffice) != 0) return Fail(db, err, "frais de cabinet");
+        "SELECT PAT_ACCID, POCH_ID, POCH_PATID, POCH_DATE, POCH_DELDATE, POCH_BILLDR, POCH_TOTAL "
+        "FROM " +
+        p + "PATOCH, " + p + "PATIENT WHERE " + patient_condition + " AND POCH_PATID = PAT_ID";
+    if (db.dbOpenParams(office.c_str(), ids, kCurOffice) != 0)
+        return Fail(db, err, "frais de cabinet");
     for (r = db.dbFetch(0, kCurOffice); r == 0; r = db.dbFetch(1, kCurOffice)) {
         LedgerCharge c;
         c.office = true;
-        c.id = Long(db, 1, kCurOffice);
-        c.patient = Long(db, 2, kCurOffice);
-        c.date = Long(db, 3, kCurOffice);
-        c.deleted = Long(db, 4, kCurOffice);
-        c.billdr = Text(db, 5, kCurOffice);
+        c.id = Long(db, 2, kCurOffice);
+        c.patient = Long(db, 3, kCurOffice);
+        c.date = Long(db, 4, kCurOffice);
+        c.deleted = Long(db, 5, kCurOffice);
+        c.billdr = Text(db, 6, kCurOffice);
         c.producer = "D" + c.billdr;
-        c.total = Long(db, 6, kCurOffice);
-        out->charges.push_back(std::move(c));
+        c.total = Long(db, 7, kCurOffice);
+        (*out)[Long(db, 1, kCurOffice)].charges.push_back(std::move(c));
     }
     db.dbClose(kCurOffice);
     if (r < 0) return Fail(db, err, "frais de cabinet");
 
     const std::string apps =
-        "SELECT PAPP_DATE, PAPP_TYPE, PAPP_RECTYPE, PAPP_CTRTID, PAPP_POCHID, PAPP_AMOUNT, "
-        "PAPP_PRODUCER, PAPP_BILLDR, PAPP_PATID, APMT_DELDATE FROM " +
-        p + "PMTAPP, " + p + "ACCPMT WHERE APMT_ACCID = " + acc + " AND PAPP_APMTID = APMT_ID";
-    if (db.dbOpen(apps, kCurApps) != 0) return Fail(db, err, "paiements");
+        "SELECT APMT_ACCID, PAPP_DATE, PAPP_TYPE, PAPP_RECTYPE, PAPP_CTRTID, PAPP_POCHID, "
+        "PAPP_AMOUNT, PAPP_PRODUCER, PAPP_BILLDR, PAPP_PATID, APMT_DELDATE FROM " +
+        p + "PMTAPP, " + p + "ACCPMT WHERE " + payment_condition + " AND PAPP_APMTID = APMT_ID";
+    if (db.dbOpenParams(apps.c_str(), ids, kCurApps) != 0) return Fail(db, err, "paiements");
     for (r = db.dbFetch(0, kCurApps); r == 0; r = db.dbFetch(1, kCurApps)) {
-        const long deleted = Long(db, 10, kCurApps);
+        const long deleted = Long(db, 11, kCurApps);
         if (deleted != 0 && deleted <= as_of) continue;
-        out->applications.push_back(
-            MakeApplication(Long(db, 1, kCurApps), Char(db, 2, kCurApps), Char(db, 3, kCurApps),
-                            Long(db, 4, kCurApps), Long(db, 5, kCurApps), Long(db, 6, kCurApps),
-                            Text(db, 7, kCurApps), Text(db, 8, kCurApps), Long(db, 9, kCurApps)));
+        (*out)[Long(db, 1, kCurApps)].applications.push_back(
+            MakeApplication(Long(db, 2, kCurApps), Char(db, 3, kCurApps), Char(db, 4, kCurApps),
+                            Long(db, 5, kCurApps), Long(db, 6, kCurApps), Long(db, 7, kCurApps),
+                            Text(db, 8, kCurApps), Text(db, 9, kCurApps), Long(db, 10, kCurApps)));
     }
     db.dbClose(kCurApps);
     if (r < 0) return Fail(db, err, "paiements");

@@ -859,12 +859,17 @@ void ARAccRptObj::CheckOverdueOnAll(const AgedGroups& all) {
     }
 }
 
+const std::vector<dr_ar_bucket>& ARAccRptObj::ProducerEntries() const {
+    return calc_.Entries();
+}
+
 bool ARAccRptObj::AccumulateProducers() {
     const bool one = OneProducer();
     const std::string only = ProducerCode();
+    const std::vector<dr_ar_bucket>& entries = ProducerEntries();
     bool owed = false;
-    for (int i = 0; i <= calc_.LastIndex(); ++i) {
-        const dr_ar_bucket& e = calc_.Entry(i);
+    for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
+        const dr_ar_bucket& e = entries[static_cast<size_t>(i)];
         if (one && i > 0 && only != e.prod_code) continue;
         if (static_cast<size_t>(i) >= prod_table_.size())
             prod_table_.resize(static_cast<size_t>(i) + 1);
@@ -1034,34 +1039,6 @@ bool ARPatRptObj::GetAccARBal() {
         g->v[0] += account_.add_amt;
         g->v[kTotal] += account_.add_amt;
     }
-    return true;
-}
-
-bool ARPatRptObj::MatchCriteria() {
-    no_overdue_amount_ = true;
-    const Verdict v = QuickCriteria();
-    if (v == Verdict::Reject) return false;
-    if (v == Verdict::FailsOverdue && no_overdue_amount_) return false;
-    if (!OneProducer()) AddToTotals(acc_ar_);
-    // The account's producer table, rebuilt from its patients, goes into the report's.
-    const bool one = OneProducer();
-    bool owed = false;
-    for (size_t i = 0; i < account_table_.size(); ++i) {
-        const dr_ar_bucket& e = account_table_[i];
-        if (i >= prod_table_.size()) prod_table_.resize(i + 1);
-        std::memcpy(prod_table_[i].prod_code, e.prod_code, 4);
-        prod_table_[i].ar += e.ar;
-        if (one && i > 0 && ProducerCode() == e.prod_code) {
-            AddToTotals(e.ar);
-            if (e.ar.pat.v[kTotal] != 0 || e.ar.ins.v[kTotal] != 0) owed = true;
-        }
-    }
-    if (one && !owed) return false;
-    if (ZeroBalAct() && info_->overdue_num != 1) return false;
-    int64_t plan = 0;
-    has_plan_ = plans_.AccountPlanBalance(account_.acc_id, &plan);
-    plan_balance_ = plan;
-    LoadNotes();
     return true;
 }
 

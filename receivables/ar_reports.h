@@ -210,8 +210,11 @@ class ARAccRptObj : public ARQuickRptObj {
     virtual void SetLockPkts();
 
   protected:
-    // Adds the calculator's entries of the current computation to the producer table;
-    // returns whether one of the selected producer's entries has an amount owed.
+    // The current account's receivable by producer (entry 0: all of them): the
+    // calculator's entries, or for the by-patient report the sum over the patients.
+    virtual const std::vector<dr_ar_bucket>& ProducerEntries() const;
+    // Adds the current account's producer entries to the producer table; returns whether
+    // one of the selected producer's entries has an amount owed.
     bool AccumulateProducers();
     // Clears the no-overdue-amount flag when all producers together are overdue.
     void CheckOverdueOnAll(const host::calc::AgedGroups& all);
@@ -230,10 +233,10 @@ class ARPatRptObj : public ARAccRptObj {
     ARPatRptObj(LauncherInfo* launcher, TWindow* parent, arrpt_info* info, FILE* out,
                 bool show_meter, short copies);
 
-    bool MatchCriteria() override;
     int PrintDetail(int line) override;
     bool GetAccARBal() override;
     int GetLineReq() override;
+    const std::vector<dr_ar_bucket>& ProducerEntries() const override { return account_table_; }
 
     struct PatientLine {
         std::string name;      // "first last"

@@ -3,9 +3,7 @@
 #include <cstdio>
 
 namespace host {
-namespace {
 
-// The answer a user would give by pressing Enter: the first button.
 int FirstButton(unsigned flags) {
     switch (flags & MB_BUTTONMASK) {
         case MB_YESNO:
@@ -15,6 +13,8 @@ int FirstButton(unsigned flags) {
             return IDOK;
     }
 }
+
+namespace {
 
 class StderrSink final : public MessageSink {
   public:

@@ -21,6 +21,9 @@ class MessageSink {
 MessageSink* SetMessageSink(MessageSink* sink);
 MessageSink& GetMessageSink();
 
+// The answer of a user who presses Enter: the box's first button (IDYES or IDOK).
+int FirstButton(unsigned flags);
+
 // Shows a message through the installed sink.
 int ShowMessage(const void* parent, const std::string& text, const std::string& title,
                 unsigned flags);

@@ -42,6 +42,28 @@ char Char(GenDB& db, int col, int cursor) {
     return c;
 }
 
+LedgerCharge TreatmentCharge(long id, long patient, long date, long deleted, std::string producer,
+                             std::string billdr, int64_t total, int64_t ins_estimate) {
+    LedgerCharge c;
+    c.id = id;
+    c.patient = patient;
+    c.date = date;
+    c.deleted = deleted;
+    c.producer = std::move(producer);
+    c.billdr = std::move(billdr);
+    c.total = total;
+    c.ins_estimate = ins_estimate;
+    return c;
+}
+
+// An office charge is credited to its billing doctor's producer code.
+LedgerCharge OfficeCharge(long id, long patient, long date, long deleted, std::string billdr,
+                          int64_t total) {
+    LedgerCharge c = TreatmentCharge(id, patient, date, deleted, "D" + billdr, billdr, total, 0);
+    c.office = true;
+    return c;
+}
+
 // The application as the aging sees it (a deleted or future payment is left out by the
 // callers).
 LedgerApplication MakeApplication(long date, char type, char rectype, long ctrt, long poch,
@@ -125,16 +147,10 @@ bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, long as_of,
         return Fail(db, err, "traitements");
     int r;
     for (r = db.dbFetch(0, kCurCharges); r == 0; r = db.dbFetch(1, kCurCharges)) {
-        LedgerCharge c;
-        c.id = Long(db, 2, kCurCharges);
-        c.patient = Long(db, 3, kCurCharges);
-        c.date = Long(db, 4, kCurCharges);
-        c.deleted = Long(db, 5, kCurCharges);
-        c.producer = Text(db, 6, kCurCharges);
-        c.billdr = Text(db, 7, kCurCharges);
-        c.total = Long(db, 8, kCurCharges);
-        c.ins_estimate = Long(db, 9, kCurCharges);
-        (*out)[Long(db, 1, kCurCharges)].charges.push_back(std::move(c));
+        (*out)[Long(db, 1, kCurCharges)].charges.push_back(TreatmentCharge(
+            Long(db, 2, kCurCharges), Long(db, 3, kCurCharges), Long(db, 4, kCurCharges),
+            Long(db, 5, kCurCharges), Text(db, 6, kCurCharges), Text(db, 7, kCurCharges),
+            Long(db, 8, kCurCharges), Long(db, 9, kCurCharges)));
     }
     db.dbClose(kCurCharges);
     if (r < 0) return Fail(db, err, "traitements");
@@ -146,16 +162,9 @@ bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, long as_of,
     if (db.dbOpenParams(office.c_str(), ids, kCurOffice) != 0)
         return Fail(db, err, "frais de cabinet");
     for (r = db.dbFetch(0, kCurOffice); r == 0; r = db.dbFetch(1, kCurOffice)) {
-        LedgerCharge c;
-        c.office = true;
-        c.id = Long(db, 2, kCurOffice);
-        c.patient = Long(db, 3, kCurOffice);
-        c.date = Long(db, 4, kCurOffice);
-        c.deleted = Long(db, 5, kCurOffice);
-        c.billdr = Text(db, 6, kCurOffice);
-        c.producer = "D" + c.billdr;
-        c.total = Long(db, 7, kCurOffice);
-        (*out)[Long(db, 1, kCurOffice)].charges.push_back(std::move(c));
+        (*out)[Long(db, 1, kCurOffice)].charges.push_back(OfficeCharge(
+            Long(db, 2, kCurOffice), Long(db, 3, kCurOffice), Long(db, 4, kCurOffice),
+            Long(db, 5, kCurOffice), Text(db, 6, kCurOffice), Long(db, 7, kCurOffice)));
     }
     db.dbClose(kCurOffice);
     if (r < 0) return Fail(db, err, "frais de cabinet");
@@ -194,16 +203,9 @@ bool LedgerSource::ByRecords(long acc_id, long as_of, Ledger* out, TEmgBase* err
             for (bool t = treatments.DBFindFirst(ClmTrtInfo::KEY_CLAIM, {clm.pclm_id}, e); t;
                  t = treatments.DBFindNext(e)) {
                 const clmtrt_struct& trt = *treatments.GetRecPtr();
-                LedgerCharge c;
-                c.id = trt.ctrt_id;
-                c.patient = pat.pat_id;
-                c.date = trt.date;
-                c.deleted = trt.del_date;
-                c.producer = trt.producer;
-                c.billdr = trt.bill_doc;
-                c.total = trt.total;
-                c.ins_estimate = trt.ins_total;
-                out->charges.push_back(std::move(c));
+                out->charges.push_back(TreatmentCharge(trt.ctrt_id, pat.pat_id, trt.date,
+                                                       trt.del_date, trt.producer, trt.bill_doc,
+                                                       trt.total, trt.ins_total));
             }
             if (treatments.DbFailed()) return false;
         }
@@ -211,16 +213,8 @@ bool LedgerSource::ByRecords(long acc_id, long as_of, Ledger* out, TEmgBase* err
         for (bool ok = office.DBFindFirst(PatOffChgInfo::KEY_PATIENT, {pat.pat_id}, e); ok;
              ok = office.DBFindNext(e)) {
             const patoch_struct& och = *office.GetRecPtr();
-            LedgerCharge c;
-            c.office = true;
-            c.id = och.poch_id;
-            c.patient = pat.pat_id;
-            c.date = och.date;
-            c.deleted = och.deldate;
-            c.billdr = och.billdr;
-            c.producer = "D" + och.billdr;
-            c.total = och.total;
-            out->charges.push_back(std::move(c));
+            out->charges.push_back(OfficeCharge(och.poch_id, pat.pat_id, och.date, och.deldate,
+                                                och.billdr, och.total));
         }
         if (office.DbFailed()) return false;
     }

@@ -34,6 +34,15 @@ class CounterView {
     virtual void Close() = 0;
 };
 
+// A counter for back ends without windows: it shows nothing.
+class SilentCounter final : public CounterView {
+  public:
+    void SetTitle(const std::string&) override {}
+    void SetMessage(const std::string&) override {}
+    void SetCount(long) override {}
+    void Close() override {}
+};
+
 class Backend : public MessageSink {
   public:
     // A progress window under parent; visible false keeps it hidden but still counting.

@@ -71,14 +71,6 @@ class TerminalMeter final : public MeterView {
     bool drawn_ = false;
 };
 
-class SilentCounter final : public CounterView {
-  public:
-    void SetTitle(const std::string&) override {}
-    void SetMessage(const std::string&) override {}
-    void SetCount(long) override {}
-    void Close() override {}
-};
-
 class Headless final : public Backend {
   public:
     int Show(const void*, const std::string& text, const std::string& title,
@@ -88,13 +80,7 @@ class Headless final : public Backend {
         else
             std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
         WriteDebugLogFile("MESSAGE %s", text.c_str());
-        switch (flags & MB_BUTTONMASK) {
-            case MB_YESNO:
-            case MB_YESNOCANCEL:
-                return IDYES;
-            default:
-                return IDOK;
-        }
+        return FirstButton(flags);
     }
     std::unique_ptr<MeterView> CreateMeter(const void*, const std::string& title, long max,
                                            bool visible) override {

@@ -46,25 +46,7 @@ class RecordedMeter final : public MeterView {
     int drawn_ = -1;
 };
 
-class RecordedCounter final : public CounterView {
-  public:
-    void SetTitle(const std::string&) override {}
-    void SetMessage(const std::string&) override {}
-    void SetCount(long) override {}
-    void Close() override {}
-};
-
 }  // namespace
-
-int FirstButton(unsigned flags) {
-    switch (flags & MB_BUTTONMASK) {
-        case MB_YESNO:
-        case MB_YESNOCANCEL:
-            return IDYES;
-        default:
-            return IDOK;
-    }
-}
 
 std::string DescribeWindow(const TWindow& window) {
     std::string out = window.ClassName();
@@ -121,7 +103,7 @@ std::unique_ptr<MeterView> RecordingBackend::CreateMeter(const void*, const std:
 
 std::unique_ptr<CounterView> RecordingBackend::CreateCounter(const void*) {
     AddEvent("counter");
-    return std::make_unique<RecordedCounter>();
+    return std::make_unique<SilentCounter>();
 }
 
 void RecordingBackend::ShowTextFile(const void*, const std::string& path) {

@@ -95,8 +95,7 @@ class UnattendedBackend : public RecordingBackend {
     const char* Name() const override { return "unattended"; }
 };
 
-// The answer of a user who presses Enter: the box's first button.
-int FirstButton(unsigned flags);
+using host::FirstButton;
 // "TDateRngDlg 7004 «Rapport des Mémos du Cabinet»".
 std::string DescribeWindow(const TWindow& window);
 

@@ -108,13 +108,7 @@ int TReportBaseDlg::MessageBox(const std::string& text, const std::string& capti
                                unsigned flags) {
     if (ShowsMessages()) return TGenDlg::MessageBox(text, caption, flags);
     WriteDebugLogFile("%s%s%s", caption.c_str(), caption.empty() ? "" : ": ", text.c_str());
-    switch (flags & MB_BUTTONMASK) {
-        case MB_YESNO:
-        case MB_YESNOCANCEL:
-            return IDYES;
-        default:
-            return IDOK;
-    }
+    return host::FirstButton(flags);
 }
 
 FILE* TReportBaseDlg::OpenReportFile(const std::string& name) {

@@ -11,23 +11,12 @@
 #include <filesystem>
 
 #include "host/base/env.h"
+#include "tests/support/process.h"
 
 namespace {
 
-std::string Sibling(const char* name) {
-    char exe[4096];
-    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return name;
-    exe[n] = '\0';
-    return (std::filesystem::path(exe).parent_path() / name).string();
-}
-
-std::string Quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+using testing_support::Quote;
+using testing_support::Sibling;
 
 }  // namespace
 

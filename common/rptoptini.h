@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
+#include "common/arrpt_info.h"
 #include "common/insarrpt_info.h"
 #include "host/base/ini.h"
-#include "receivables/arrpt_info.h"
 
 class DLnkList;
 class LauncherInfo;

@@ -4,11 +4,11 @@
 // objects through the runner of receivables/ar_runner.h.
 #pragma once
 
+#include "common/arrpt_info.h"
 #include "common/reportby.h"
 #include "common/rptoptini.h"
 #include "host/ui/hostctl.h"
 #include "host/ui/reportdlg.h"
-#include "receivables/arrpt_info.h"
 
 class TARReportDlg : public TReportBaseDlg {
   public:

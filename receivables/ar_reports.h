@@ -11,12 +11,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/arrpt_info.h"
 #include "host/base/strings.h"
 #include "host/calc/arcalc.h"
 #include "host/output/ovreport.h"
 #include "host/output/xmlexport.h"
 #include "host/records/records.h"
-#include "receivables/arrpt_info.h"
 
 // The quick receivable list: one line per account, from the aged amounts stored on the
 // account. Also the base of the full receivable report.

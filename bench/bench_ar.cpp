@@ -7,9 +7,10 @@
 #include <filesystem>
 
 #include "bench/practice.h"
+#include "common/report_run.h"
 #include "host/base/env.h"
 #include "host/records/context.h"
-#include "receivables/ar_reports.h"
+#include "receivables/ar_run.h"
 
 namespace {
 
@@ -101,14 +102,11 @@ void RunReport(benchmark::State& state, int kind, int grouping) {
         std::snprintf(info.overdue_text, sizeof info.overdue_text, "2 - Comptes avec solde");
         info.future = 'Y';
         FILE* prt = std::fopen((out + "/arrpt.prt").c_str(), "w");
-        std::unique_ptr<ARQuickRptObj> report;
-        if (kind < 0)
-            report = std::make_unique<ARQuickRptObj>(&launcher, nullptr, &info, prt, false, 1);
-        else
-            report = std::make_unique<ARAccRptObj>(&launcher, nullptr, &info, prt, false, 1);
-        report->SetAutomation(1, false);
-        report->PrintReport();
-        printed = report->AccountsPrinted();
+        ARReportRun run(info, kind < 0, 1);
+        std::string error;
+        if (!reports::RunHeadless(run, &launcher, prt, 1, "arrpt", &error))
+            state.SkipWithError(error.c_str());
+        printed = static_cast<long>(run.Data().accounts.size());
         std::fclose(prt);
     }
     state.counters["accounts"] = static_cast<double>(printed);

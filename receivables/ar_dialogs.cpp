@@ -4,21 +4,24 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/notyet.h"
 #include "common/ppsetstore.h"
+#include "common/registry.h"
+#include "common/report_run.h"
 #include "host/base/dates.h"
 #include "host/base/debuglog.h"
 #include "host/base/text.h"
-#include "host/output/template_printer.h"
-#include "host/output/xmlexport.h"
 #include "host/records/practice.h"
 #include "host/records/records.h"
-#include "receivables/ar_runner.h"
+#include "receivables/ar_run.h"
 
 namespace {
 
 constexpr int kBadCopies = 6564;
+constexpr int kBadDate = 12411;
 constexpr int kMaxCopies = 5;
+// The overdue choice the quick list cannot offer: the balances the accounts store do not
+// tell what is older than a year.
+constexpr int kOverYearChoice = 7;
 
 // The controls the enabling rules work on (the two dialogs number them differently).
 struct RuleIds {
@@ -115,11 +118,6 @@ bool SaveFailed(TReportBaseDlg& dlg, const RptOptWDIniObj& opts) {
     return false;
 }
 
-int CalcMode(const TReportBaseDlg& dlg) {
-    const QDSApplication* app = dlg.GetApp();
-    return app ? app->m_CalAR : 0;
-}
-
 }  // namespace
 
 // --- TARReportDlg ---
@@ -183,6 +181,10 @@ void TARReportDlg::EnRepByFld() {
 
 bool TARReportDlg::ValidateDlgFields() {
     if (!TReportBaseDlg::ValidateDlgFields()) return false;
+    if (!host::IsValidDate(info_.as_of)) {
+        ReportFieldError(kBadDate);
+        return false;
+    }
     if (info_.copies < 1 || info_.copies > kMaxCopies) {
         ReportFieldError(kBadCopies);
         return false;
@@ -205,44 +207,14 @@ bool TARReportDlg::ActionOnSaveAsDefault() {
 }
 
 bool TARReportDlg::DisplayReport() {
-    const ARReportRunner& runner = GetARReportRunner();
-    if (!runner) return ReportNotYetAvailable(*this);
-    if (IsUnattended()) SetOutputChoice(0);
-    const int dest = GetOutputChoice();
-    // A text file that cannot be opened leaves the report without one.
-    FILE* prt = dest == 1 || dest > 2 ? OpenReportFile(kARTextFile) : nullptr;
-
     const QDSApplication* app = GetApp();
     if (!app || !app->future_ar) info_.future = 'N';
     PrepareCriteria(&info_, *overdue_);
     info_.report_by_producer = report_by_->GetSelIndex() == 1;
-
-    // The data files are emptied first, so that a run that writes nothing never prints an
-    // earlier run's figures.
-    IXmlExportWrapper::Clear(kARXmlFile);
-    if (info_.notes) IXmlExportWrapper::Clear(kARNotesXmlFile);
-
-    ARRunRequest request;
-    request.launcher = GetLauncherInfo();
-    request.parent = this;
-    request.info = &info_;
-    request.prt = prt;
-    request.interactive = !IsUnattended();
-    request.output_choice = dest;
-    request.copies = info_.copies;
-    request.object = ReportObjectFor(info_.kind, false);
-    WriteDebugLogFile("START AR Report: m_CalAR = %d", CalcMode(*this));
-    const ARRunResult result = runner(request);
-    WriteDebugLogFile("END AR Report: m_CalAR = %d", CalcMode(*this));
-    if (prt) std::fclose(prt);
-
-    if (result.ran && !result.cancelled) {
-        const bool printed =
-            print_crystal_report_XML(kARTemplate, kARTemplateData, dest, this, false, nullptr);
-        if (!printed && dest == 1) ShowReportFile(kARTextFile);
-    }
+    ARReportRun run(info_, false, info_.copies);
+    const bool ok = reports::RunReport(*this, *reports::FindReport("ar"), run);
     if (IsUnattended()) CloseWindow(IDOK);
-    return result.ran && !result.cancelled;
+    return ok;
 }
 
 // --- TARQukRptDlg ---
@@ -276,6 +248,12 @@ TARQukRptDlg::TARQukRptDlg(TWindow* parent, TResId res_id, LauncherInfo* launche
 
 void TARQukRptDlg::SetupWindow() {
     TReportBaseDlg::SetupWindow();
+    for (int i = overdue_->GetCount() - 1; i >= 0; --i)
+        if (TOverdueCBox::NumberOf(overdue_->GetString(i)) == kOverYearChoice) {
+            const bool selected = overdue_->GetSelIndex() == i;
+            overdue_->DeleteString(i);
+            if (selected) overdue_->SetSelIndex(0);
+        }
     long as_of = 0;
     if (LauncherInfo* l = GetLauncherInfo(); l && l->GetDb()) {
         DayEndInfo dayend(l->GetListPtr(), l->GetMsgPtr());
@@ -308,27 +286,50 @@ bool TARQukRptDlg::ActionOnSaveAsDefault() {
     return opts_.update_arquicklst() || SaveFailed(*this, opts_);
 }
 
+bool TARQukRptDlg::ValidateDlgFields() {
+    if (!TReportBaseDlg::ValidateDlgFields()) return false;
+    if (!host::IsValidDate(info_.as_of)) {
+        ReportFieldError(kBadDate);
+        return false;
+    }
+    return true;
+}
+
 bool TARQukRptDlg::DisplayReport() {
-    const ARReportRunner& runner = GetARReportRunner();
-    if (!runner) return ReportNotYetAvailable(*this);
-    const int dest = GetOutputChoice();
-    FILE* prt = dest == 1 || dest > 2 ? OpenReportFile(kARTextFile) : nullptr;
     PrepareCriteria(&info_, *overdue_);
     info_.report_by_producer = report_by_->GetSelIndex() == 1;
-
-    ARRunRequest request;
-    request.launcher = GetLauncherInfo();
-    request.parent = this;
-    request.info = &info_;
-    request.prt = prt;
-    request.interactive = true;
-    request.output_choice = dest;
-    request.copies = 1;
-    request.quick = true;
-    request.quick_flag = flag_ != 0;
-    request.object = ReportObjectFor(info_.kind, true);
-    const ARRunResult result = runner(request);
-    if (prt) std::fclose(prt);
-    if (dest == 1 && result.ran) ShowReportFile(kARTextFile);
-    return result.ran && !result.cancelled;
+    ARReportRun run(info_, true, 1);
+    return reports::RunReport(*this, *reports::FindReport("arquick"), run);
 }
+
+namespace {
+
+REPORTS_REGISTER({
+    .key = "ar",
+    .command = 102,
+    .resource = 7006,
+    .dialog_class = "TARReportDlg",
+    .caption = "Rapport des Comptes à Recevoir",
+    .log_name = "AR Report",
+    .text_file = "arrpt.prt",
+    .template_name = "agedrc.rpt",
+    .make_dialog = [](const reports::DialogArgs& a) -> std::unique_ptr<TReportBaseDlg> {
+        return std::make_unique<TARReportDlg>(a.parent, 7006, a.launcher, a.module, a.mode);
+    },
+});
+
+REPORTS_REGISTER({
+    .key = "arquick",
+    .command = 0,
+    .resource = 7005,
+    .dialog_class = "TARQukRptDlg",
+    .caption = "Liste Rapide des Comptes à Recevoir",
+    .log_name = "AR Quick List",
+    .text_file = "arrpt.prt",
+    .template_name = "",
+    .make_dialog = [](const reports::DialogArgs& a) -> std::unique_ptr<TReportBaseDlg> {
+        return std::make_unique<TARQukRptDlg>(a.parent, 7005, a.launcher, a.module);
+    },
+});
+
+}  // namespace

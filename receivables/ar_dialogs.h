@@ -1,7 +1,7 @@
 // The receivable criteria dialogs: TARReportDlg (the full receivable report, dialog 7006)
 // and TARQukRptDlg (the quick receivable list, dialog 7005). Both fill an arrpt_info,
-// keep it as the practice's default through RptOptWDIniObj and hand it to the report
-// objects through the runner of receivables/ar_runner.h.
+// keep it as the practice's default through RptOptWDIniObj and run the receivable report
+// (receivables/ar_run.h) through the module's run sequence.
 #pragma once
 
 #include "common/arrpt_info.h"
@@ -18,10 +18,9 @@ class TARReportDlg : public TReportBaseDlg {
                  TModule* module = nullptr, int mode = 0);
 
     void SetupWindow() override;
-    // Copies 1 to 5, else message 6564.
+    // A valid as-of date (else 12411), copies 1 to 5 (else 6564).
     bool ValidateDlgFields() override;
-    // The text file, the criteria, the report objects (through the runner), the XML data,
-    // the template print or the text viewer.
+    // The criteria as the report takes them, then the run sequence (common/report_run.h).
     bool DisplayReport() override;
     // Runs the report as a preview; the dialog stays open.
     bool ActionOnPreview() override;
@@ -53,8 +52,11 @@ class TARQukRptDlg : public TReportBaseDlg {
     TARQukRptDlg(TWindow* parent, TResId res_id, LauncherInfo* launcher = nullptr,
                  TModule* module = nullptr);
 
-    // The as-of date is the last day-end's (today when there is none).
+    // The as-of date is the last day-end's (today when there is none); the overdue list
+    // leaves out "7 - Plus de 365 jours", which the stored balances cannot tell.
     void SetupWindow() override;
+    // A valid as-of date.
+    bool ValidateDlgFields() override;
     bool DisplayReport() override;
     // Asks 6286; on Yes keeps the criteria as the practice's default (update_arquicklst).
     bool ActionOnSaveAsDefault() override;

@@ -1,59 +1,99 @@
-// The receivable report objects' side of the receivable dialogs: builds the report object
-// the criteria ask for, runs it through its paging loop and writes its XML data.
+#include "receivables/ar_run.h"
+
 #include <memory>
 
-#include "host/base/env.h"
+#include "host/base/strings.h"
+#include "host/ui/progress.h"
+#include "host/ui/reportdlg.h"
+#include "receivables/ar_collect.h"
 #include "receivables/ar_reports.h"
-#include "receivables/ar_runner.h"
+#include "receivables/ar_tables.h"
 
 namespace {
 
-constexpr const char* kSummaryXmlFile = "\\XML\\aracc.xml";
-
-bool Save(IXmlExportWrapper* xml, const char* name, std::vector<std::string>* files) {
-    const std::string path = host::ReportFilePath(name);
-    if (!xml->Save(path.c_str())) return false;
-    files->push_back(path);
-    return true;
-}
-
-ARRunResult RunARReport(const ARRunRequest& request) {
-    ARRunResult result;
-    if (!request.launcher || !request.info) return result;
-    std::unique_ptr<ARQuickRptObj> report;
-    ARAccRptObj* full = nullptr;
-    switch (request.object) {
-        case ARReportObject::Quick:
-            report = std::make_unique<ARQuickRptObj>(request.launcher, request.parent, request.info,
-                                                     request.prt, request.quick_flag, 1);
-            break;
-        case ARReportObject::Patient:
-            full = new ARPatRptObj(request.launcher, request.parent, request.info, request.prt,
-                                   request.interactive, request.copies);
-            report.reset(full);
-            break;
-        case ARReportObject::Account:
-            full = new ARAccRptObj(request.launcher, request.parent, request.info, request.prt,
-                                   request.interactive, request.copies);
-            report.reset(full);
-            break;
-    }
-    // Export to a file (2) sends the lines to spreadsheet columns as well.
-    report->SetAutomation(request.output_choice, request.output_choice == 2);
-    report->PrintReport();
-    result.ran = true;
-    result.cancelled = report->ReportCanceled();
-    if (result.cancelled) return result;
-    Save(report->Xml(), kARXmlFile, &result.files);
-    if (request.info->notes) Save(report->NotesXml(), kARNotesXmlFile, &result.files);
-    if (full) Save(full->SummaryXml(), kSummaryXmlFile, &result.files);
-    return result;
-}
-
-// Installed when the module is loaded.
-const bool kInstalled = [] {
-    SetARReportRunner(RunARReport);
-    return true;
-}();
+constexpr int kMeterAccount = 6585;
+constexpr int kMeterPatient = 6586;
+constexpr int kMeterSummary = 6587;
+constexpr int kQuickMeter = 6594;
 
 }  // namespace
+
+ARReportRun::ARReportRun(const arrpt_info& criteria, bool quick, short copies)
+    : criteria_(criteria),
+      quick_(quick),
+      copies_(copies),
+      accounts_(ar::AccountsTable(data_)),
+      summary_(ar::SummaryTable(data_)),
+      notes_(ar::NotesTable(data_)) {
+    data_.criteria = criteria;
+    data_.quick = quick;
+}
+
+std::string ARReportRun::MeterTitle() const {
+    if (quick_) return host::LoadText(kQuickMeter);
+    const int kind = criteria_.kind;
+    return host::LoadText(kind == 1 ? kMeterPatient : kind == 2 ? kMeterSummary : kMeterAccount);
+}
+
+void ARReportRun::BuildTables() {
+    accounts_ = ar::AccountsTable(data_);
+    summary_ = ar::SummaryTable(data_);
+    notes_ = ar::NotesTable(data_);
+}
+
+bool ARReportRun::Collect(reports::RunContext& ctx) {
+    ar::CollectRequest request;
+    request.criteria = criteria_;
+    request.quick = quick_;
+    request.launcher = ctx.launcher;
+    request.meter = ctx.meter;
+    std::string error;
+    switch (ar::Collect(request, &data_, &error)) {
+        case ar::Outcome::Done:
+            BuildTables();
+            return true;
+        case ar::Outcome::Cancelled:
+            ctx.cancelled = true;
+            return false;
+        case ar::Outcome::Failed:
+            ctx.error = error;
+            return false;
+    }
+    return false;
+}
+
+bool ARReportRun::Print(reports::RunContext& ctx) {
+    std::unique_ptr<ARQuickRptObj> report;
+    TWindow* parent = ctx.dialog;
+    if (quick_)
+        report = std::make_unique<ARQuickRptObj>(ctx.launcher, parent, data_, ctx.text,
+                                                 ctx.interactive, 1);
+    else if (criteria_.kind == 1)
+        report = std::make_unique<ARPatRptObj>(ctx.launcher, parent, data_, ctx.text,
+                                               ctx.interactive, copies_);
+    else
+        report = std::make_unique<ARAccRptObj>(ctx.launcher, parent, data_, ctx.text,
+                                               ctx.interactive, copies_);
+    report->SetDocumentName(ctx.document);
+    report->SetAutomation(ctx.output_choice, false);
+    const bool ok = report->PrintReport();
+    if (report->ReportCanceled()) ctx.cancelled = true;
+    return ok;
+}
+
+std::vector<reports::DataFile> ARReportRun::DataFiles() const {
+    std::vector<reports::DataFile> files;
+    if (quick_) return {{"\\XML\\arquick.xml", &accounts_}};
+    reports::DataFile accounts{"\\XML\\agedrc.xml", &accounts_};
+    reports::DataFile summary{"\\XML\\aracc.xml", &summary_};
+    if (criteria_.kind == 2)
+        files = {summary, accounts};
+    else
+        files = {accounts, summary};
+    if (criteria_.notes) files.push_back({"\\XML\\arnotes.xml", &notes_});
+    return files;
+}
+
+std::string ARReportRun::TemplateName() const {
+    return !quick_ && criteria_.kind == 2 ? "aracc.rpt" : "";
+}

@@ -1,14 +1,14 @@
 #include "shell/catalog.h"
 
 #include <cstdio>
-#include <map>
+#include <functional>
 #include <memory>
 
-#include "common/daterng.h"
+#include "common/registry.h"
 #include "host/base/debuglog.h"
+#include "host/base/msgsink.h"
 #include "host/base/strings.h"
 #include "host/output/template_printer.h"
-#include "receivables/ar_dialogs.h"
 #include "shell/host_report_dlg.h"
 #include "shell/reports_dialog.h"
 
@@ -116,35 +116,10 @@ constexpr CatalogEntry kEntries[] = {
     {1004, K::ModuleDialog, "TDayEndReportDlgEx", 7035, "Rapport de Fin de Journée"},
 };
 
-// The module's dialogs, by command. Each line constructs the entry's dialog with the
-// Reports Manager as parent, runs it modally and deletes it; an entry without a line here
-// says that its report is not yet available.
-const std::map<int, Launcher>& Launchers() {
-    static const std::map<int, Launcher> launchers = {
-        {102,
-         [](LaunchContext& c, const CatalogEntry& e) {
-             std::unique_ptr<TARReportDlg>(
-                 new TARReportDlg(c.main, e.resource, c.launcher, c.module, 0))
-                 ->Execute();
-         }},
-        {610,
-         [](LaunchContext& c, const CatalogEntry& e) {
-             std::unique_ptr<TDateRngDlg>(new TDateRngDlg(c.main, e.resource, c.launcher, c.module))
-                 ->Execute();
-         }},
-    };
-    return launchers;
-}
-
 // The overnight runner (message 4005); null until the closing reports are part of the
 // module.
 const std::function<void(LaunchContext&)>* OvernightRunner() {
     return nullptr;
-}
-
-bool IsAvailable(int command) {
-    const CatalogEntry* e = FindEntry(command);
-    return e && (e->kind != EntryKind::ModuleDialog || FindLauncher(command) != nullptr);
 }
 
 // The entry's text in the list (its string), for messages.
@@ -178,10 +153,9 @@ const CatalogTab* FindTab(int page) {
     return nullptr;
 }
 
-const Launcher* FindLauncher(int command) {
-    const auto& launchers = Launchers();
-    auto it = launchers.find(command);
-    return it == launchers.end() ? nullptr : &it->second;
+bool IsAvailable(int command) {
+    const CatalogEntry* e = FindEntry(command);
+    return e && (e->kind != EntryKind::ModuleDialog || FindReport(command) != nullptr);
 }
 
 void LaunchEntry(LaunchContext& context, const CatalogEntry& entry) {
@@ -198,16 +172,21 @@ void LaunchEntry(LaunchContext& context, const CatalogEntry& entry) {
             return;
         }
         case EntryKind::ModuleDialog:
-            if (const Launcher* launch = FindLauncher(entry.command)) {
-                (*launch)(context, entry);
+            if (const ReportDescriptor* report = FindReport(entry.command)) {
+                OpenReportDialog(*report, {parent, context.launcher, context.module, 0});
                 return;
             }
             break;
     }
+    // The report of this entry is not part of the module yet: say so, by its name.
     char text[1024];
-    std::snprintf(text, sizeof text, host::LoadText(12409).c_str(), EntryText(entry).c_str(),
-                  entry.class_name, entry.target);
-    parent->MessageBox(text, host::LoadText(12417), MB_OK | MB_ICONINFORMATION);
+    const std::string name = EntryText(entry);
+    std::snprintf(text, sizeof text, host::LoadText(12449).c_str(),
+                  name.empty() && entry.target ? entry.target : name.c_str());
+    if (parent)
+        parent->MessageBox(text, host::LoadText(12417), MB_OK | MB_ICONINFORMATION);
+    else
+        host::ShowMessage(nullptr, text, host::LoadText(12417), MB_OK | MB_ICONINFORMATION);
 }
 
 void RunOvernight(LaunchContext& context) {
@@ -221,10 +200,34 @@ void RunOvernight(LaunchContext& context) {
 }  // namespace reports
 
 namespace {
-const reports::CatalogData kCatalogData = {reports::kTabs, std::size(reports::kTabs),
-                                           reports::kEntries, std::size(reports::kEntries),
-                                           &reports::IsAvailable};
+
+size_t ReportCount() {
+    return reports::AllReports().size();
 }
+
+bool ReportAt(size_t index, reports::ReportInfo* out) {
+    const auto all = reports::AllReports();
+    if (index >= all.size()) return false;
+    const reports::ReportDescriptor& d = *all[index];
+    *out = {d.key.c_str(), d.command, d.resource, d.dialog_class.c_str(), d.caption.c_str()};
+    return true;
+}
+
+bool OpenReport(const char* key, TWindow* parent, LauncherInfo* launcher, int mode) {
+    const reports::ReportDescriptor* d = reports::FindReport(std::string(key ? key : ""));
+    return d && reports::OpenReportDialog(*d, {parent, launcher, nullptr, mode});
+}
+
+const reports::CatalogData kCatalogData = {reports::kTabs,
+                                           std::size(reports::kTabs),
+                                           reports::kEntries,
+                                           std::size(reports::kEntries),
+                                           &reports::IsAvailable,
+                                           &ReportCount,
+                                           &ReportAt,
+                                           &OpenReport};
+
+}  // namespace
 
 extern "C" const reports::CatalogData* RapportsCatalog() {
     return &kCatalogData;

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 
 class LauncherInfo;
 class TModule;
@@ -45,27 +44,36 @@ struct CatalogEntry {
     const char* target;      // the dialog's caption, or the template file name
 };
 
-// What a launcher gets: the Reports Manager (parent of the dialogs), the launcher
+// What launching an entry gets: the Reports Manager (parent of the dialogs), the launcher
 // information and the module handler.
 struct LaunchContext {
     QDSReportsMainDialog* main = nullptr;
     LauncherInfo* launcher = nullptr;
     TModule* module = nullptr;
 };
-using Launcher = std::function<void(LaunchContext& context, const CatalogEntry& entry)>;
 
 // Tabs in the order they are added; entries in command order.
 const CatalogTab* Tabs(size_t* count);
 const CatalogEntry* Entries(size_t* count);
 const CatalogEntry* FindEntry(int command);
 const CatalogTab* FindTab(int page);
-// The launcher of a module dialog, or null while the dialog is not yet part of the module.
-const Launcher* FindLauncher(int command);
+// Whether the entry of command can run: a template, a host report, or a report of the
+// module's registry (common/registry.h).
+bool IsAvailable(int command);
 // Runs an entry: its dialog modally, the host's dialog, or the template print. An entry
-// whose dialog is not yet available says so in a message box.
+// whose report is not yet part of the module says so in a message box.
 void LaunchEntry(LaunchContext& context, const CatalogEntry& entry);
 // The unattended overnight run (message 4005).
 void RunOvernight(LaunchContext& context);
+
+// A report of the module's registry as the executables see it.
+struct ReportInfo {
+    const char* key;  // its name on the command line ("ar", "arquick")
+    int command;      // its catalog command, 0 when the host opens it itself
+    int resource;     // its criteria dialog
+    const char* dialog_class;
+    const char* caption;
+};
 
 // The tables as the executables read them from the loaded module.
 struct CatalogData {
@@ -73,8 +81,15 @@ struct CatalogData {
     size_t tab_count;
     const CatalogEntry* entries;
     size_t entry_count;
-    // Whether the entry of command can run (its dialog exists, or it is a template).
+    // Whether the entry of command can run (a report of the module, a host report or a
+    // template).
     bool (*available)(int command);
+    // The module's reports, in catalog order, then those the host opens itself.
+    size_t (*report_count)();
+    bool (*report_at)(size_t index, ReportInfo* out);
+    // Opens the criteria dialog of the report named key, modally, under parent (mode 0
+    // interactive, 2 unattended); false when there is no such report.
+    bool (*open_report)(const char* key, TWindow* parent, LauncherInfo* launcher, int mode);
 };
 
 }  // namespace reports

@@ -108,6 +108,16 @@ int RunCatalog(const std::string& rights, int special_version) {
                                 host::U8Fit(list->GetItemText(i), 38).c_str(), what.c_str());
                 }
             }
+            // Reports the host application opens itself (rapports run NAME).
+            reports::ReportInfo r;
+            bool header = false;
+            for (size_t i = 0; catalog && i < catalog->report_count(); ++i) {
+                if (!catalog->report_at(i, &r) || r.command != 0) continue;
+                if (!header) std::printf("\n[Rapports ouverts par l'application hôte]\n");
+                header = true;
+                std::printf("  %-8s %s  %s (dialogue %d)\n", r.key,
+                            host::U8Fit(r.caption, 38).c_str(), r.dialog_class, r.resource);
+            }
         }
     }
     host::ui::SetBackend(nullptr);

@@ -3,11 +3,13 @@
 // controls as a user would type them (the dialog's enabling rules run), the dialog
 // validates them and prints; the files written in the output folder are listed.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>
 
 #include "app/cli/command.h"
+#include "host/base/dates.h"
 #include "host/base/env.h"
 #include "host/records/context.h"
 #include "host/ui/dialog.h"
@@ -27,10 +29,12 @@ namespace {
 namespace fs = std::filesystem;
 
 struct RunOptions {
-    int command = 0;
+    std::string target;  // a catalog command, or a report's name
     std::string dsn;
     std::string out;
     std::string today;
+    std::string time;
+    bool save_defaults = false;
     int output_kind = -1;
     std::vector<std::string> sets;
     std::string answer = "yes";
@@ -66,6 +70,28 @@ const reports::CatalogEntry* FindEntry(const reports::CatalogData* catalog, int 
     return nullptr;
 }
 
+// The module's report named key, or false.
+bool FindReport(const reports::CatalogData* catalog, const std::string& key,
+                reports::ReportInfo* out) {
+    for (size_t i = 0; catalog && i < catalog->report_count(); ++i)
+        if (catalog->report_at(i, out) && key == out->key) return true;
+    return false;
+}
+
+// "HH:MM:SS" or "HH:MM" for --time.
+bool ApplyTime(const std::string& text) {
+    if (text.empty()) return true;
+    int h = -1, m = -1, sec = 0;
+    char extra = 0;
+    const int n = std::sscanf(text.c_str(), "%d:%d:%d%c", &h, &m, &sec, &extra);
+    if ((n != 2 && n != 3) || h < 0 || h > 23 || m < 0 || m > 59 || sec < 0 || sec > 59) {
+        PrintError("heure invalide pour --time : " + text + " (attendu HH:MM:SS)");
+        return false;
+    }
+    host::SetFixedTime(h, m, sec);
+    return true;
+}
+
 // Whether the Reports Manager shows the entry: its tab is there (the user's rights) and
 // the entry is in its list.
 bool VisibleToUser(TDialog& manager, int command) {
@@ -97,15 +123,29 @@ std::string FieldsHelp() {
         for (const auto& f : fields)
             out << "        " << f.name << " (" << f.id << ") : " << f.help << "\n";
     }
+    reports::ReportInfo r;
+    for (size_t i = 0; i < catalog->report_count(); ++i) {
+        if (!catalog->report_at(i, &r) || r.command != 0) continue;
+        out << "  " << r.key << "  " << r.dialog_class << " (dialogue " << r.resource << ", "
+            << r.caption << ")\n";
+        if (auto t = host::ui::LoadDialogTemplate(r.resource))
+            for (const auto& f : host::ui::DescribeFields(*t))
+                out << "        " << f.name << " (" << f.id << ") : " << f.help << "\n";
+    }
     out << "\nTypes de sortie (--output-kind) : 0 imprimante (PDF dans le dossier de sortie), "
            "1 aperçu, 2 exportation vers un fichier, 3 fichier texte.\n"
-           "Codes de sortie : 0 rapport imprimé, 2 entrée, champ ou valeur inconnus, "
-           "3 rapport non imprimé (validation refusée, rapport non disponible, ...).\n";
+           "Codes de sortie : 0 rapport imprimé (ou options enregistrées), 2 entrée, champ ou "
+           "valeur inconnus, 3 rapport non imprimé ou fichier attendu non écrit (validation "
+           "refusée, rapport non disponible, dossier de sortie non accessible, ...).\n";
     return out.str();
 }
 
 int Run(const RunOptions& o) {
-    if (!ApplyToday(o.today) || !ApplyOutputDir(o.out)) return kUsage;
+    if (!ApplyToday(o.today) || !ApplyTime(o.time) || !ApplyOutputDir(o.out)) return kUsage;
+    int command = 0;
+    if (!o.target.empty() && o.target.find_first_not_of("0123456789") == std::string::npos &&
+        o.target.size() < 9)
+        command = std::atoi(o.target.c_str());
     std::vector<std::pair<std::string, std::string>> sets;
     for (const std::string& s : o.sets) {
         const size_t eq = s.find('=');
@@ -122,7 +162,8 @@ int Run(const RunOptions& o) {
     auto db = OpenPractice(o.dsn.empty() ? DefaultDsn() : o.dsn);
     if (!db) return 1;
     QDSApplication app(db.get());
-    app.special_version = o.special_version;
+    app.LoadPracticeSettings();
+    if (o.special_version) app.special_version = o.special_version;
     if (!ApplyRights(o.rights, &app)) return kUsage;
     QDSApplication::SetInstance(&app);
 
@@ -155,6 +196,14 @@ int Run(const RunOptions& o) {
             }
         }
         if (auto* report = dynamic_cast<TReportBaseDlg*>(&dlg)) {
+            if (o.save_defaults) {
+                // The dialog's "save as default" button: its question answered by --answer.
+                report->TransferData(tdGetData);
+                printed = report->ActionOnSaveAsDefault();
+                if (!printed) failure = "options non enregistrées";
+                dlg.EndModal(IDCANCEL);
+                return;
+            }
             if (o.output_kind >= 0) report->SetOutputChoice(o.output_kind);
             printed = report->ActionOnPrint();
             if (!printed && backend.Messages().empty()) failure = "le rapport n'a pas été imprimé";
@@ -173,31 +222,44 @@ int Run(const RunOptions& o) {
             rc = 1;
         } else {
             const reports::CatalogData* catalog = Catalog(session->Library());
-            const reports::CatalogEntry* entry = FindEntry(catalog, o.command);
+            // A report's name stands for its catalog entry when it has one.
+            reports::ReportInfo named{};
+            const bool is_named = command == 0 && FindReport(catalog, o.target, &named);
+            if (is_named && named.command != 0) command = named.command;
+            const reports::CatalogEntry* entry = FindEntry(catalog, command);
             TDialog* manager = session->Manager();
-            if (!entry || !manager->HandlesCommand(static_cast<UINT>(o.command))) {
-                PrintError("entrée inconnue : " + std::to_string(o.command) +
-                           " (voir « rapports catalog »)");
+            const std::string what = command ? std::to_string(command) : o.target;
+            const bool host_opens = is_named && named.command == 0;
+            if (!host_opens && (!entry || !manager->HandlesCommand(static_cast<UINT>(command)))) {
+                PrintError("entrée inconnue : " + what +
+                           " (voir « rapports catalog » et « rapports run --help »)");
                 rc = kUsage;
-            } else if (!VisibleToUser(*manager, o.command)) {
-                PrintError("l'entrée " + std::to_string(o.command) +
+            } else if (!host_opens && !VisibleToUser(*manager, command)) {
+                PrintError("l'entrée " + what +
                            " n'est pas offerte à cet utilisateur (voir --rights)");
                 rc = kUsage;
-            } else if (entry->kind == reports::EntryKind::Template && !sets.empty()) {
-                PrintError("l'entrée " + std::to_string(o.command) + " imprime le modèle " +
-                           entry->target + " sans dialogue : --set ne s'applique pas");
+            } else if (entry && entry->kind == reports::EntryKind::Template &&
+                       (!sets.empty() || o.save_defaults)) {
+                PrintError("l'entrée " + what + " imprime le modèle " + entry->target +
+                           " sans dialogue : --set et --save-defaults ne s'appliquent pas");
                 rc = kUsage;
             } else {
                 const auto before = Snapshot(host::Env().output_dir);
                 const size_t messages_before = backend.Messages().size();
-                manager->SendCommand(static_cast<UINT>(o.command));
+                if (host_opens) {
+                    auto* qds = dynamic_cast<QDSDialog*>(manager);
+                    catalog->open_report(named.key, manager, qds ? qds->GetLauncherInfo() : nullptr,
+                                         0);
+                } else {
+                    manager->SendCommand(static_cast<UINT>(command));
+                }
                 std::vector<std::string> written;
                 for (const auto& [path, stamp] : Snapshot(host::Env().output_dir)) {
                     auto it = before.find(path);
                     if (it == before.end() || it->second != stamp) written.push_back(path);
                 }
                 for (const std::string& path : written)
-                    std::printf("%s\n", path.c_str());
+                    if (!o.save_defaults) std::printf("%s\n", path.c_str());
                 const bool ran_dialog = dialogs > 0;
                 if (field_error) {
                     PrintError(failure);
@@ -206,6 +268,9 @@ int Run(const RunOptions& o) {
                     if (failure.empty() && backend.Messages().size() > messages_before)
                         failure = backend.Messages().back().text;
                     PrintError(failure.empty() ? "le rapport n'a pas été imprimé" : failure);
+                    rc = kRefused;
+                } else if (o.save_defaults && !ran_dialog) {
+                    PrintError("l'entrée " + what + " n'a pas de dialogue de critères");
                     rc = kRefused;
                 } else if (!ran_dialog && written.empty()) {
                     if (backend.Messages().size() > messages_before)
@@ -232,13 +297,19 @@ RAPPORTS_COMMAND(
     "run", "Exécute une entrée du catalogue sans affichage (critères par --set)", 30,
     [](CLI::App& sub) -> std::function<int()> {
         auto o = std::make_shared<RunOptions>();
-        sub.add_option("COMMAND", o->command, "Numéro de l'entrée (voir « rapports catalog »)")
+        sub.add_option("COMMAND", o->target,
+                       "Numéro de l'entrée (voir « rapports catalog ») ou nom du rapport (ar, "
+                       "arquick, ...)")
             ->required();
         sub.add_option("--db", o->dsn,
                        "Base du cabinet (sqlite:FICHIER ou postgresql://...); "
                        "défaut : la pratique de démonstration du poste");
         sub.add_option("--out", o->out, "Dossier de sortie des rapports");
         sub.add_option("--today", o->today, "Date du jour AAAAMMJJ (exécutions reproductibles)");
+        sub.add_option("--time", o->time, "Heure imprimée HH:MM:SS (exécutions reproductibles)");
+        sub.add_flag("--save-defaults", o->save_defaults,
+                     "Enregistre les critères comme options par défaut du cabinet (bouton du "
+                     "dialogue; la question est répondue par --answer) au lieu d'imprimer");
         sub.add_option("--output-kind", o->output_kind,
                        "Type de sortie du dialogue : 0 imprimante, 1 aperçu, 2 fichier, 3 texte")
             ->check(CLI::Range(0, 9));

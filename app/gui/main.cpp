@@ -153,7 +153,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<GenDB> db = OpenPractice(parser.value(db_opt), parser.value(size_opt), &error);
     if (!db) return Fail(error);
     QDSApplication app(db.get());
-    app.special_version = parser.value(special_opt).toInt();
+    app.LoadPracticeSettings();
+    if (parser.isSet(special_opt)) app.special_version = parser.value(special_opt).toInt();
     if (parser.isSet(rights_opt)) {
         std::set<int> rights;
         if (!ParseRights(parser.value(rights_opt), &rights))

@@ -19,6 +19,7 @@ enum class Use : char { Aged, LeftOut, Deleted };
 struct ChargeWork {
     Use use = Use::Aged;
     AgedIndex bucket = kCurrent;
+    bool over_year = false;
     int64_t ins_applied = 0;
     int64_t pat_applied = 0;
 };
@@ -35,6 +36,7 @@ void ApplyCredit(Aged& a, int64_t credit) {
         for (int i = k90; i >= kCurrent && credit > 0; --i) {
             const int64_t take = std::min(credit, std::max<int64_t>(0, a.v[i]));
             a.v[i] -= take;
+            if (i == k90) a.over_year -= std::min(take, std::max<int64_t>(0, a.over_year));
             credit -= take;
         }
     }
@@ -70,6 +72,7 @@ std::map<std::string, AgedGroups> AgeLedger(const std::vector<LedgerCharge>& cha
             w.use = Use::Deleted;
         } else {
             w.bucket = AgeBucket(c.date, as_of);
+            w.over_year = w.bucket == k90 && daysdiff_betweendates(c.date, as_of) > 365;
             if (w.bucket == kFuture && !options.include_future) w.use = Use::LeftOut;
         }
         index.emplace(static_cast<int64_t>(c.id) * 2 + (c.office ? 1 : 0), i);
@@ -107,6 +110,10 @@ std::map<std::string, AgedGroups> AgeLedger(const std::vector<LedgerCharge>& cha
         ProducerWork& p = producers[KeyOf(c.producer, c.billdr, options.by_billing_doctor)];
         p.pat.v[w.bucket] += pat;
         p.ins.v[w.bucket] += ins;
+        if (w.over_year) {
+            p.pat.over_year += pat;
+            p.ins.over_year += ins;
+        }
     }
 
     std::map<std::string, AgedGroups> out;
@@ -154,6 +161,38 @@ StoredBalances ComputeStoredBalances(const std::vector<LedgerCharge>& charges,
     o.include_future = true;
     o.by_billing_doctor = false;
     return StoredBalancesOf(SumGroups(AgeLedger(charges, applications, o)), as_of);
+}
+
+bool AccountCounts(char status, long delete_date, char inactive, long as_of) {
+    if (status == 'D' && delete_date <= as_of) return false;
+    return inactive != 'Y';
+}
+
+bool ZeroBalance(const AgedGroups& g, int64_t plan_balance) {
+    return g.pat.v[kTotal] == 0 && g.pat.v[kFuture] == 0 && g.ins.v[kTotal] == 0 &&
+           g.ins.v[kFuture] == 0 && plan_balance == 0;
+}
+
+bool ListedUnderOverdue(const AgedGroups& g, int64_t plan_balance, int overdue,
+                        int64_t min_balance) {
+    const bool zero = ZeroBalance(g, plan_balance);
+    if (overdue == 1) return true;
+    if (zero) return false;
+    auto owes_more = [&](auto amount) {
+        return amount(g.pat) > min_balance || amount(g.ins) > min_balance ||
+               amount(g.tot) > min_balance;
+    };
+    if (overdue == 2) return true;
+    if (overdue >= 3 && overdue <= 6)
+        return owes_more([overdue](const Aged& a) {
+            int64_t sum = 0;
+            for (int i = overdue - 3; i <= k90; ++i)
+                sum += a.v[i];
+            return sum;
+        });
+    if (overdue == 7) return owes_more([](const Aged& a) { return a.over_year; });
+    if (overdue == 8) return owes_more([](const Aged& a) { return a.v[kTotal]; });
+    return false;
 }
 
 }  // namespace host::calc

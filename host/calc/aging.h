@@ -43,9 +43,13 @@ enum AgedIndex { kCurrent = 0, k30 = 1, k60 = 2, k90 = 3, kTotal = 4, kFuture = 
 
 struct Aged {
     int64_t v[6] = {};
+    // The part of the over-90 column owed on charges served more than 365 days before the
+    // as-of date (credits take it first, being the oldest).
+    int64_t over_year = 0;
     Aged& operator+=(const Aged& o) {
         for (int i = 0; i < 6; ++i)
             v[i] += o.v[i];
+        over_year += o.over_year;
         return *this;
     }
     bool operator==(const Aged& o) const = default;
@@ -124,5 +128,29 @@ StoredBalances ComputeStoredBalances(const std::vector<LedgerCharge>& charges,
                                      long as_of);
 // The same from groups already summed over the producers.
 StoredBalances StoredBalancesOf(const AgedGroups& all, long as_of);
+
+// ---------------------------------------------------------------------------------------
+// Which accounts the receivable reports list.
+//
+// An account counts as of a date unless it was deleted on or before that date (status 'D'
+// with a deletion date not after it) or is inactive ('Y').
+// A zero-balance account owes nothing and is owed nothing, now or in the future, on either
+// side, and has no payment-plan balance; only overdue choice 1 lists it.
+// Overdue choices, tested on the amounts the report lists for the account (one producer's,
+// or every producer's with the account's additional amount):
+//   1 every account;
+//   2 every account that is not a zero-balance account;
+//   3 to 6 an account that owes more than the minimum balance from bucket k - 3 (current,
+//     31-60, 61-90, over 90) and older, on the patient side, the insurance side or both
+//     together;
+//   7 the same for the amounts older than a year (charges served more than 365 days before
+//     the as-of date);
+//   8 no age criterion: an account whose patient, insurance or combined total is greater
+//     than the minimum balance.
+// Any other choice lists nothing.
+bool AccountCounts(char status, long delete_date, char inactive, long as_of);
+bool ZeroBalance(const AgedGroups& listed, int64_t plan_balance);
+bool ListedUnderOverdue(const AgedGroups& listed, int64_t plan_balance, int overdue,
+                        int64_t min_balance);
 
 }  // namespace host::calc

@@ -30,13 +30,13 @@ OvReportObj::OvReportObj(LauncherInfo* launcher, TWindow* parent, char, bool sho
       out_(out),
       close_file_(close_file),
       page_numbers_(page_numbers),
-      printer_(std::make_unique<TOrvoPrintObj>(parent, nullptr, 'C', wide ? 'Y' : 'N', 10, 0, 0,
+      printer_(std::make_shared<TOrvoPrintObj>(parent, nullptr, 'C', wide ? 'Y' : 'N', 10, 0, 0,
                                                nullptr, false)),
       cols_per_page_(wide ? 132 : 80),
       default_cols_(wide ? 132 : 80) {}
 
 OvReportObj::~OvReportObj() {
-    if (printer_ && printer_->IsOpen()) printer_->OVCloseReport();
+    if (printer_ && printer_->IsOpen() && !continuing_) printer_->OVCloseReport();
     if (close_file_ && out_) std::fclose(out_);
 }
 
@@ -81,8 +81,22 @@ bool OvReportObj::PrintReport() {
     return !stopped;
 }
 
+void OvReportObj::ContinueOn(OvReportObj& previous) {
+    printer_ = previous.printer_;
+    continuing_ = true;
+    output_choice_ = previous.output_choice_;
+    automation_ = previous.automation_;
+    rows_per_page_ = previous.rows_per_page_;
+}
+
 bool OvReportObj::OpenReport() {
     SetColumns();
+    if (continuing_) {
+        page_started_ = false;
+        page_ = GetStartPageNo() - 1;
+        cur_line_ = PageLength();
+        return printer_->IsOpen();
+    }
     printer_->SetTextFile(automation_ ? nullptr : out_);
     printer_->SetPageSize(cols_per_page_, rows_per_page_);
     printer_->SetCopies(copies_);
@@ -102,7 +116,7 @@ bool OvReportObj::OpenReport() {
 
 bool OvReportObj::EndReport(int) {
     if (!page_started_) PageBreak();
-    return printer_->OVCloseReport();
+    return continuing_ || printer_->OVCloseReport();
 }
 
 void OvReportObj::SetColumns() {}
@@ -112,6 +126,7 @@ void OvReportObj::PageBreak() {
         printer_->OVPageBreak();
         ++page_;
     } else {
+        if (continuing_) printer_->OVPageBreak();  // ends the previous report's last page
         page_started_ = true;
         page_ = GetStartPageNo();
     }

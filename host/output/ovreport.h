@@ -98,6 +98,10 @@ class OvReportObj {
     // Copies printed to the PDF printer (at least 1).
     void SetCopies(int copies) { copies_ = copies < 1 ? 1 : copies; }
     int GetCopies() const { return copies_; }
+    // Prints this report into previous's printer, after its pages, as one document: the
+    // first page break ends previous's last page. Call before PrintReport, while previous
+    // is still open; previous's EndReport closes the document.
+    void ContinueOn(OvReportObj& previous);
     // Name of the PDF or spreadsheet file (without extension). Default: the ".prt" file's
     // name, else a name made from title line 0.
     void SetDocumentName(const std::string& name) { document_name_ = name; }
@@ -143,7 +147,8 @@ class OvReportObj {
     FILE* out_;
     bool close_file_;
     bool page_numbers_;
-    std::unique_ptr<TOrvoPrintObj> printer_;
+    std::shared_ptr<TOrvoPrintObj> printer_;
+    bool continuing_ = false;  // prints into another report's open printer
     std::vector<int> column_starts_;
     std::string document_name_;
     int rows_per_page_ = 60;

@@ -59,6 +59,10 @@ class QDSApplication {
 
     GenDB* GetDb() const { return db_; }
     void SetDb(GenDB* db) { db_ = db; }
+    // Reads the practice's settings (PRACINFO: calculation mode, future receivable,
+    // special version, doctor codes) into the members below; false when the database
+    // holds no practice row (the members keep their values).
+    bool LoadPracticeSettings();
 
     // Calculation mode of the closing reports: 1 computes by SQL over the practice tables
     // (CALC_FROM_DATABASE); any other value reads the day sheet and the record objects.

@@ -980,3 +980,17 @@ bool RecScanInfo::WriteChildren(GenDB& db, TEmgBase* err) {
     DropLock("RSCNCRIT", 3);
     return ok;
 }
+
+bool QDSApplication::LoadPracticeSettings() {
+    if (!db_) return false;
+    DLnkList list(db_);
+    MsgInfo msg(0, &list);
+    PracInfo prac(&list, &msg);
+    if (!prac.DBGetFirst()) return false;
+    const pracinfo_struct& p = prac.Rec();
+    m_CalAR = p.calc_mode;
+    future_ar = p.future_ar != 'N';
+    special_version = p.special_version;
+    doctor_code_option = p.doctor_code_opt;
+    return true;
+}

@@ -1,34 +1,36 @@
-// The receivable criteria dialogs driven as a user would: their enabling rules, the
-// criteria they hand to the report objects (through a fake runner), the files and log
-// lines around the run, the unattended run, and their saved defaults.
+// The receivable criteria dialogs driven as a user would, over the hand-built practice of
+// ar_practice.h: their enabling rules, the criteria they run the report with, the files and
+// log lines around the run, the unattended run, their saved defaults, and the catalog.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
-#include "common/daterng.h"
 #include "host/base/debuglog.h"
 #include "host/base/env.h"
 #include "host/base/strings.h"
 #include "host/output/xmlexport.h"
 #include "receivables/ar_dialogs.h"
-#include "receivables/ar_runner.h"
 #include "shell/catalog.h"
 #include "tests/common/support.h"
+#include "tests/receivables/ar_practice.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr const char* kTextFile = "arrpt.prt";
+constexpr const char* kXmlFile = "\\XML\\agedrc.xml";
 
 class ARDialogs : public common_test::DbTest {
   protected:
     void SetUp() override {
         DbTest::SetUp();
         SettingsRows();
-        Exec(
-            "INSERT INTO PRODCD (PROD_ID, PROD_CODE, PROD_FIRST_NAME, PROD_LAST_NAME) VALUES "
-            "(1, 'D01', 'Marie', 'Tremblay'), (2, 'H02', 'Luc', 'Gagné'), (3, '07', '', '')");
+        ar_test::BuildPractice(db());
+        // A billing doctor known by its two-letter code only.
+        Exec("INSERT INTO PRODCD (PROD_ID, PROD_CODE) VALUES (4, '07')");
         // The dialogs are tested over a resource folder without report templates, so that
         // what they print does not depend on the receivable template.
         saved_resources_ = host::ResourceDir();
@@ -39,39 +41,16 @@ class ARDialogs : public common_test::DbTest {
         fs::create_symlink(fs::path(saved_resources_) / "strings.fr.txt", dir / "strings.fr.txt");
         fs::create_directory_symlink(fs::path(saved_resources_) / "dialogs", dir / "dialogs");
         host::SetResourceDir(dir.string());
-        saved_runner_ = GetARReportRunner();
-        SetARReportRunner([this](const ARRunRequest& r) { return Fake(r); });
-        fs::remove(host::ReportFilePath(kARTextFile));
+        for (const char* f : {kTextFile, "arrpt.pdf", "arrpt.xlsx"})
+            fs::remove(host::ReportFilePath(f));
         log_ = host::Env().station_dir + "/ar-dialogs.log";
         fs::remove(log_);
         host::SetDebugLogPath(log_);
     }
     void TearDown() override {
         host::SetDebugLogPath("");
-        SetARReportRunner(saved_runner_);
         host::SetResourceDir(saved_resources_);
         DbTest::TearDown();
-    }
-
-    // The report objects' stand-in: remembers what it was given, writes a line to the
-    // text file and a row of XML data.
-    ARRunResult Fake(const ARRunRequest& r) {
-        requests.push_back(r);
-        infos.push_back(*r.info);
-        std::vector<host::output::XmlRow> rows;
-        std::string error;
-        host::output::ReadXmlRows(host::ReportFilePath(kARXmlFile), &rows, &error);
-        xml_rows_before.push_back(static_cast<int>(rows.size()));
-        if (r.prt) std::fprintf(r.prt, "COMPTES A RECEVOIR\n");
-        IXmlExportWrapper* x = IXmlExportWrapper::CreateInstance();
-        x->AddColumn("Compte", "1");
-        x->Save(kARXmlFile);
-        IXmlExportWrapper::Destroy(x);
-        ARRunResult result;
-        result.ran = true;
-        result.cancelled = cancel;
-        result.files.push_back(kARXmlFile);
-        return result;
     }
 
     // Runs dlg modally, playing the user with drive.
@@ -86,18 +65,21 @@ class ARDialogs : public common_test::DbTest {
     }
     static bool Enabled(TDialog& d, int id) { return d.ChildWithId(id)->IsWindowEnabled(); }
     static bool Checked(TDialog& d, int id) { return d.ChildAs<TCheckBox>(id)->IsChecked(); }
-    std::string Log() {
-        std::ifstream in(log_);
+    static std::string ReadFile(const std::string& path) {
+        std::ifstream in(path);
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
+    std::string Log() { return ReadFile(log_); }
+    std::string TextFile() { return ReadFile(host::ReportFilePath(kTextFile)); }
+    size_t XmlRows() {
+        std::vector<host::output::XmlRow> rows;
+        std::string error;
+        host::output::ReadXmlRows(host::ReportFilePath(kXmlFile), &rows, &error);
+        return rows.size();
+    }
 
-    std::vector<ARRunRequest> requests;
-    std::vector<arrpt_info> infos;
-    std::vector<int> xml_rows_before;
-    bool cancel = false;
     std::string log_;
     std::string saved_resources_;
-    ARReportRunner saved_runner_;
 };
 
 }  // namespace
@@ -107,7 +89,7 @@ TEST_P(ARDialogs, ProducerAndReportByDriveTheGrouping) {
     Run<TARReportDlg>(dlg, [](TARReportDlg& d) {
         auto* report_by = d.ChildAs<TListBoxBase>(102);
         auto* producers = d.ChildAs<TListBoxBase>(101);
-        ASSERT_EQ(producers->GetCount(), 4);  // "*", then by code: 07, D01, H02
+        ASSERT_EQ(producers->GetCount(), 5);  // "*", then by code: 07, D01, D02, H01
         EXPECT_EQ(producers->GetString(2), "D01 - Marie Tremblay");
         // Every producer: the report-by list on its first entry and disabled.
         EXPECT_EQ(report_by->GetSelIndex(), 0);
@@ -148,33 +130,71 @@ TEST_P(ARDialogs, OverdueChoicesOneAndTwoDisableTheMinimumBalance) {
     });
 }
 
-TEST_P(ARDialogs, TheCriteriaReachTheReportObjects) {
-    for (int kind = 0; kind <= 2; ++kind) {
-        TARReportDlg dlg(nullptr, 7006, launcher());
-        Run<TARReportDlg>(dlg, [&](TARReportDlg& d) {
-            Set(d, "producer", "07");
-            Set(d, "overdue", "4");
-            Set(d, "min_balance", "125.50");
-            Set(d, "kind", std::to_string(kind));
-            Set(d, "copies", "3");
-            Set(d, "notes", "yes");
-            d.SendCommand(IDOK);
-        });
-    }
-    ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[0].object, ARReportObject::Account);
-    EXPECT_EQ(requests[1].object, ARReportObject::Patient);
-    EXPECT_EQ(requests[2].object, ARReportObject::Account);  // summary totals only
-    const arrpt_info& i = infos[1];
+TEST_P(ARDialogs, TheCriteriaReachTheReport) {
+    TARReportDlg dlg(nullptr, 7006, launcher());
+    Run<TARReportDlg>(dlg, [&](TARReportDlg& d) {
+        Set(d, "producer", "07");
+        Set(d, "overdue", "4");
+        Set(d, "min_balance", "125.50");
+        Set(d, "kind", "1");
+        Set(d, "copies", "3");
+        Set(d, "notes", "yes");
+        d.SetOutputChoice(3);
+        d.SendCommand(IDOK);
+        EXPECT_TRUE(d.LastPrintSucceeded());
+    });
+    const arrpt_info& i = dlg.GetInfo();
     EXPECT_STREQ(i.producer, "D07");  // a billing doctor's code made a producer code
     EXPECT_EQ(i.overdue_num, 4);
     EXPECT_STREQ(i.overdue_text, "4 - 30 jours et plus");
     EXPECT_EQ(i.min_balance, 12550);
     EXPECT_EQ(i.as_of, 20241115);
-    EXPECT_EQ(requests[1].copies, 3);
+    EXPECT_EQ(i.copies, 3);
     EXPECT_EQ(i.notes, 1);
     EXPECT_TRUE(i.report_by_producer);  // one producer: report-by and grouping forced
     EXPECT_EQ(i.grouping, 1);
+    const std::string text = TextFile();
+    EXPECT_NE(text.find("(4 - 30 jours et plus, Solde Min. $125.50, En Date du : 15/11/2024)"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Aucun compte ne répond aux critères."), std::string::npos);
+}
+
+TEST_P(ARDialogs, EachKindPrintsItsForm) {
+    std::vector<std::string> texts;
+    for (int kind = 0; kind <= 2; ++kind) {
+        TARReportDlg dlg(nullptr, 7006, launcher());
+        Run<TARReportDlg>(dlg, [&](TARReportDlg& d) {
+            Set(d, "overdue", "2");
+            Set(d, "kind", std::to_string(kind));
+            d.SetOutputChoice(3);
+            d.SendCommand(IDOK);
+        });
+        texts.push_back(TextFile());
+    }
+    // Accounts, then patients (their chart numbers), then totals only.
+    EXPECT_NE(texts[0].find("Tremblay, Luc"), std::string::npos);
+    EXPECT_EQ(texts[0].find("(TR002)"), std::string::npos);
+    EXPECT_NE(texts[1].find("Léa Tremblay (TR002)"), std::string::npos);
+    EXPECT_EQ(texts[2].find("Tremblay, Luc"), std::string::npos);
+    for (const std::string& t : {texts[0], texts[2]})
+        EXPECT_NE(t.find("Comptes listés : 3"), std::string::npos);
+    for (const std::string& t : texts)
+        EXPECT_NE(t.find("SOMMAIRES"), std::string::npos);
+}
+
+TEST_P(ARDialogs, AnEmptyAsOfDateIsRefused) {
+    TARReportDlg dlg(nullptr, 7006, launcher());
+    bool printed = true;
+    Run<TARReportDlg>(dlg, [&](TARReportDlg& d) {
+        d.ChildAs<TEdit>(103)->UserType("");
+        d.SendCommand(IDOK);
+        printed = d.LastPrintSucceeded();
+    });
+    EXPECT_FALSE(printed);
+    ASSERT_FALSE(backend.Messages().empty());
+    EXPECT_EQ(backend.Messages().back().text, host::LoadText(12411));
+    EXPECT_FALSE(fs::exists(host::ReportFilePath(kTextFile)));
 }
 
 TEST_P(ARDialogs, FutureAmountsNeedTheFeatureWhateverTheDefault) {
@@ -189,11 +209,16 @@ TEST_P(ARDialogs, FutureAmountsNeedTheFeatureWhateverTheDefault) {
         Run<TARReportDlg>(dlg, [&](TARReportDlg& d) {
             EXPECT_EQ(d.ChildWithId(116)->IsWindowVisible(), feature);
             EXPECT_EQ(Checked(d, 116), feature);
+            d.SetOutputChoice(3);
             d.SendCommand(IDOK);
         });
-        ASSERT_FALSE(infos.empty());
-        EXPECT_EQ(infos.back().future, feature ? 'Y' : 'N');
+        EXPECT_EQ(dlg.GetInfo().future, feature ? 'Y' : 'N');
     }
+    // The practice's own setting is what the application reads.
+    Exec("INSERT INTO PRACINFO (PRAC_ID, PRAC_NAME, PRAC_FUTURE_AR) VALUES (1, 'Cabinet', 'N')");
+    app().future_ar = true;
+    ASSERT_TRUE(app().LoadPracticeSettings());
+    EXPECT_FALSE(app().future_ar);
 }
 
 TEST_P(ARDialogs, ZeroCopiesIsRefusedAndTheDialogStaysOpen) {
@@ -209,33 +234,30 @@ TEST_P(ARDialogs, ZeroCopiesIsRefusedAndTheDialogStaysOpen) {
         ASSERT_FALSE(backend.Messages().empty());
         EXPECT_EQ(backend.Messages().back().text, "Nombre de Copies invalide");
     }
-    EXPECT_TRUE(requests.empty());
+    EXPECT_FALSE(fs::exists(host::ReportFilePath(kTextFile)));
 }
 
 TEST_P(ARDialogs, PreviewWritesTheTextFileLogsAndFallsBackToTheViewer) {
     app().m_CalAR = 2;
     // Data of an earlier run must not reach this one.
     IXmlExportWrapper* x = IXmlExportWrapper::CreateInstance();
-    x->AddColumn("Compte", "ancien");
-    x->AddColumn("Compte", "ancien");
-    ASSERT_TRUE(x->Save(kARXmlFile));
+    for (int i = 0; i < 9; ++i)
+        x->AddColumn("Compte", "ancien");
+    ASSERT_TRUE(x->Save(kXmlFile));
     IXmlExportWrapper::Destroy(x);
 
     TARReportDlg dlg(nullptr, 7006, launcher());
     bool preview = false;
-    Run<TARReportDlg>(dlg, [&](TARReportDlg& d) { preview = d.ActionOnPreview(); });
+    Run<TARReportDlg>(dlg, [&](TARReportDlg& d) {
+        Set(d, "overdue", "2");
+        preview = d.ActionOnPreview();
+    });
     EXPECT_TRUE(preview);
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_NE(requests[0].prt, nullptr);
-    EXPECT_EQ(requests[0].output_choice, 1);
-    EXPECT_EQ(xml_rows_before[0], 0);
+    EXPECT_EQ(XmlRows(), 4u);  // three accounts and the totals
     // No "agedrc.rpt" template: the text file is shown instead.
     ASSERT_EQ(backend.FilesShown().size(), 1u);
     EXPECT_EQ(fs::path(backend.FilesShown()[0]).filename().string(), "arrpt.prt");
-    std::ifstream prt(host::ReportFilePath(kARTextFile));
-    std::string line;
-    std::getline(prt, line);
-    EXPECT_EQ(line, "COMPTES A RECEVOIR");
+    EXPECT_NE(TextFile().find("RAPPORT DES COMPTES À RECEVOIR"), std::string::npos);
     const std::string log = Log();
     const size_t start = log.find("START AR Report: m_CalAR = 2");
     const size_t end = log.find("END AR Report: m_CalAR = 2");
@@ -244,18 +266,25 @@ TEST_P(ARDialogs, PreviewWritesTheTextFileLogsAndFallsBackToTheViewer) {
     EXPECT_LT(start, end);
 }
 
-TEST_P(ARDialogs, TheDestinationDecidesTheTextFileAndACancelOrNoReportShowsNothing) {
-    // The printer: no text file.
+TEST_P(ARDialogs, TheDestinationDecidesTheFilesAndACancelShowsNothing) {
+    // The printer: the pages as a PDF, no text file.
     TARReportDlg printer(nullptr, 7006, launcher());
     Run<TARReportDlg>(printer, [](TARReportDlg& d) {
         d.SetOutputChoice(0);
         d.SendCommand(IDOK);
     });
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].prt, nullptr);
-    EXPECT_FALSE(fs::exists(host::ReportFilePath(kARTextFile)));
-    // A cancelled preview: neither template nor viewer.
-    cancel = true;
+    EXPECT_TRUE(fs::exists(host::ReportFilePath("arrpt.pdf")));
+    EXPECT_FALSE(fs::exists(host::ReportFilePath(kTextFile)));
+    // The export: one workbook of typed cells, no pages.
+    TARReportDlg sheet(nullptr, 7006, launcher());
+    Run<TARReportDlg>(sheet, [](TARReportDlg& d) {
+        d.SetOutputChoice(2);
+        d.SendCommand(IDOK);
+    });
+    EXPECT_TRUE(fs::exists(host::ReportFilePath("arrpt.xlsx")));
+    EXPECT_FALSE(fs::exists(host::ReportFilePath(kTextFile)));
+    // A cancelled preview: neither template nor viewer, and no earlier data left.
+    backend.CancelMetersAt(1);
     TARReportDlg cancelled(nullptr, 7006, launcher());
     bool printed = true;
     Run<TARReportDlg>(cancelled, [&](TARReportDlg& d) {
@@ -265,17 +294,25 @@ TEST_P(ARDialogs, TheDestinationDecidesTheTextFileAndACancelOrNoReportShowsNothi
     });
     EXPECT_FALSE(printed);
     EXPECT_TRUE(backend.FilesShown().empty());
-    // Without the report objects the dialog says so and leaves no text file behind.
-    SetARReportRunner(nullptr);
-    fs::remove(host::ReportFilePath(kARTextFile));
-    backend.ClearRecords();
-    TARReportDlg none(nullptr, 7006, launcher());
-    Run<TARReportDlg>(none, [](TARReportDlg& d) { d.ActionOnPreview(); });
-    ASSERT_EQ(backend.Messages().size(), 1u);
-    EXPECT_EQ(backend.Messages()[0].text,
-              "Le rapport « Rapport des Comptes à Recevoir » n'est pas encore disponible dans "
-              "cette version du module.");
-    EXPECT_FALSE(fs::exists(host::ReportFilePath(kARTextFile)));
+    EXPECT_EQ(XmlRows(), 0u);
+}
+
+TEST_P(ARDialogs, AnOutputFolderThatCannotBeWrittenStopsTheRunAndSaysWhich) {
+    const std::string xml_dir = host::Env().output_dir + "/XML";
+    fs::remove_all(xml_dir);
+    { std::ofstream(xml_dir) << "pas un dossier"; }  // the XML folder cannot be made
+    TARReportDlg dlg(nullptr, 7006, launcher());
+    bool printed = true;
+    Run<TARReportDlg>(dlg, [&](TARReportDlg& d) {
+        d.SetOutputChoice(3);
+        d.SendCommand(IDOK);
+        printed = d.LastPrintSucceeded();
+    });
+    fs::remove(xml_dir);
+    EXPECT_FALSE(printed);
+    ASSERT_FALSE(backend.Messages().empty());
+    EXPECT_NE(backend.Messages().back().text.find("agedrc.xml"), std::string::npos)
+        << backend.Messages().back().text;
 }
 
 TEST_P(ARDialogs, SavedDefaultsComeBackAndNoKeepsThemAsTheyWere) {
@@ -283,7 +320,7 @@ TEST_P(ARDialogs, SavedDefaultsComeBackAndNoKeepsThemAsTheyWere) {
         "UPDATE PPSET SET PPST_INT_FIELD06 = 1, PPST_INT_FIELD07 = 2, PPST_INT_FIELD08 = 3, "
         "PPST_A2_FIELD01 = 'M' WHERE PPST_ID = 5");
     auto choose = [](TARReportDlg& d) {
-        Set(d, "producer", "H02");
+        Set(d, "producer", "H01");
         Set(d, "report_by", "0");
         Set(d, "grouping", "0");
         Set(d, "overdue", "5");
@@ -316,7 +353,7 @@ TEST_P(ARDialogs, SavedDefaultsComeBackAndNoKeepsThemAsTheyWere) {
     }
     TARReportDlg dlg(nullptr, 7006, launcher());
     Run<TARReportDlg>(dlg, [](TARReportDlg& d) {
-        EXPECT_EQ(d.ChildAs<TListBoxBase>(101)->GetSelValue(), "H02");
+        EXPECT_EQ(d.ChildAs<TListBoxBase>(101)->GetSelValue(), "H01");
         EXPECT_EQ(d.ChildAs<TListBoxBase>(102)->GetSelIndex(), 1);  // one producer
         EXPECT_EQ(d.ChildAs<TListBoxBase>(104)->GetSelString(), "5 - 60 jours et plus");
         EXPECT_EQ(d.ChildAs<TAmountField>(105)->GetAmount(), 4000);
@@ -332,12 +369,12 @@ TEST_P(ARDialogs, TheOvernightRunPrintsWithoutAskingAndCloses) {
     backend.QueueDialog([](TDialog&) { ADD_FAILURE() << "the user was asked to act"; });
     const int result = dlg.Execute();
     EXPECT_EQ(result, IDOK);
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_FALSE(requests[0].interactive);
-    EXPECT_EQ(requests[0].output_choice, 0);
     EXPECT_TRUE(backend.Messages().empty());
     EXPECT_EQ(backend.PendingDrivers(), 1u);  // the dialog closed before any user action
     EXPECT_FALSE(dlg.ChildWithId(IDOK)->IsWindowEnabled());
+    // Printed (output kind 0): the PDF, no text file.
+    EXPECT_TRUE(fs::exists(host::ReportFilePath("arrpt.pdf")));
+    EXPECT_FALSE(fs::exists(host::ReportFilePath(kTextFile)));
 }
 
 TEST_P(ARDialogs, TheQuickListStartsAtTheLastDayEndAndKeepsItsOwnDefaults) {
@@ -361,18 +398,17 @@ TEST_P(ARDialogs, TheQuickListStartsAtTheLastDayEndAndKeepsItsOwnDefaults) {
         Set(d, "producer", "D01");
         Set(d, "progress", "no");
         Set(d, "min_balance", "10.00");
+        // The stored balances cannot tell what is older than a year.
+        for (int i = 0; i < d.ChildAs<TListBoxBase>(103)->GetCount(); ++i)
+            EXPECT_NE(d.ChildAs<TListBoxBase>(103)->GetString(i).rfind("7 -", 0), 0u);
         d.SetOutputChoice(1);
         d.SendCommand(IDOK);
         backend.QueueAnswer(IDYES);
         EXPECT_TRUE(d.ActionOnSaveAsDefault());
     });
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].object, ARReportObject::Quick);
-    EXPECT_TRUE(requests[0].quick);
-    EXPECT_FALSE(requests[0].quick_flag);
-    EXPECT_EQ(requests[0].copies, 1);
-    EXPECT_EQ(infos[0].overdue_num, 3);
-    EXPECT_EQ(infos[0].as_of, 20241112);
+    EXPECT_EQ(dlg.GetInfo().overdue_num, 3);
+    EXPECT_EQ(dlg.GetInfo().as_of, 20241112);
+    EXPECT_NE(TextFile().find("SOMMAIRE DES COMPTES À RECEVOIR"), std::string::npos);
     EXPECT_EQ(backend.FilesShown().size(), 1u);
     // Its options live in row 8 fields 15 to 17 and in its text fields; the receivable
     // report's and the deposit's row 8 options are what they were.
@@ -389,17 +425,24 @@ TEST_P(ARDialogs, TheQuickListStartsAtTheLastDayEndAndKeepsItsOwnDefaults) {
     EXPECT_EQ(back.ar_quick_extra, 0);
 }
 
-TEST_P(ARDialogs, TheCatalogOpensTheDialogs) {
-    ASSERT_NE(reports::FindLauncher(102), nullptr);
-    ASSERT_NE(reports::FindLauncher(610), nullptr);
+TEST_P(ARDialogs, TheCatalogOpensTheReportsOfTheRegistryOnly) {
+    EXPECT_TRUE(reports::IsAvailable(102));
+    EXPECT_FALSE(reports::IsAvailable(610));  // the memo report is not part of the module yet
     reports::LaunchContext context{nullptr, launcher(), nullptr};
     std::string caption;
     backend.QueueDialog([&](TDialog& d) { caption = d.GetCaption(); });
     reports::LaunchEntry(context, *reports::FindEntry(102));
     EXPECT_EQ(caption, "Rapport des Comptes à Recevoir");
-    backend.QueueDialog([&](TDialog& d) { caption = d.GetCaption(); });
+    // 610 opens no criteria dialog: it says that the report is not available yet.
+    backend.ClearRecords();
+    bool opened = false;
+    backend.QueueDialog([&](TDialog&) { opened = true; });
     reports::LaunchEntry(context, *reports::FindEntry(610));
-    EXPECT_EQ(caption, "Rapport des Mémos du Cabinet");
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(backend.Messages().size(), 1u);
+    EXPECT_NE(backend.Messages()[0].text.find("« " + host::LoadText(10985) + " »"),
+              std::string::npos)
+        << backend.Messages()[0].text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ARDialogs, testing::ValuesIn(testing_support::Engines()),

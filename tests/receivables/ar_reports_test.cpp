@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <sstream>
 
+#include "common/report_run.h"
 #include "host/base/env.h"
 #include "host/calc/arcalc.h"
 #include "host/output/textprint.h"
 #include "host/output/xmlexport.h"
 #include "host/records/context.h"
+#include "receivables/ar_collect.h"
 #include "receivables/ar_reports.h"
+#include "receivables/ar_run.h"
 #include "tests/output/helpers.h"
 #include "tests/receivables/ar_practice.h"
 #include "tests/support/testdb.h"
@@ -25,6 +28,7 @@ struct Output {
     std::string text;  // every page, lines joined
     std::vector<host::output::XmlRow> rows, summary, notes;
     host::calc::AgedGroups totals;
+    ar::ARData data;
 };
 
 // The amounts (and percentages) at the end of a line, left to right.
@@ -93,18 +97,10 @@ class ARReportTest : public output_test::WithBackend,
         FILE* prt = std::fopen(path.c_str(), "w");
         EXPECT_NE(prt, nullptr);
         Output out;
-        std::unique_ptr<ARQuickRptObj> report;
-        if (quick)
-            report =
-                std::make_unique<ARQuickRptObj>(launcher_.get(), nullptr, &info, prt, false, 1);
-        else if (info.kind == 1)
-            report = std::make_unique<ARPatRptObj>(launcher_.get(), nullptr, &info, prt, false, 1);
-        else
-            report = std::make_unique<ARAccRptObj>(launcher_.get(), nullptr, &info, prt, false, 1);
-        report->SetAutomation(1, false);
-        EXPECT_TRUE(report->PrintReport());
-        std::fclose(prt);
+        ARReportRun run(info, quick, 1);
         std::string error;
+        EXPECT_TRUE(reports::RunHeadless(run, launcher_.get(), prt, 1, "arrpt", &error)) << error;
+        std::fclose(prt);
         std::vector<host::output::TextPage> pages;
         EXPECT_TRUE(host::output::ReadTextPages(path, &pages, &error)) << error;
         for (const auto& p : pages) {
@@ -113,15 +109,21 @@ class ARReportTest : public output_test::WithBackend,
                 out.text += l + "\n";
         }
         const std::string dir = host::Env().output_dir + "/XML/";
-        report->Xml()->Save((dir + "t-agedrc.xml").c_str());
-        host::output::ReadXmlRows(dir + "t-agedrc.xml", &out.rows, &error);
-        report->NotesXml()->Save((dir + "t-notes.xml").c_str());
-        host::output::ReadXmlRows(dir + "t-notes.xml", &out.notes, &error);
-        if (auto* full = dynamic_cast<ARAccRptObj*>(report.get())) {
-            full->SummaryXml()->Save((dir + "t-aracc.xml").c_str());
-            host::output::ReadXmlRows(dir + "t-aracc.xml", &out.summary, &error);
+        auto read = [&](const reports::DataFile& f, std::vector<host::output::XmlRow>* rows) {
+            ASSERT_TRUE(f.table->SaveXml(dir + "t.xml", &error)) << error;
+            ASSERT_TRUE(host::output::ReadXmlRows(dir + "t.xml", rows, &error)) << error;
+        };
+        for (const reports::DataFile& f : run.DataFiles()) {
+            if (f.xml_file.find("agedrc") != std::string::npos ||
+                f.xml_file.find("arquick") != std::string::npos)
+                read(f, &out.rows);
+            else if (f.xml_file.find("aracc") != std::string::npos)
+                read(f, &out.summary);
+            else if (f.xml_file.find("arnotes") != std::string::npos)
+                read(f, &out.notes);
         }
-        out.totals = report->Totals();
+        out.totals = ar::SumAccounts(run.Data());
+        out.data = run.Data();
         return out;
     }
 
@@ -333,16 +335,14 @@ class ARPageEndTest : public output_test::WithBackend {
   protected:
     // The page and line (from 1) of the account totals title.
     std::pair<int, int> TotalsPlace(int end_line) {
-        TestDb t("sqlite", true);
-        QDSApplication app(&t.db());
-        LauncherInfo launcher(&app);
-        arrpt_info info;
-        info.as_of = ar_test::kAsOf;
-        info.overdue_num = 1;
+        ar::ARData data;
+        data.quick = true;
+        data.criteria.as_of = ar_test::kAsOf;
+        data.criteria.overdue_num = 1;
         const std::string path = host::ReportFilePath("page-end.prt");
         FILE* f = std::fopen(path.c_str(), "w");
         {
-            PageEndProbe probe(&launcher, nullptr, &info, f, false, 1);
+            PageEndProbe probe(nullptr, nullptr, data, f, false, 1);
             probe.EndAt(end_line);
         }
         std::fclose(f);

@@ -1,0 +1,191 @@
+#include "common/report_run.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "common/registry.h"
+#include "host/base/debuglog.h"
+#include "host/base/env.h"
+#include "host/base/strings.h"
+#include "host/output/paths.h"
+#include "host/output/template_printer.h"
+#include "host/output/xmlexport.h"
+#include "host/records/context.h"
+#include "host/ui/progress.h"
+#include "host/ui/reportdlg.h"
+
+namespace reports {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFileNotWritten = 12450;  // "Le fichier « %s » n'a pas pu être écrit : %s"
+
+int CalcMode(const TReportBaseDlg& dialog) {
+    const QDSApplication* app = dialog.GetApp();
+    return app ? app->m_CalAR : 0;
+}
+
+void FileError(TReportBaseDlg& dialog, const std::string& path, const std::string& why) {
+    char text[2048];
+    std::snprintf(text, sizeof text, host::LoadText(kFileNotWritten).c_str(), path.c_str(),
+                  why.c_str());
+    dialog.MessageBox(text, dialog.GetCaption(), MB_OK | MB_ICONERROR);
+}
+
+// The ".prt" file of a run, written beside its final name and moved into place when the
+// run is over, so that a reader never sees half a report.
+class TextFile {
+  public:
+    explicit TextFile(const std::string& name)
+        : path_(host::output::OutputPath(name)), part_(path_ + ".part") {
+        file_ = std::fopen(part_.c_str(), "w");
+    }
+    ~TextFile() {
+        if (file_) std::fclose(file_);
+        std::error_code ec;
+        fs::remove(part_, ec);
+    }
+    FILE* get() const { return file_; }
+    const std::string& path() const { return path_; }
+    // Closes the file and moves it into place; false with *error when that fails.
+    bool Finish(std::string* error) {
+        if (!file_) return false;
+        const bool written = std::ferror(file_) == 0;
+        const bool closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+        if (!written || !closed) {
+            *error = "erreur d'écriture";
+            return false;
+        }
+        std::error_code ec;
+        fs::rename(part_, path_, ec);
+        if (ec) *error = ec.message();
+        return !ec;
+    }
+
+  private:
+    std::string path_, part_;
+    FILE* file_ = nullptr;
+};
+
+}  // namespace
+
+bool RunReport(TReportBaseDlg& dialog, const ReportDescriptor& report, ReportRun& run) {
+    if (dialog.IsUnattended()) dialog.SetOutputChoice(0);
+    const int dest = dialog.GetOutputChoice();
+    const bool pages = dest != 2;
+
+    std::unique_ptr<TextFile> text;
+    if ((dest == 1 || dest > 2) && !report.text_file.empty()) {
+        text = std::make_unique<TextFile>(report.text_file);
+        if (!text->get()) {
+            FileError(dialog, text->path(), "ouverture impossible");
+            return false;
+        }
+    }
+    // The data files are emptied first, so that a run that stops never leaves an earlier
+    // run's figures for the template.
+    const std::vector<DataFile> before = run.DataFiles();
+    for (const DataFile& f : before) {
+        if (!IXmlExportWrapper::Clear(f.xml_file.c_str())) {
+            FileError(dialog, host::output::OutputPath(f.xml_file), "dossier non accessible");
+            return false;
+        }
+    }
+
+    RunContext ctx;
+    ctx.launcher = dialog.GetLauncherInfo();
+    ctx.dialog = &dialog;
+    ctx.output_choice = dest;
+    ctx.interactive = !dialog.IsUnattended();
+    ctx.text = text ? text->get() : nullptr;
+    ctx.document = fs::path(report.text_file.empty() ? report.key : report.text_file).stem();
+
+    const std::string log_name = report.log_name.empty() ? report.key : report.log_name;
+    WriteDebugLogFile("START %s: m_CalAR = %d", log_name.c_str(), CalcMode(dialog));
+    bool ok;
+    {
+        TMeter meter(&dialog, run.MeterTitle(), 100, ctx.interactive);
+        ctx.meter = &meter;
+        ok = run.Collect(ctx);
+        ctx.meter = nullptr;
+    }
+    if (ok && pages) ok = run.Print(ctx);
+    WriteDebugLogFile("END %s: m_CalAR = %d", log_name.c_str(), CalcMode(dialog));
+    if (!ok && !ctx.cancelled && !ctx.error.empty())
+        dialog.MessageBox(ctx.error, dialog.GetCaption(), MB_OK | MB_ICONERROR);
+
+    std::string error;
+    if (text && !text->Finish(&error)) {
+        FileError(dialog, text->path(), error);
+        return false;
+    }
+    if (!ok || ctx.cancelled) return false;
+
+    const std::vector<DataFile> files = run.DataFiles();
+    for (const DataFile& f : files) {
+        if (!f.table->SaveXml(f.xml_file, &error)) {
+            FileError(dialog, host::output::OutputPath(f.xml_file), error);
+            return false;
+        }
+    }
+    if (dest == 2) {
+        std::vector<const host::output::ReportTable*> tables;
+        for (const DataFile& f : files)
+            tables.push_back(f.table);
+        const std::string sheet = ctx.document + ".xlsx";
+        if (!host::output::WriteWorkbook(sheet, tables, &error)) {
+            FileError(dialog, host::output::OutputPath(sheet), error);
+            return false;
+        }
+        return true;
+    }
+    const std::string template_name =
+        run.TemplateName().empty() ? report.template_name : run.TemplateName();
+    bool printed = false;
+    if (!template_name.empty() && !files.empty()) {
+        host::output::TemplateRequest request;
+        request.template_name = template_name;
+        request.xml_file =
+            fs::path(host::output::OutputPath(files.front().xml_file)).filename().string();
+        request.output_choice = dest;
+        request.parent = &dialog;
+        const QDSApplication* app = dialog.GetApp();
+        request.db = app ? app->GetDb() : nullptr;
+        host::output::TemplateResult result;
+        switch (host::output::RunTemplate(request, &result, &error)) {
+            case host::output::TemplateStatus::Printed:
+                WriteDebugLogFile("Modèle %s imprimé : %s", template_name.c_str(),
+                                  result.output_path.c_str());
+                printed = true;
+                break;
+            case host::output::TemplateStatus::Missing:
+                WriteDebugLogFile("%s", error.c_str());
+                break;
+            case host::output::TemplateStatus::Failed:
+                dialog.MessageBox(error, dialog.GetCaption(), MB_OK | MB_ICONERROR);
+                return false;
+        }
+    }
+    // Without a template print, the preview is the text file.
+    if (!printed && dest == 1 && text) TPrintScreen(&dialog, report.text_file, true);
+    return true;
+}
+
+bool RunHeadless(ReportRun& run, LauncherInfo* launcher, FILE* text, int output_choice,
+                 const std::string& document, std::string* error) {
+    RunContext ctx;
+    ctx.launcher = launcher;
+    ctx.output_choice = output_choice;
+    ctx.interactive = false;
+    ctx.text = text;
+    ctx.document = document;
+    const bool ok = run.Collect(ctx) && run.Print(ctx);
+    if (!ok) *error = ctx.cancelled ? "rapport annulé" : ctx.error;
+    return ok;
+}
+
+}  // namespace reports

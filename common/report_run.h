@@ -1,0 +1,79 @@
+// One run of a report, the same for every report of the module:
+//
+//   criteria (the dialog) -> collector -> rows -> renderers (text pages, data files)
+//
+// A report supplies a ReportRun: Collect reads the practice into typed rows (the only code
+// of a report that reads the database, the record classes or the calculators), Print lays
+// the rows out on pages through the report's page objects (OvReportObj), and DataFiles
+// hands out the rows as tables for the XML data files and the spreadsheet export.
+// RunReport drives it from a criteria dialog's DisplayReport:
+//
+//   1. the unattended run prints (output kind 0); the ".prt" file is opened for output
+//      kinds 1 and 3 and above, the data files are emptied first;
+//   2. "START <report>: m_CalAR = n" in the debug log; Collect under a progress meter;
+//   3. kinds 0, 1, 3+: Print; every kind: the data files; kind 2: the spreadsheet export
+//      "<text file stem>.xlsx", one sheet per data file, typed cells;
+//   4. "END <report>: ..."; the ".prt" file is closed and moved into place;
+//   5. not cancelled, kinds other than 2: the template over the first data file; when it
+//      does not print and the kind is 1, the ".prt" file in the text viewer.
+// A file that cannot be written stops the run with a message naming it.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/output/report_table.h"
+
+class LauncherInfo;
+class TMeter;
+class TReportBaseDlg;
+
+namespace reports {
+
+struct ReportDescriptor;
+
+struct DataFile {
+    std::string xml_file;  // the report file name ("\\XML\\agedrc.xml")
+    const host::output::ReportTable* table = nullptr;
+};
+
+struct RunContext {
+    LauncherInfo* launcher = nullptr;
+    TReportBaseDlg* dialog = nullptr;  // the parent window of the report's windows
+    int output_choice = 0;
+    bool interactive = true;  // false in the unattended run (no visible meter)
+    FILE* text = nullptr;     // the ".prt" file, or null
+    std::string document;     // the stem of the printed files ("arrpt")
+    TMeter* meter = nullptr;  // the progress of Collect, with its Cancel button (may be null)
+    bool cancelled = false;   // set by Collect or Print when the user cancelled
+    std::string error;        // set by Collect or Print when they fail: why, in French
+};
+
+class ReportRun {
+  public:
+    virtual ~ReportRun() = default;
+    // The progress meter's title while the practice is read.
+    virtual std::string MeterTitle() const = 0;
+    // Reads the practice into rows. False when it could not (ctx.error) or the user
+    // cancelled (ctx.cancelled).
+    virtual bool Collect(RunContext& ctx) = 0;
+    // Prints the rows on pages (text file, PDF). False when cancelled or failed.
+    virtual bool Print(RunContext& ctx) = 0;
+    // The rows as data files, the template's first.
+    virtual std::vector<DataFile> DataFiles() const = 0;
+    // The template printed over the first data file when it is not the report's usual one
+    // (a form of the report with a template of its own); "" keeps the report's.
+    virtual std::string TemplateName() const { return {}; }
+};
+
+// Runs a report from its dialog (steps above); true when it ran to its end.
+bool RunReport(TReportBaseDlg& dialog, const ReportDescriptor& report, ReportRun& run);
+
+// Collect and Print without a dialog and without files of the run sequence's own (tests,
+// benchmarks): the pages go to text (or, when null, to "<document>.pdf" for output kind 0).
+// False with *error when the run failed or was cancelled.
+bool RunHeadless(ReportRun& run, LauncherInfo* launcher, FILE* text, int output_choice,
+                 const std::string& document, std::string* error);
+
+}  // namespace reports

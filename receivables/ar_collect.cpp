@@ -1,0 +1,479 @@
+#include "receivables/ar_collect.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <unordered_map>
+
+#include "host/base/dates.h"
+#include "host/base/strings.h"
+#include "host/base/text.h"
+#include "host/calc/arcalc.h"
+#include "host/db/gendb.h"
+#include "host/records/context.h"
+#include "host/records/practice.h"
+#include "host/records/records.h"
+#include "host/ui/progress.h"
+
+namespace ar {
+
+using host::calc::Aged;
+using host::calc::kCurrent;
+using host::calc::kFuture;
+using host::calc::kTotal;
+
+namespace {
+
+constexpr int kDoctorMissing = 6566;  // "** Le docteur ne figure pas dans le dossier **"
+constexpr int kMarkDeleted = 6573;    // "(D)"
+constexpr int kMarkPlan = 6574;       // "(T)"
+constexpr int kMarkInsurance = 6575;  // "(A)"
+constexpr int kCurPlans = 31101;
+constexpr int kCurNotes = 31102;
+constexpr size_t kBatch = 100;
+
+std::string Trimmed(const char* s) {
+    return host::Trim(s ? s : "");
+}
+
+AgedGroups FromStored(const account_struct& a) {
+    AgedGroups g;
+    const int32_t pat[4] = {a.pat_cur, a.pat_30, a.pat_60, a.pat_90};
+    const int32_t ins[4] = {a.ins_cur, a.ins_30, a.ins_60, a.ins_90};
+    for (int i = 0; i < 4; ++i) {
+        g.pat.v[i] = pat[i];
+        g.ins.v[i] = ins[i];
+        g.pat.v[kTotal] += pat[i];
+        g.ins.v[kTotal] += ins[i];
+    }
+    g.pat.v[kFuture] = a.pat_fut;
+    g.ins.v[kFuture] = a.ins_fut;
+    g.tot = g.pat;
+    g.tot += g.ins;
+    return g;
+}
+
+// The additional amount of an account is owed now, by the patient.
+void AddAdditional(AgedGroups* g, int64_t amount) {
+    for (Aged* a : {&g->pat, &g->tot}) {
+        a->v[kCurrent] += amount;
+        a->v[kTotal] += amount;
+    }
+}
+
+std::string AccountName(const account_struct& a) {
+    return host::TrimRight(host::U8Format("%s, %s %s%s", a.lname.c_str(), a.pname.c_str(),
+                                          a.mname.c_str(), a.suffix.c_str()));
+}
+
+std::string PhoneText(const account_struct& a) {
+    const std::string& phone = a.phone_kind == 'W' ? a.work_ph : a.home_ph;
+    if (phone.empty()) return {};
+    char buf[40];
+    mk_phone_no(phone.c_str(), buf, true);
+    const char kind = a.phone_kind && std::strchr("HWOE", a.phone_kind) ? a.phone_kind : 'H';
+    return std::string(buf) + host::U8Format(" (%c)", kind);
+}
+
+struct PlanInfo {
+    bool any = false;  // the account has an active plan
+    int64_t balance = 0;
+    std::map<std::string, std::pair<long, int64_t>> by_doctor;  // plans, balance
+};
+
+class Collector {
+  public:
+    Collector(const CollectRequest& request, ARData* out)
+        : req_(request),
+          c_(request.criteria),
+          out_(out),
+          list_(request.launcher->GetListPtr()),
+          msg_(request.launcher->GetMsgPtr()),
+          db_(request.launcher->GetDb()),
+          calc_(list_, msg_) {}
+
+    Outcome Run(std::string* error);
+
+  private:
+    bool OneProducer() const { return c_.grouping == 1 && producer_ != "*"; }
+    bool Setup(std::string* error);
+    bool ReadBatch(size_t first, std::string* error);
+    bool Account(const account_struct& a, std::string* error);
+    // The account's receivable by producer (all-producer entry 0 included) as the calculator
+    // gives it, for the account or summed over its patients.
+    bool AgeAccount(const account_struct& a, std::vector<dr_ar_bucket>* entries,
+                    std::vector<PatientRow>* patients, std::string* error);
+    std::string Identification(const std::string& code) const;
+    std::string Fail(const std::string& what) const;
+
+    const CollectRequest& req_;
+    const arrpt_info& c_;
+    ARData* out_;
+    DLnkList* list_;
+    MsgInfo* msg_;
+    GenDB* db_;
+    ArCalc calc_;
+    std::string producer_;  // "*" or one producer code
+    std::vector<account_struct> accounts_;
+    std::unordered_map<long, std::vector<patient_struct>> patients_;
+    std::unordered_map<long, PlanInfo> plans_;
+    std::unordered_map<long, std::vector<NoteRow>> notes_;
+    std::map<std::string, prodcd_struct> producer_records_;
+    std::map<std::string, AgedGroups> summary_;
+    std::map<std::string, std::pair<long, int64_t>> plan_totals_;
+};
+
+std::string Collector::Fail(const std::string& what) const {
+    TEmgBase& err = msg_->errors();
+    std::string text = what;
+    if (err.HasError())
+        text += " : " + err.Text();
+    else if (db_ && db_->dbLastError() && *db_->dbLastError())
+        text += std::string(" : ") + db_->dbLastError();
+    err.ClearErrMsgInfo();
+    return text;
+}
+
+bool Collector::Setup(std::string* error) {
+    producer_ = Trimmed(c_.producer);
+    if (producer_.empty()) producer_ = "*";
+    if (!host::IsValidDate(c_.as_of)) {
+        *error = "Date du rapport invalide : " + std::to_string(c_.as_of);
+        return false;
+    }
+    ProdInfo producers(list_, msg_);
+    if (producers.GetAll())
+        for (const prodcd_struct& p : producers.Items())
+            producer_records_.emplace(p.code, p);
+    if (producers.DbFailed()) {
+        *error = Fail("Lecture des producteurs");
+        return false;
+    }
+    if (req_.quick) return true;
+    TEmgBase* err = &msg_->errors();
+    if (!calc_.SetupAR(c_.as_of, false, true, false, c_.grouping == 1, false, c_.future == 'Y',
+                       err)) {
+        *error = Fail("Calcul des comptes à recevoir");
+        return false;
+    }
+    // The summary lists every producer the calculator knows, owing or not.
+    for (int i = 1; i <= calc_.LastIndex(); ++i) {
+        const std::string code = calc_.Entry(i).prod_code;
+        if (!OneProducer() || code == producer_) summary_[code];
+    }
+    return true;
+}
+
+bool Collector::ReadBatch(size_t first, std::string* error) {
+    patients_.clear();
+    plans_.clear();
+    notes_.clear();
+    std::vector<long> ids;
+    for (size_t i = first; i < accounts_.size() && i < first + kBatch; ++i)
+        ids.push_back(accounts_[i].acc_id);
+    // Every batch has the same size (the last one repeats its last account), so that the
+    // batch's statements keep one shape and are compiled once.
+    while (!ids.empty() && ids.size() < kBatch)
+        ids.push_back(ids.back());
+    if (ids.empty()) return true;
+    std::string marks;
+    std::vector<host::SqlValue> params;
+    for (long id : ids) {
+        marks += marks.empty() ? "?" : ", ?";
+        params.emplace_back(id);
+    }
+    PersInfo patients(list_, msg_);
+    patients.SetKey(PersInfo::KEY_ID);
+    if (patients.FindRecs("PAT_ACCID IN (" + marks + ")", params))
+        for (const patient_struct& p : patients.Items())
+            patients_[p.acc_id].push_back(p);
+    if (patients.DbFailed()) {
+        *error = Fail("Lecture des patients");
+        return false;
+    }
+    if (req_.quick) return true;
+    if (!calc_.Prefetch(ids, &msg_->errors())) {
+        *error = Fail("Lecture des transactions");
+        return false;
+    }
+    const std::string p = db_->dbTablePrefix();
+    const std::string plans = "SELECT PPLN_ACCID, PPLN_DOCTOR, PPLN_BALANCE FROM " + p +
+                              "PATPPLAN WHERE PPLN_STATUS = 'A' AND PPLN_ACCID IN (" + marks +
+                              ") ORDER BY PPLN_ACCID, PPLN_ID";
+    if (db_->dbOpenParams(plans.c_str(), params, kCurPlans) != 0) {
+        *error = Fail("Lecture des plans de paiement");
+        return false;
+    }
+    int r;
+    for (r = db_->dbFetch(0, kCurPlans); r == 0; r = db_->dbFetch(1, kCurPlans)) {
+        long acc = 0, balance = 0;
+        std::string doctor;
+        db_->dbGetLong(1, &acc, kCurPlans);
+        db_->dbGetField(2, &doctor, kCurPlans);
+        db_->dbGetLong(3, &balance, kCurPlans);
+        PlanInfo& plan = plans_[acc];
+        plan.any = true;
+        plan.balance += balance;
+        auto& d = plan.by_doctor[GetProdCode(doctor.c_str(), false)];
+        d.first += 1;
+        d.second += balance;
+    }
+    db_->dbClose(kCurPlans);
+    if (r < 0) {
+        *error = Fail("Lecture des plans de paiement");
+        return false;
+    }
+    if (!c_.notes) return true;
+    const std::string notes =
+        "SELECT PAT_ACCID, PNOT_COMMENT, PNOT_DATE, PAT_PNAME FROM " + p + "PATNOTE, " + p +
+        "PATIENT WHERE PNOT_PATID = PAT_ID AND PNOT_TYPE = 'A/R' AND PAT_ACCID IN (" + marks +
+        ") ORDER BY PAT_ACCID, PNOT_DATE DESC, PNOT_ID DESC";
+    if (db_->dbOpenParams(notes.c_str(), params, kCurNotes) != 0) {
+        *error = Fail("Lecture des notes C/R");
+        return false;
+    }
+    for (r = db_->dbFetch(0, kCurNotes); r == 0; r = db_->dbFetch(1, kCurNotes)) {
+        long acc = 0;
+        NoteRow n;
+        db_->dbGetLong(1, &acc, kCurNotes);
+        db_->dbGetField(2, &n.comment, kCurNotes);
+        db_->dbGetLong(3, &n.date, kCurNotes);
+        db_->dbGetField(4, &n.first_name, kCurNotes);
+        n.comment = host::Trim(n.comment);
+        notes_[acc].push_back(std::move(n));
+    }
+    db_->dbClose(kCurNotes);
+    if (r < 0) {
+        *error = Fail("Lecture des notes C/R");
+        return false;
+    }
+    return true;
+}
+
+bool Collector::AgeAccount(const account_struct& a, std::vector<dr_ar_bucket>* entries,
+                           std::vector<PatientRow>* patients, std::string* error) {
+    TEmgBase* err = &msg_->errors();
+    calc_.SetIncludeFuture(c_.future == 'Y');
+    if (c_.kind != 1) {
+        if (!calc_.CalcAR(a.acc_id, true, false, nullptr, err)) {
+            *error = Fail("Calcul du compte " + std::to_string(a.acc_id));
+            return false;
+        }
+        *entries = calc_.Entries();
+        return true;
+    }
+    entries->clear();
+    for (const patient_struct& p : patients_[a.acc_id]) {
+        if (!calc_.CalcAR(p.pat_id, false, false, nullptr, err)) {
+            *error = Fail("Calcul du patient " + std::to_string(p.pat_id));
+            return false;
+        }
+        const std::vector<dr_ar_bucket>& e = calc_.Entries();
+        if (entries->size() < e.size()) entries->resize(e.size());
+        PatientRow row;
+        row.pat_id = p.pat_id;
+        row.name = host::Trim(p.pname + " " + p.lname);
+        row.file_ref = p.chart_no.empty() ? "" : "(" + p.chart_no + ")";
+        for (size_t i = 0; i < e.size(); ++i) {
+            dr_ar_bucket& t = (*entries)[i];
+            std::memcpy(t.prod_code, e[i].prod_code, sizeof t.prod_code);
+            t.ar += e[i].ar;
+            if (i > 0 && (!OneProducer() || producer_ == e[i].prod_code)) row.ar += e[i].ar;
+        }
+        patients->push_back(std::move(row));
+    }
+    return true;
+}
+
+bool Collector::Account(const account_struct& a, std::string* error) {
+    const auto& pats = patients_[a.acc_id];
+    if (pats.empty()) return true;  // an account without patients owes through none
+    if (!host::calc::AccountCounts(a.status, a.delete_date, a.sys_inactive, c_.as_of)) return true;
+    const patient_struct* main = &pats.front();
+    for (const patient_struct& p : pats)
+        if (p.responsible == 'Y') {
+            main = &p;
+            break;
+        }
+    const std::string doctor = main->doctor.empty() ? "" : GetProdCode(main->doctor.c_str());
+    // Billing-doctor reports (and the quick list, whose stored balances are not split by
+    // producer) take a chosen producer as the families' doctor.
+    if (producer_ != "*" && (req_.quick || c_.grouping != 1) && doctor != producer_) return true;
+
+    AccountRow row;
+    std::vector<dr_ar_bucket> entries;
+    if (req_.quick) {
+        row.ar = FromStored(a);
+    } else {
+        if (!AgeAccount(a, &entries, &row.patient_rows, error)) return false;
+        for (size_t i = 1; i < entries.size(); ++i)
+            if (!OneProducer() || producer_ == entries[i].prod_code) row.ar += entries[i].ar;
+        if (OneProducer() && row.ar.pat.v[kTotal] == 0 && row.ar.ins.v[kTotal] == 0)
+            return true;  // nothing this producer is owed now
+    }
+    if (req_.quick || !OneProducer()) {
+        row.additional = a.add_amt;
+        AddAdditional(&row.ar, a.add_amt);
+    }
+    if (!host::calc::ListedUnderOverdue(row.ar, a.pplan_bal, c_.overdue_num, c_.min_balance))
+        return true;
+
+    // Kept: the account's rows and its share of every total.
+    row.acc_id = a.acc_id;
+    row.name = AccountName(a);
+    row.phone = PhoneText(a);
+    row.last_payment = a.pmt_date;
+    row.last_payment_dr = a.pmt_dr;
+    row.family_doctor = doctor;
+    row.statement_date = a.statement_date;
+    row.statement_amt = a.statement_amt;
+    row.claim_date = a.claim_date;
+    row.claim_amt = a.claim_amt;
+    row.patients = static_cast<int>(pats.size());
+    if (req_.quick) {
+        row.plan_balance = a.pplan_bal;
+    } else if (auto it = plans_.find(a.acc_id); it != plans_.end() && it->second.any) {
+        row.has_plan = true;
+        row.plan_balance = it->second.balance;
+        for (const auto& [code, d] : it->second.by_doctor) {
+            if (OneProducer() && code != producer_) continue;
+            plan_totals_[code].first += d.first;
+            plan_totals_[code].second += d.second;
+        }
+    }
+    if (a.status == 'D') row.markers += host::LoadText(kMarkDeleted);
+    if (row.has_plan || a.pplan_bal != 0) row.markers += host::LoadText(kMarkPlan);
+    if (a.ins_billing == 'Y' && row.ar.ins.v[kTotal] != 0)
+        row.markers += host::LoadText(kMarkInsurance);
+    if (auto it = notes_.find(a.acc_id); it != notes_.end()) row.notes = it->second;
+    // The by-patient report prints the patients who owe something (at least one line).
+    auto& prs = row.patient_rows;
+    prs.erase(std::remove_if(prs.begin(), prs.end(),
+                             [](const PatientRow& p) {
+                                 return p.ar.tot.IsZero() && p.ar.pat.IsZero() && p.ar.ins.IsZero();
+                             }),
+              prs.end());
+    for (size_t i = 1; i < entries.size(); ++i) {
+        const std::string code = entries[i].prod_code;
+        if (OneProducer() && code != producer_) continue;
+        summary_[code] += entries[i].ar;
+    }
+    out_->accounts.push_back(std::move(row));
+    return true;
+}
+
+std::string Collector::Identification(const std::string& code) const {
+    auto it = producer_records_.find(code);
+    if (it == producer_records_.end())
+        return host::U8Format("%s %s", code.c_str(), host::LoadText(kDoctorMissing).c_str());
+    const prodcd_struct& p = it->second;
+    return host::U8Format("%-4.4s%s %s%c %s", code.c_str(), p.first_name.c_str(),
+                          p.last_name.c_str(), p.title.empty() ? ' ' : ',', p.title.c_str());
+}
+
+Outcome Collector::Run(std::string* error) {
+    *out_ = ARData();
+    out_->criteria = c_;
+    out_->quick = req_.quick;
+    if (!db_) {
+        *error = "Aucune base de données ouverte";
+        return Outcome::Failed;
+    }
+    if (!Setup(error)) return Outcome::Failed;
+    // The accounts in name order, read whole (a few hundred bytes each), so that the
+    // report can read ahead a batch at a time.
+    AccountInfo accounts(list_, msg_);
+    accounts.SetKey(AccountInfo::KEY_NAME);
+    for (bool ok = accounts.DBGetFirst(); ok; ok = accounts.DBGetNext())
+        accounts_.push_back(*accounts.GetRecPtr());
+    if (accounts.DbFailed()) {
+        *error = Fail("Lecture des comptes");
+        return Outcome::Failed;
+    }
+    if (req_.meter) req_.meter->SetMax(static_cast<long>(accounts_.size()));
+    for (size_t i = 0; i < accounts_.size(); ++i) {
+        if (i % kBatch == 0 && !ReadBatch(i, error)) return Outcome::Failed;
+        if (!Account(accounts_[i], error)) return Outcome::Failed;
+        if (req_.meter) {
+            req_.meter->Advance();
+            if (req_.meter->Cancel()) return Outcome::Cancelled;
+        }
+    }
+    // The summary in its printing order (auxiliaries' codes after the others).
+    for (const auto& [code, groups] : summary_)
+        out_->producers.push_back({code, Identification(code), groups});
+    std::stable_sort(out_->producers.begin(), out_->producers.end(),
+                     [](const ProducerRow& a, const ProducerRow& b) {
+                         return ProducerCodeBefore(a.code, b.code);
+                     });
+    for (const auto& [code, d] : plan_totals_) {
+        auto it = producer_records_.find(code);
+        const std::string name =
+            it == producer_records_.end()
+                ? code + " " + host::LoadText(kDoctorMissing)
+                : code + " " + it->second.first_name + " " + it->second.last_name;
+        out_->plans.push_back({code, name, d.first, d.second});
+    }
+    return Outcome::Done;
+}
+
+}  // namespace
+
+Outcome Collect(const CollectRequest& request, ARData* out, std::string* error) {
+    if (!request.launcher) {
+        *error = "Aucune base de données ouverte";
+        return Outcome::Failed;
+    }
+    Collector collector(request, out);
+    return collector.Run(error);
+}
+
+bool ProducerCodeBefore(const std::string& a, const std::string& b) {
+    if (!a.empty() && !b.empty() && a[0] != b[0]) {
+        const bool aux_a = a[0] == 'A', aux_b = b[0] == 'A';
+        if (aux_a != aux_b) return aux_b;
+    }
+    return a < b;
+}
+
+AgedGroups SumAccounts(const ARData& data) {
+    AgedGroups g;
+    for (const AccountRow& a : data.accounts)
+        g += a.ar;
+    return g;
+}
+
+long AccountsInCredit(const ARData& data) {
+    return static_cast<long>(
+        std::count_if(data.accounts.begin(), data.accounts.end(),
+                      [](const AccountRow& a) { return a.ar.tot.v[kTotal] < 0; }));
+}
+
+int64_t PlanBalances(const ARData& data) {
+    int64_t sum = 0;
+    for (const AccountRow& a : data.accounts)
+        sum += a.plan_balance;
+    return sum;
+}
+
+int64_t SumAdditional(const ARData& data) {
+    int64_t sum = 0;
+    for (const AccountRow& a : data.accounts)
+        sum += a.additional;
+    return sum;
+}
+
+AgedGroups SumProducers(const ARData& data) {
+    AgedGroups g;
+    for (const ProducerRow& p : data.producers)
+        g += p.ar;
+    return g;
+}
+
+AgedGroups SummaryTotal(const ARData& data) {
+    AgedGroups g = SumProducers(data);
+    AddAdditional(&g, SumAdditional(data));
+    return g;
+}
+
+}  // namespace ar

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/ui/backend.h"
+#include "tests/support/process.h"
 
 namespace output_test {
 
@@ -80,15 +81,7 @@ inline std::string ReadFile(const std::string& path) {
 
 // Standard output of a shell command.
 inline std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
+    return testing_support::RunShell(command).out;
 }
 
 // Page count of a PDF as pdfinfo reads it (-1 when it cannot be read).

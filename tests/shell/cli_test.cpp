@@ -3,9 +3,6 @@
 // the exit codes and messages of what cannot run.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -17,10 +14,7 @@ namespace {
 using testing_support::Quote;
 using testing_support::Sibling;
 
-struct Result {
-    int code = -1;
-    std::string out;  // standard output and error
-};
+using Result = testing_support::CommandResult;
 
 class Cli : public testing::Test {
   protected:
@@ -36,19 +30,9 @@ class Cli : public testing::Test {
         if (!std::filesystem::exists(exe_)) GTEST_SKIP() << "rapports n'est pas construit";
     }
     static Result Run(const std::string& args) {
-        const std::string command =
+        return testing_support::RunShell(
             "env -u RAPPORTS_DATA_DIR RAPPORTS_STATION_DIR=" + Quote(station_) + " " + Quote(exe_) +
-            " " + args + " 2>&1";
-        Result r;
-        FILE* p = popen(command.c_str(), "r");
-        if (!p) return r;
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            r.out.append(buf, n);
-        const int status = pclose(p);
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
+            " " + args + " 2>&1");
     }
     static inline std::string exe_, station_, db_;
 };

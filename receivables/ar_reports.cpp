@@ -421,7 +421,8 @@ int ARSumRptObj::PrintPlanTotal(int line) {
     const AmountColumns columns(S(kPlansColumns), 2, 13, kSummaryAmounts);
     int l = line + 2;
     for (const ar::PlanRow& p : data_.plans) {
-        PrintText(0, l, host::U8Fit(p.name, 40));
+        // The name may run on under the count's heading: counts take its last columns.
+        PrintText(0, l, host::U8Fit(p.name, 54));
         columns.Print(*this, l, {std::to_string(p.plans), Amount(p.balance)});
         ++l;
     }

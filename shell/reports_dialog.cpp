@@ -65,13 +65,15 @@ void QDSReportsMainDialog::BuildTabs() {
             continue;
         }
         // The custom tab bears the name the practice gave its version, when it has one.
-        char name[64] = {};
+        // At most 63 characters of the name (French names have accents: characters, not
+        // bytes).
+        std::string name;
         {
             SysWDIniObj sys;
-            sys.read_strini("SpecialVersionName", "", name, sizeof name);
+            name = host::U8Left(sys.read_strini("SpecialVersionName", ""), 63);
         }
-        if (name[0])
-            TabCtrl->AddPage(std::string(name), list, tab.image, TColorLtGray, 0);
+        if (!name.empty())
+            TabCtrl->AddPage(name, list, tab.image, TColorLtGray, 0);
         else
             TabCtrl->AddPage(tab.caption_id, list, tab.image, TColorLtGray, 0);
     }

@@ -15,6 +15,7 @@
 #include "shell/catalog.h"
 #include "tests/common/support.h"
 #include "tests/receivables/ar_practice.h"
+#include "tests/support/xlsx.h"
 
 namespace {
 
@@ -295,6 +296,58 @@ TEST_P(ARDialogs, TheDestinationDecidesTheFilesAndACancelShowsNothing) {
     EXPECT_FALSE(printed);
     EXPECT_TRUE(backend.FilesShown().empty());
     EXPECT_EQ(XmlRows(), 0u);
+}
+
+TEST_P(ARDialogs, TheExportIsASpreadsheetOfTypedCells) {
+    TARReportDlg dlg(nullptr, 7006, launcher());
+    Run<TARReportDlg>(dlg, [](TARReportDlg& d) {
+        Set(d, "overdue", "2");
+        Set(d, "kind", "0");
+        d.SetOutputChoice(2);
+        d.SendCommand(IDOK);
+    });
+    const testing_support::SheetRows rows =
+        testing_support::ReadSheet(host::ReportFilePath("arrpt.xlsx"), 1);
+    ASSERT_GE(rows.size(), 5u);  // the titles, three accounts, the totals
+    // One cell per field, titled whole.
+    auto column = [&](const std::string& title) {
+        for (size_t c = 0; c < rows[0].size(); ++c)
+            if (rows[0][c].text == title) return c;
+        ADD_FAILURE() << "no column " << title;
+        return size_t{0};
+    };
+    const size_t name = column("Nom du compte");
+    const size_t total = column("Total total");
+    const size_t phone = column("Téléphone");
+    std::vector<std::string> names;
+    double sum = 0;
+    for (size_t r = 1; r + 1 < rows.size(); ++r) {
+        names.push_back(rows[r][name].text);
+        ASSERT_TRUE(rows[r][total].numeric) << "row " << r;
+        sum += rows[r][total].value;
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            const bool amount = rows[0][c].text.rfind("Patient ", 0) == 0 ||
+                                rows[0][c].text.rfind("Assurance ", 0) == 0 ||
+                                rows[0][c].text.rfind("Total ", 0) == 0;
+            if (amount && rows[r][c].present) {
+                EXPECT_TRUE(rows[r][c].numeric) << rows[0][c].text;
+            }
+        }
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Bélanger, Chloé", "O'Brien, Seán", "Tremblay, Luc"}));
+    EXPECT_EQ(rows[3][phone].text, "514 555-1234 (H)");
+    // The totals row: the printed total, and the sum of the rows above it.
+    const auto& totals = rows.back();
+    ASSERT_TRUE(totals[total].numeric);
+    EXPECT_DOUBLE_EQ(totals[total].value, 415.00);
+    EXPECT_NEAR(sum, totals[total].value, 0.001);
+    // The summary is the second sheet.
+    const testing_support::SheetRows summary =
+        testing_support::ReadSheet(host::ReportFilePath("arrpt.xlsx"), 2);
+    ASSERT_GE(summary.size(), 2u);
+    EXPECT_EQ(summary[0][0].text, "Code");
+    EXPECT_EQ(summary[1][0].text, "D01");
 }
 
 TEST_P(ARDialogs, AnOutputFolderThatCannotBeWrittenStopsTheRunAndSaysWhich) {

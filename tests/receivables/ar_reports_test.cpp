@@ -9,6 +9,7 @@
 #include "common/report_run.h"
 #include "host/base/env.h"
 #include "host/calc/arcalc.h"
+#include "host/output/page.h"
 #include "host/output/textprint.h"
 #include "host/output/xmlexport.h"
 #include "host/records/context.h"
@@ -16,6 +17,7 @@
 #include "receivables/ar_reports.h"
 #include "receivables/ar_run.h"
 #include "tests/output/helpers.h"
+#include "tests/receivables/ar_check.h"
 #include "tests/receivables/ar_practice.h"
 #include "tests/support/testdb.h"
 
@@ -315,6 +317,124 @@ TEST_P(ARReportTest, BothCalculationModesPrintTheSameReport) {
     }
 }
 
+// ---------------------------------------------------------------- faults seen before
+
+// Accounts added to the hand-built practice for the faults below:
+//  8 Pelletier, Zoé: +23.00 in 31-60 and -23.00 over 90 (overpaid): a zero total.
+//  9 Fortin, Guy: D01 40.00 current; D02 60.00 future only.
+// 10 Ancien, Paul: D01 50.00 served 2023-06-01, more than a year before the as-of date.
+// 11 Gendron, Lise: D02 20.00 current; an additional amount of 12.34 on the account; a
+//    payment plan of 50.00 with doctor 05, whom the producer records do not know.
+void AddFaultAccounts(GenDB& db) {
+    using ar_test::Exec;
+    const std::string p = db.dbTablePrefix();
+    auto ins = [&](const std::string& table, const std::string& cols, const std::string& vals) {
+        Exec(db, "INSERT INTO " + p + table + " (" + cols + ") VALUES (" + vals + ")");
+    };
+    const std::string acc = "ACC_ID, ACC_LNAME, ACC_PNAME, ACC_ADD_AMT, ACC_PPLAN_BAL";
+    ins("ACCOUNT", acc, "8, 'Pelletier', 'Zoé', 0, 0");
+    ins("ACCOUNT", acc, "9, 'Fortin', 'Guy', 0, 0");
+    ins("ACCOUNT", acc, "10, 'Ancien', 'Paul', 0, 0");
+    ins("ACCOUNT", acc, "11, 'Gendron', 'Lise', 1234, 5000");
+    const std::string pat = "PAT_ID, PAT_ACCID, PAT_PNAME, PAT_LNAME, PAT_DOCTOR, PAT_RESPONSIBLE";
+    ins("PATIENT", pat, "81, 8, 'Zoé', 'Pelletier', '01', 'Y'");
+    ins("PATIENT", pat, "91, 9, 'Guy', 'Fortin', '02', 'Y'");
+    ins("PATIENT", pat, "101, 10, 'Paul', 'Ancien', '01', 'Y'");
+    ins("PATIENT", pat, "111, 11, 'Lise', 'Gendron', '02', 'Y'");
+    const std::string clm = "PCLM_ID, PCLM_PATID, PCLM_STATUS, PCLM_DATE, PCLM_DOCTOR";
+    ins("PATCLM", clm, "801, 81, 'C', 20241001, '01'");
+    ins("PATCLM", clm, "901, 91, 'I', 20241101, '01'");
+    ins("PATCLM", clm, "1001, 101, 'C', 20230601, '01'");
+    ins("PATCLM", clm, "1101, 111, 'I', 20241110, '02'");
+    const std::string trt =
+        "CTRT_ID, CTRT_PCLMID, CTRT_DATE, CTRT_PRODUCER, CTRT_BILL_DOC, CTRT_TOTAL, "
+        "CTRT_INS_TOTAL";
+    ins("CLMTRT", trt, "801, 801, 20241001, 'D01', '01', 2300, 0");
+    ins("CLMTRT", trt, "802, 801, 20240701, 'D01', '01', 1000, 0");
+    ins("CLMTRT", trt, "901, 901, 20241101, 'D01', '01', 4000, 0");
+    ins("CLMTRT", trt, "902, 901, 20241210, 'D02', '02', 6000, 0");
+    ins("CLMTRT", trt, "1001, 1001, 20230601, 'D01', '01', 5000, 0");
+    ins("CLMTRT", trt, "1101, 1101, 20241110, 'D02', '02', 2000, 0");
+    ins("ACCPMT", "APMT_ID, APMT_ACCID, APMT_RECTYPE, APMT_TYPE, APMT_DATE, APMT_TOTAL",
+        "801, 8, 'P', 'P', 20240801, 3300");
+    ins("PMTAPP",
+        "PAPP_ID, PAPP_APMTID, PAPP_RECTYPE, PAPP_CTRTID, PAPP_PATID, PAPP_TYPE, PAPP_DATE, "
+        "PAPP_AMOUNT, PAPP_PRODUCER, PAPP_BILLDR",
+        "801, 801, 'T', 802, 81, 'P', 20240801, 3300, 'D01', '01'");
+    ins("PATPPLAN", "PPLN_ID, PPLN_ACCID, PPLN_DOCTOR, PPLN_BALANCE, PPLN_STATUS",
+        "2, 11, '05', 5000, 'A'");
+}
+
+bool Lists(const Output& out, const std::string& name) {
+    return out.text.find(name) != std::string::npos;
+}
+
+TEST_P(ARReportTest, TotalsAreTheSumOfTheAccountsListed) {
+    AddFaultAccounts(t_->db());
+    // Overdue 2: the overpaid account's total is zero, so it is neither listed nor counted.
+    for (int kind : {0, 1, 2}) {
+        const Output out = Run(Info(kind, 1, "*", 'Y', 2));
+        EXPECT_FALSE(Lists(out, "Pelletier, Zoé"));
+        ar_check::ExpectTotalsAreTheirLines(out.text, kind, "kind " + std::to_string(kind));
+        for (const ar::ProducerRow& p : out.data.producers) {
+            if (p.code == "D01") {
+                EXPECT_EQ(p.ar.tot.v[host::calc::k30], 0) << "Pelletier counted";
+            }
+        }
+    }
+    // One producer: an account that owes D02 only in the future is not listed, and its
+    // future amount is in no total.
+    const Output d02 = Run(Info(0, 1, "D02", 'Y', 2));
+    EXPECT_FALSE(Lists(d02, "Fortin, Guy"));
+    ar_check::ExpectTotalsAreTheirLines(d02.text, 0, "D02");
+    EXPECT_EQ(ar::SumAccounts(d02.data).tot.v[host::calc::kFuture], 0);
+}
+
+TEST_P(ARReportTest, OverdueSevenAndEightDoWhatTheirLabelsSay) {
+    AddFaultAccounts(t_->db());
+    const Output year = Run(Info(0, 1, "*", 'Y', 7));
+    ASSERT_EQ(year.data.accounts.size(), 1u) << year.text;
+    EXPECT_EQ(year.data.accounts[0].name, "Ancien, Paul");
+    // 8: any age, a total above 100.00 on one side or both.
+    const Output over = Run(Info(0, 1, "*", 'Y', 8, 10000));
+    std::vector<std::string> names;
+    for (const ar::AccountRow& a : over.data.accounts)
+        names.push_back(a.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Bélanger, Chloé", "Tremblay, Luc"}));
+    EXPECT_NE(over.text.find("(8 - Choix, Solde Min. $100.00"), std::string::npos);
+}
+
+TEST_P(ARReportTest, PaymentPlansFollowTheProducerAndNameAMissingDoctor) {
+    AddFaultAccounts(t_->db());
+    const Output all = Run(Info(0, 1, "*", 'Y', 2));
+    EXPECT_NE(all.text.find("D05 ** Le docteur ne figure pas dans le dossier **"),
+              std::string::npos)
+        << all.text;
+    EXPECT_EQ(all.text.find("\n05 "), std::string::npos);
+    // One producer: its own plans only (Bélanger's, with doctor 02).
+    const Output d02 = Run(Info(0, 1, "D02", 'Y', 2));
+    ASSERT_EQ(d02.data.plans.size(), 1u);
+    EXPECT_EQ(d02.data.plans[0].code, "D02");
+    EXPECT_EQ(d02.data.plans[0].balance, 12000);
+    EXPECT_EQ(d02.text.find("D05 "), std::string::npos);
+}
+
+TEST_P(ARReportTest, AnAdditionalAmountIsTheAccountsAndHasItsOwnSummaryLine) {
+    AddFaultAccounts(t_->db());
+    const Output out = Run(Info(0, 1, "*", 'Y', 2));
+    EXPECT_EQ(Amounts(out, "Gendron, Lise", "P "),
+              V({"32.34", "0.00", "0.00", "0.00", "32.34", "0.00"}));
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "Montants additionnels des comptes"),
+              V({"12.34", "0.00", "0.00", "0.00", "12.34", "0.00"}));
+    // D02's line keeps what D02 is owed: Gendron's 20.00, not the additional amount.
+    EXPECT_EQ(Amounts(out, "SOMMAIRES", "D02 Paul Gagnon"),
+              V({"20.00", "80.00", "0.00", "120.00", "220.00", "60.00"}));
+    ar_check::ExpectTotalsAreTheirLines(out.text, 0, "additional");
+    // By patient: the additional amount stays on the account's own line.
+    const Output by_patient = Run(Info(1, 1, "*", 'Y', 2));
+    ar_check::ExpectTotalsAreTheirLines(by_patient.text, 1, "by patient");
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ARReportTest, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
 
@@ -362,6 +482,118 @@ TEST_F(ARPageEndTest, TotalsMoveToANewPageFromLine51) {
     const auto at51 = TotalsPlace(51);
     EXPECT_EQ(at51.first, 2);
     EXPECT_LT(at51.second, 20);  // right after the titles of the new page
+}
+
+// ------------------------------------------------------------------- columns
+
+// Character spans of the words of a heading (separated by two blanks or more), and of the
+// amounts of a line (separated by one blank or more).
+std::vector<std::pair<int, int>> Spans(const std::string& line, int gap) {
+    std::vector<std::pair<int, int>> spans;
+    const std::vector<std::string> chars = host::output::SplitChars(line);
+    int start = -1, blanks = 0;
+    for (int c = 0; c <= static_cast<int>(chars.size()); ++c) {
+        const bool blank = c == static_cast<int>(chars.size()) || chars[c] == " ";
+        if (!blank) {
+            if (start < 0) start = c;
+            blanks = 0;
+            continue;
+        }
+        if (start >= 0 && ++blanks >= gap) {
+            spans.emplace_back(start, c - blanks);
+            start = -1;
+        }
+    }
+    if (start >= 0) spans.emplace_back(start, static_cast<int>(chars.size()) - 1 - blanks);
+    return spans;
+}
+
+// Rows with amounts wide enough to fill their columns, printed without a database.
+ar::ARData WideRows() {
+    ar::ARData d;
+    d.criteria.as_of = ar_test::kAsOf;
+    d.criteria.grouping = 1;
+    d.criteria.overdue_num = 2;
+    std::snprintf(d.criteria.overdue_text, sizeof d.criteria.overdue_text, "2 - Comptes");
+    ar::AccountRow a;
+    a.acc_id = 1;
+    a.name = "Bélanger-Côté, Éloïse";
+    a.patients = 1;
+    const int64_t wide[6] = {148060, 109175, -9999999, 105261, 1614184, -99999999};
+    for (int i = 0; i < 6; ++i)
+        a.ar.pat.v[i] = a.ar.ins.v[i] = a.ar.tot.v[i] = wide[i];
+    d.accounts.push_back(a);
+    ar::ProducerRow p{"D01", "D01 Marie Tremblay, Dre", {}};
+    const int64_t big[6] = {10526147, 1614184, 999999999, 11111111, 123456789, 98765432};
+    for (int i = 0; i < 6; ++i)
+        p.ar.pat.v[i] = p.ar.ins.v[i] = p.ar.tot.v[i] = big[i];
+    d.producers.push_back(p);
+    return d;
+}
+
+std::vector<std::string> PrintedLines(const ar::ARData& data) {
+    const std::string path = host::ReportFilePath("columns.prt");
+    FILE* f = std::fopen(path.c_str(), "w");
+    {
+        ARAccRptObj report(nullptr, nullptr, data, f, false, 1);
+        report.SetAutomation(1, false);
+        EXPECT_TRUE(report.PrintReport());
+    }
+    std::fclose(f);
+    std::vector<host::output::TextPage> pages;
+    std::string error;
+    EXPECT_TRUE(host::output::ReadTextPages(path, &pages, &error)) << error;
+    std::vector<std::string> lines;
+    for (const auto& page : pages)
+        lines.insert(lines.end(), page.begin(), page.end());
+    return lines;
+}
+
+class ARColumns : public output_test::WithBackend {};
+
+TEST_F(ARColumns, AmountsSitUnderTheirHeadingsAndNeverTouch) {
+    const std::vector<std::string> lines = PrintedLines(WideRows());
+    // Each amount line's six amounts: separate words, each ending under its heading word
+    // and before the next heading word begins.
+    std::vector<std::pair<int, int>> heading;
+    int checked = 0;
+    for (const std::string& line : lines) {
+        if (line.find("Courant") != std::string::npos) {
+            heading = Spans(line, 2);
+            heading.erase(heading.begin(), heading.end() - 6);
+            continue;
+        }
+        const std::vector<std::string> amounts = TrailingAmounts(line);
+        if (amounts.size() < 5 || heading.empty() || line.find('%') != std::string::npos) continue;
+        std::vector<std::pair<int, int>> spans = Spans(line, 1);
+        spans.erase(spans.begin(), spans.end() - static_cast<long>(amounts.size()));
+        for (size_t i = 0; i < spans.size(); ++i) {
+            int64_t cents = 0;
+            EXPECT_TRUE(ar_check::Cents(amounts[i], &cents)) << line;
+            EXPECT_GE(spans[i].second, heading[i].second) << "amount " << i << ": " << line;
+            if (i + 1 < heading.size()) {
+                EXPECT_LT(spans[i].second, heading[i + 1].first) << "amount " << i << ": " << line;
+            }
+        }
+        ++checked;
+    }
+    EXPECT_GE(checked, 3 + 3 + 3);  // the block, the account totals, the summary
+}
+
+TEST_F(ARColumns, EachShareIsUnderItsColumn) {
+    const std::vector<std::string> lines = PrintedLines(WideRows());
+    std::vector<std::pair<int, int>> total, shares;
+    for (const std::string& line : lines) {
+        if (line.rfind("Total des Montants", 0) == 0) total = Spans(line, 1);
+        if (line.rfind("Pourcentage des Comptes", 0) == 0) shares = Spans(line, 1);
+    }
+    ASSERT_GE(total.size(), 6u);
+    ASSERT_GE(shares.size(), 5u);
+    total.erase(total.begin(), total.end() - 6);
+    shares.erase(shares.begin(), shares.end() - 5);
+    // Current under current, ..., 100.00% under the total; nothing under the future.
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(shares[i].second, total[i].second) << "share " << i;
 }
 
 TEST(ARSummaryOrder, AuxiliariesComeAfterTheOthers) {

@@ -151,14 +151,20 @@ TEST_F(ShellTest, TheCustomTabBearsTheVersionName) {
     EXPECT_EQ(Captions(dlg), (std::vector<std::string>{"Édition Laval-Ouest"}));
     Handler()->ReportsWindow->CloseWindow();
 
-    // At most 63 significant bytes, never a character cut in two.
+    // At most 63 characters, accented ones counting one each.
     SysWDIniObj().write_strini("SpecialVersionName", std::string(70, 'x').c_str());
     dlg = Open();
     EXPECT_EQ(Captions(dlg), (std::vector<std::string>{std::string(63, 'x')}));
     Handler()->ReportsWindow->CloseWindow();
-    SysWDIniObj().write_strini("SpecialVersionName", (std::string(62, 'x') + "é").c_str());
+    std::string accented;
+    for (int i = 0; i < 40; ++i)
+        accented += "é";
+    SysWDIniObj().write_strini("SpecialVersionName", (std::string(30, 'x') + accented).c_str());
     dlg = Open();
-    EXPECT_EQ(Captions(dlg), (std::vector<std::string>{std::string(62, 'x')}));
+    std::string expected = std::string(30, 'x');
+    for (int i = 0; i < 33; ++i)
+        expected += "é";
+    EXPECT_EQ(Captions(dlg), (std::vector<std::string>{expected}));
     Handler()->ReportsWindow->CloseWindow();
 
     // Another version code: no custom tab, whatever the name.

@@ -141,7 +141,8 @@ std::string FieldsHelp() {
 }
 
 int Run(const RunOptions& o) {
-    if (!ApplyToday(o.today) || !ApplyTime(o.time) || !ApplyOutputDir(o.out)) return kUsage;
+    if (!ApplyToday(o.today) || !ApplyTime(o.time)) return kUsage;
+    if (!ApplyOutputDir(o.out)) return kRefused;  // nothing could be written there
     int command = 0;
     if (!o.target.empty() && o.target.find_first_not_of("0123456789") == std::string::npos &&
         o.target.size() < 9)

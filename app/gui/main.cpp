@@ -27,6 +27,7 @@
 #include "host/ui/moduleload.h"
 #include "host/ui/qds.h"
 #include "host/ui/qt/qt_backend.h"
+#include "shell/catalog.h"
 
 namespace {
 
@@ -163,6 +164,7 @@ int main(int argc, char** argv) {
         app.SetRights(rights);
     }
     QDSApplication::SetInstance(&app);
+    LauncherInfo launcher(&app);
 
     std::string why;
     auto module = host::ui::ModuleLibrary::Load(host::ui::DefaultModulePath(), &why);
@@ -189,6 +191,19 @@ int main(int argc, char** argv) {
         QMenu* reports = window.menuBar()->addMenu(QStringLiteral("&Rapports"));
         reports->addAction(QStringLiteral("&Gestionnaire de Rapports"), &window,
                            [handler] { handler->HandleCommand(20115); });
+        // The module's reports that the host application opens itself (the quick
+        // receivable list), each under its dialog's caption.
+        using CatalogFn = const reports::CatalogData* (*)();
+        auto catalog_fn = reinterpret_cast<CatalogFn>(module->Symbol("RapportsCatalog"));
+        const reports::CatalogData* catalog = catalog_fn ? catalog_fn() : nullptr;
+        reports::ReportInfo info;
+        for (size_t i = 0; catalog && i < catalog->report_count(); ++i) {
+            if (!catalog->report_at(i, &info) || info.command != 0) continue;
+            const std::string key = info.key;
+            reports->addAction(Q(info.caption), &window, [catalog, key, &frame, &launcher] {
+                catalog->open_report(key.c_str(), &frame, &launcher, 0);
+            });
+        }
         // The view menu of the active MDI child (the Reports Manager's "Miniatures" and
         // "Liste"), with its check marks asked from the child as the menu opens.
         QMenu* view = window.menuBar()->addMenu(QStringLiteral("&Affichage"));

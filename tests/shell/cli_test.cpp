@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "host/base/env.h"
 #include "tests/support/process.h"
@@ -78,6 +79,10 @@ TEST_F(Cli, WhatCannotRunSaysWhyWithItsExitCode) {
         const char* message;
     } cases[] = {
         {"run 9999" + db, 2, "entrée inconnue : 9999"},
+        {"run abc" + db, 2, "entrée inconnue : abc"},
+        {"run 102 --time 25:00" + db, 2, "heure invalide pour --time"},
+        {"run 610" + db, 3, "« Mémos du cabinet » n'est pas encore disponible"},
+        {"run 600 --save-defaults" + db, 2, "--set et --save-defaults ne s'appliquent pas"},
         {"run 600 --set code=BNC" + db, 2, "imprime le modèle bankrpt.rpt sans dialogue"},
         {"run 600 --set code" + db, 2, "--set attend NOM=VALEUR : code"},
         {"run 600 --answer peut-etre" + db, 2, "--answer attend yes ou no"},
@@ -100,4 +105,40 @@ TEST_F(Cli, HelpListsTheDialogsFields) {
     EXPECT_NE(r.out.find("        from (102) : date AAAAMMJJ"), std::string::npos);
     EXPECT_NE(r.out.find("        kind (106) : 0|1|2 (Soldes des comptes|"), std::string::npos);
     EXPECT_NE(r.out.find("        copies (112) : nombre de 1 à 5"), std::string::npos);
+}
+
+TEST_F(Cli, AnOutputThatCannotBeWrittenIsNamedAndRefused) {
+    // The output folder is a file; then its XML folder is one.
+    const std::string base = host::Env().output_dir + "/cli-unwritable";
+    std::filesystem::remove_all(base);
+    std::filesystem::create_directories(base);
+    { std::ofstream(base + "/file") << "x"; }
+    Result r = Run("run 102 --db " + Quote(db_) + " --out " + Quote(base + "/file"));
+    EXPECT_EQ(r.code, 3) << r.out;
+    EXPECT_NE(r.out.find(base + "/file"), std::string::npos) << r.out;
+    std::filesystem::create_directories(base + "/out");
+    { std::ofstream(base + "/out/XML") << "x"; }
+    r = Run("run 102 --db " + Quote(db_) + " --out " + Quote(base + "/out"));
+    EXPECT_EQ(r.code, 3) << r.out;
+    EXPECT_NE(r.out.find("agedrc.xml"), std::string::npos) << r.out;
+}
+
+TEST_F(Cli, TheQuickListAndSavedDefaultsRunFromTheCommandLine) {
+    const std::string out = host::Env().output_dir + "/cli-quick";
+    Result r = Run("run arquick --db " + Quote(db_) + " --out " + Quote(out) +
+                   " --output-kind 3 --set overdue=2 --set as_of=20241115");
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find(out + "/arrpt.prt"), std::string::npos) << r.out;
+    // Saving defaults asks 6286; "no" keeps them as they were, "yes" saves.
+    r = Run("run 102 --db " + Quote(db_) + " --save-defaults --set overdue=5 --answer no");
+    EXPECT_EQ(r.code, 3) << r.out;
+    r = Run("run 102 --db " + Quote(db_) + " --save-defaults --set overdue=5 --set copies=2");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out.find(".prt"), std::string::npos) << "nothing printed: " << r.out;
+    // The next run starts from them.
+    r = Run("run 102 --db " + Quote(db_) + " --out " + Quote(out) + " --output-kind 3");
+    ASSERT_EQ(r.code, 0) << r.out;
+    std::ifstream in(out + "/arrpt.prt");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("(5 - 60 jours et plus"), std::string::npos) << text.substr(0, 400);
 }

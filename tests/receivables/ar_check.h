@@ -7,12 +7,64 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "common/report_run.h"
+#include "host/base/text.h"
+#include "host/output/paths.h"
+#include "host/output/textprint.h"
+#include "receivables/ar_run.h"
+
 namespace ar_check {
+
+// Criteria of a receivable report; the overdue text is "<n> - Choix".
+inline arrpt_info Criteria(long as_of, int kind, int grouping, const std::string& producer,
+                           char future, int overdue, long min_balance = 0) {
+    arrpt_info info;
+    host::CopyText(info.producer, sizeof info.producer, producer);
+    info.as_of = as_of;
+    info.kind = kind;
+    info.grouping = grouping;
+    info.future = future;
+    info.overdue_num = static_cast<short>(overdue);
+    std::snprintf(info.overdue_text, sizeof info.overdue_text, "%d - Choix", overdue);
+    info.min_balance = min_balance;
+    info.notes = 1;
+    info.copies = 1;
+    return info;
+}
+
+// Runs a receivable report without a dialog into the text file `name` of the output folder:
+// its run (rows and data tables) and its printed text, pages joined.
+struct Ran {
+    std::unique_ptr<ARReportRun> run;
+    std::string text;
+    std::vector<std::vector<std::string>> pages;
+};
+inline Ran RunToText(const arrpt_info& info, bool quick, LauncherInfo* launcher,
+                     const std::string& name = "arrpt.prt") {
+    Ran r;
+    r.run = std::make_unique<ARReportRun>(info, quick, 1);
+    const std::string path = host::output::OutputPath(name);
+    FILE* prt = std::fopen(path.c_str(), "w");
+    EXPECT_NE(prt, nullptr) << path;
+    std::string error;
+    EXPECT_TRUE(reports::RunHeadless(*r.run, launcher, prt, 1, "arrpt", &error)) << error;
+    if (prt) std::fclose(prt);
+    std::vector<host::output::TextPage> pages;
+    EXPECT_TRUE(host::output::ReadTextPages(path, &pages, &error)) << error;
+    for (const auto& p : pages) {
+        r.pages.push_back(p);
+        for (const auto& l : p)
+            r.text += l + "\n";
+    }
+    return r;
+}
 
 using Amounts = std::array<int64_t, 6>;  // current, 30-60, 60-90, 90 +, total, future
 

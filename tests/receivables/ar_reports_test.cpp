@@ -79,37 +79,18 @@ class ARReportTest : public output_test::WithBackend,
 
     arrpt_info Info(int kind, int grouping, const char* producer, char future, int overdue,
                     long min_balance = 0) {
-        arrpt_info info;
-        std::snprintf(info.producer, sizeof info.producer, "%s", producer);
-        info.as_of = ar_test::kAsOf;
-        info.kind = kind;
-        info.grouping = grouping;
-        info.future = future;
-        info.overdue_num = static_cast<short>(overdue);
-        std::snprintf(info.overdue_text, sizeof info.overdue_text, "%d - Choix", overdue);
-        info.min_balance = min_balance;
-        info.notes = 1;
-        info.copies = 1;
-        return info;
+        return ar_check::Criteria(ar_test::kAsOf, kind, grouping, producer, future, overdue,
+                                  min_balance);
     }
 
     Output Run(arrpt_info info, bool quick = false, int mode = 1) {
         app_->m_CalAR = mode;
-        const std::string path = host::ReportFilePath("arrpt.prt");
-        FILE* prt = std::fopen(path.c_str(), "w");
-        EXPECT_NE(prt, nullptr);
         Output out;
-        ARReportRun run(info, quick, 1);
+        ar_check::Ran ran = ar_check::RunToText(info, quick, launcher_.get());
+        const ARReportRun& run = *ran.run;
+        out.pages = ran.pages;
+        out.text = ran.text;
         std::string error;
-        EXPECT_TRUE(reports::RunHeadless(run, launcher_.get(), prt, 1, "arrpt", &error)) << error;
-        std::fclose(prt);
-        std::vector<host::output::TextPage> pages;
-        EXPECT_TRUE(host::output::ReadTextPages(path, &pages, &error)) << error;
-        for (const auto& p : pages) {
-            out.pages.push_back(p);
-            for (const auto& l : p)
-                out.text += l + "\n";
-        }
         const std::string dir = host::Env().output_dir + "/XML/";
         auto read = [&](const reports::DataFile& f, std::vector<host::output::XmlRow>* rows) {
             ASSERT_TRUE(f.table->SaveXml(dir + "t.xml", &error)) << error;

@@ -33,32 +33,13 @@ class MediumReceivables : public reconcile::MediumPractice {
     // The report's rows and its printed text.
     std::pair<ar::ARData, std::string> Run(const arrpt_info& info, int mode) {
         app().m_CalAR = mode;
-        const std::string path = host::ReportFilePath("medium.prt");
-        FILE* prt = std::fopen(path.c_str(), "w");
-        ARReportRun run(info, false, 1);
-        std::string error;
-        EXPECT_TRUE(reports::RunHeadless(run, launcher(), prt, 1, "medium", &error)) << error;
-        std::fclose(prt);
-        std::vector<host::output::TextPage> pages;
-        host::output::ReadTextPages(path, &pages, &error);
-        std::string text;
-        for (const auto& p : pages)
-            for (const auto& l : p)
-                text += l + "\n";
-        return {run.Data(), text};
+        ar_check::Ran ran = ar_check::RunToText(info, false, launcher(), "medium.prt");
+        return {ran.run->Data(), ran.text};
     }
     static arrpt_info Info(int kind, int grouping, const std::string& producer, char future,
                            int overdue, long min_balance) {
-        arrpt_info info;
-        host::CopyText(info.producer, sizeof info.producer, producer);
-        info.as_of = reconcile::kToday;
-        info.kind = kind;
-        info.grouping = grouping;
-        info.future = future;
-        info.overdue_num = static_cast<short>(overdue);
-        std::snprintf(info.overdue_text, sizeof info.overdue_text, "%d", overdue);
-        info.min_balance = min_balance;
-        return info;
+        return ar_check::Criteria(reconcile::kToday, kind, grouping, producer, future, overdue,
+                                  min_balance);
     }
     host::ui::ScriptedBackend backend_;
 };

@@ -136,6 +136,7 @@ bool SummarizePractice(GenDB& db, long as_of, PracticeSummary* s, std::string* e
     s->last_activity = db.QueryInt("SELECT MAX(DSHT_DATE) FROM " + p + "DAYSHT");
     s->stored_pat_balance = db.QueryInt("SELECT SUM(ACC_PAT_BAL) FROM " + p + "ACCOUNT");
     s->stored_ins_balance = db.QueryInt("SELECT SUM(ACC_INS_BAL) FROM " + p + "ACCOUNT");
+    s->additional_amount = db.QueryInt("SELECT SUM(ACC_ADD_AMT) FROM " + p + "ACCOUNT");
 
     std::map<std::string, host::calc::AgedGroups> by_producer;
     host::calc::AgingOptions o;
@@ -188,10 +189,25 @@ std::string FormatSummary(const PracticeSummary& s) {
             out += amount(g.tot.v[i]);
         out += "\n";
     }
+    // The additional amounts on a line of their own, so that the total is the sum of the
+    // lines.
+    if (s.additional_amount != 0) {
+        host::calc::AgedGroups extra;
+        host::calc::AddAccountAmount(&extra, s.additional_amount);
+        all += extra;
+        out += host::U8Format("  %-6s", "Addit.");
+        for (int i = 0; i < 6; ++i)
+            out += amount(extra.tot.v[i]);
+        out += "\n";
+    }
     out += host::U8Format("  %-6s", "Total");
     for (int i = 0; i < 6; ++i)
         out += amount(all.tot.v[i]);
     out += "\n";
+    if (s.additional_amount != 0)
+        out +=
+            "  (Addit. : montants additionnels des comptes, dus par les patients hors des "
+            "producteurs)\n";
     return out;
 }
 

@@ -27,7 +27,8 @@ TEST_P(DemoSummary, LedgersReadFromTheTablesAgeAsComputedByHand) {
     for (const char* sql : {
              "INSERT INTO PRACINFO (PRAC_ID, PRAC_NAME) VALUES (1, 'Clinique d''essai')",
              "INSERT INTO DAYEND (DEND_ID, DEND_LASTDAY) VALUES (1, 20241114)",
-             "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PAT_BAL) VALUES (1, 'O''Neil', 3000)",
+             "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PAT_BAL, ACC_ADD_AMT) VALUES (1, "
+             "'O''Neil', 3000, 1250)",
              "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_INS_BAL) VALUES (2, 'Côté', 8000)",
              "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_SYS_INACTIVE) VALUES (3, 'Roy', 'Y')",
              "INSERT INTO PATIENT (PAT_ID, PAT_ACCID, PAT_DOCTOR) VALUES (10, 1, '01')",
@@ -105,7 +106,11 @@ TEST_P(DemoSummary, LedgersReadFromTheTablesAgeAsComputedByHand) {
     const std::string text = demo::FormatSummary(s);
     EXPECT_NE(text.find("Clinique d'essai"), std::string::npos);
     EXPECT_NE(text.find("14/11/2024"), std::string::npos);
-    EXPECT_NE(text.find("110.00"), std::string::npos) << text;  // the total of the three
+    // The additional amount is a line of its own: the total (110.00 of the producers and
+    // 12.50) is the sum of the lines.
+    EXPECT_EQ(s.additional_amount, 1250);
+    EXPECT_NE(text.find("Addit.        12.50"), std::string::npos) << text;
+    EXPECT_NE(text.find("122.50"), std::string::npos) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DemoSummary, testing::ValuesIn(testing_support::Engines()),

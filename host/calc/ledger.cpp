@@ -181,15 +181,20 @@ bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, std::unordered_map<
     const std::string payment_condition =
         acc_ids.size() == 1 ? "APMT_ACCID = ?" : "APMT_ACCID IN (" + marks + ")";
 
-    // Reads the rows of one statement: its first column the account, the ledger's columns
-    // after it.
+    // Reads the rows of one statement (its first column the account, the ledger's columns
+    // after it) into the accounts' ledgers, item by item.
     std::string refused;
-    auto read = [&](const std::string& sql, int cursor, const char* what, auto&& add) {
+    auto read = [&]<typename Item>(const std::string& sql, int cursor, const char* what,
+                                   bool (*decode)(const host::DbCursor&, int, Item*, std::string*),
+                                   std::vector<Item> Ledger::*items) {
         if (db.dbOpenParams(sql.c_str(), ids, cursor) != 0) return Fail(db, err, what);
         host::DbCursor& c = *db.Cursor(cursor);
         int r;
-        for (r = c.Fetch(true); r == 0; r = c.Fetch(false))
-            if (!add(c, (*out)[static_cast<long>(c.Int(1))])) break;
+        for (r = c.Fetch(true); r == 0; r = c.Fetch(false)) {
+            Item item;
+            if (!decode(c, 2, &item, &refused)) break;
+            ((*out)[static_cast<long>(c.Int(1))].*items).push_back(std::move(item));
+        }
         db.dbClose(cursor);
         if (!refused.empty()) {
             if (err) err->SetErrText(kWhat + refused);
@@ -201,32 +206,15 @@ bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, std::unordered_map<
                     p + "PATCLM, " + p + "PATIENT WHERE " + patient_condition +
                     " AND PCLM_PATID = PAT_ID AND CTRT_PCLMID = PCLM_ID"
                     " AND (PCLM_STATUS = 'I' OR PCLM_STATUS = 'C')",
-                kCurCharges, "traitements",
-                [&](const host::DbCursor& c, Ledger& l) {
-                    LedgerCharge x;
-                    if (!ReadTreatment(c, 2, &x, &refused)) return false;
-                    l.charges.push_back(std::move(x));
-                    return true;
-                }) &&
+                kCurCharges, "traitements", &ReadTreatment, &Ledger::charges) &&
            read("SELECT PAT_ACCID, " + std::string(kOfficeChargeColumns) + " FROM " + p +
                     "PATOCH, " + p + "PATIENT WHERE " + patient_condition +
                     " AND POCH_PATID = PAT_ID",
-                kCurOffice, "frais de cabinet",
-                [&](const host::DbCursor& c, Ledger& l) {
-                    LedgerCharge x;
-                    if (!ReadOfficeCharge(c, 2, &x, &refused)) return false;
-                    l.charges.push_back(std::move(x));
-                    return true;
-                }) &&
+                kCurOffice, "frais de cabinet", &ReadOfficeCharge, &Ledger::charges) &&
            read("SELECT APMT_ACCID, " + std::string(kApplicationColumns) + " FROM " + p +
                     "PMTAPP, " + p + "ACCPMT WHERE " + payment_condition +
                     " AND PAPP_APMTID = APMT_ID",
-                kCurApps, "paiements", [&](const host::DbCursor& c, Ledger& l) {
-                    LedgerApplication x;
-                    if (!ReadApplication(c, 2, &x, &refused)) return false;
-                    l.applications.push_back(std::move(x));
-                    return true;
-                });
+                kCurApps, "paiements", &ReadApplication, &Ledger::applications);
 }
 
 bool LedgerSource::ByRecords(long acc_id, Ledger* out, TEmgBase* err) {

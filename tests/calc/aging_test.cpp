@@ -5,9 +5,10 @@
 
 #include <limits>
 
+#include "tests/calc/aged_row.h"
+
 namespace {
 
-using host::calc::Aged;
 using host::calc::AgedGroups;
 using host::calc::AgeLedger;
 using host::calc::AgingOptions;
@@ -48,16 +49,7 @@ LedgerApplication Credit(long date, int64_t amount, const char* producer = "D01"
     return a;
 }
 
-Aged Row(int64_t cur, int64_t d30, int64_t d60, int64_t d90, int64_t fut = 0) {
-    Aged a;
-    a.v[0] = cur;
-    a.v[1] = d30;
-    a.v[2] = d60;
-    a.v[3] = d90;
-    a.v[4] = cur + d30 + d60 + d90;
-    a.v[5] = fut;
-    return a;
-}
+using calc_test::Row;
 
 AgingOptions AsOf(long date, bool future = true, bool by_billdr = false) {
     AgingOptions o;

@@ -14,26 +14,18 @@
 #include "host/calc/arcalc.h"
 #include "host/records/context.h"
 #include "host/records/records.h"
+#include "tests/calc/aged_row.h"
 #include "tests/support/testdb.h"
 
 namespace {
 
-using host::calc::Aged;
 using host::calc::AgedGroups;
 using host::calc::AgingOptions;
 using host::calc::Ledger;
 using host::calc::LedgerSource;
 using testing_support::TestDb;
 
-Aged Row(int64_t cur, int64_t d30, int64_t d60, int64_t d90) {
-    Aged a;
-    a.v[0] = cur;
-    a.v[1] = d30;
-    a.v[2] = d60;
-    a.v[3] = d90;
-    a.v[4] = cur + d30 + d60 + d90;
-    return a;
-}
+using calc_test::Row;
 
 class LedgerTest : public testing::TestWithParam<std::string> {
   protected:

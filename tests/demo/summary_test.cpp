@@ -3,21 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "app/demo/demo.h"
+#include "tests/calc/aged_row.h"
 #include "tests/support/testdb.h"
 
 namespace {
 
-using host::calc::Aged;
-
-Aged Row(int64_t cur, int64_t d30, int64_t d60, int64_t d90) {
-    Aged a;
-    a.v[0] = cur;
-    a.v[1] = d30;
-    a.v[2] = d60;
-    a.v[3] = d90;
-    a.v[4] = cur + d30 + d60 + d90;
-    return a;
-}
+using calc_test::Row;
 
 class DemoSummary : public testing::TestWithParam<std::string> {};
 

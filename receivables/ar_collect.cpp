@@ -53,14 +53,6 @@ AgedGroups FromStored(const account_struct& a) {
     return g;
 }
 
-// The additional amount of an account is owed now, by the patient.
-void AddAdditional(AgedGroups* g, int64_t amount) {
-    for (Aged* a : {&g->pat, &g->tot}) {
-        a->v[kCurrent] += amount;
-        a->v[kTotal] += amount;
-    }
-}
-
 std::string AccountName(const account_struct& a) {
     return host::TrimRight(host::U8Format("%s, %s %s%s", a.lname.c_str(), a.pname.c_str(),
                                           a.mname.c_str(), a.suffix.c_str()));
@@ -313,7 +305,7 @@ bool Collector::Account(const account_struct& a, std::string* error) {
     }
     if (req_.quick || !OneProducer()) {
         row.additional = a.add_amt;
-        AddAdditional(&row.ar, a.add_amt);
+        host::calc::AddAccountAmount(&row.ar, a.add_amt);
     }
     if (!host::calc::ListedUnderOverdue(row.ar, a.pplan_bal, c_.overdue_num, c_.min_balance))
         return true;
@@ -472,7 +464,7 @@ AgedGroups SumProducers(const ARData& data) {
 
 AgedGroups SummaryTotal(const ARData& data) {
     AgedGroups g = SumProducers(data);
-    AddAdditional(&g, SumAdditional(data));
+    host::calc::AddAccountAmount(&g, SumAdditional(data));
     return g;
 }
 

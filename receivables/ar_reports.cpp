@@ -60,6 +60,7 @@ enum : int {
     kPlanBalances = 7928,
     kNoAccount = 7929,
     kAdditionalAmounts = 12451,
+    kIncludedAdditional = 12452,
 };
 
 // Amounts of the full report's account lines start after their group label.
@@ -290,7 +291,7 @@ int ARQuickRptObj::PrintTotalAcc(int line) {
     PrintText(80, l, S(kPlanBalances) + Amount(ar::PlanBalances(data_)));
     if (const int64_t extra = ar::SumAdditional(data_); extra != 0) {
         ++l;
-        PrintText(0, l, S(kAdditionalAmounts) + " (" + S(kLabelPatient) + ") : " + Amount(extra));
+        PrintText(0, l, S(kIncludedAdditional) + Amount(extra));
     }
     return l + 1;
 }

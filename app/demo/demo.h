@@ -64,6 +64,9 @@ struct PracticeSummary {
     long first_activity = 0, last_activity = 0;
     long as_of = 0;
     int64_t stored_pat_balance = 0, stored_ins_balance = 0;
+    // The accounts' additional amounts (ACC_ADD_AMT): owed by patients outside the ledger,
+    // in no producer's receivable.
+    int64_t additional_amount = 0;
     // Receivable by producer as of as_of, recomputed from the transactions.
     std::vector<std::pair<std::string, host::calc::AgedGroups>> receivables;
 };

@@ -6,6 +6,7 @@
 #include "host/base/dates.h"
 #include "host/base/numfmt.h"
 #include "host/base/text.h"
+#include "host/calc/ledger.h"
 
 namespace demo {
 namespace {
@@ -55,33 +56,25 @@ bool ForEachAccountLedger(
         db.dbClose(kApps);
     };
     const bool opened =
-        charges.Open(
-            "SELECT PAT_ACCID, CTRT_ID, PCLM_PATID, CTRT_DATE, CTRT_DEL_DATE, "
-            "CTRT_PRODUCER, CTRT_BILL_DOC, CTRT_TOTAL, CTRT_INS_TOTAL FROM " +
-                p + "CLMTRT, " + p + "PATCLM, " + p +
-                "PATIENT WHERE PCLM_ID = CTRT_PCLMID AND (PCLM_STATUS = 'I' OR "
-                "PCLM_STATUS = 'C') AND PAT_ID = PCLM_PATID ORDER BY PAT_ACCID, CTRT_ID",
-            error) &&
-        office.Open(
-            "SELECT PAT_ACCID, POCH_ID, POCH_PATID, POCH_DATE, POCH_DELDATE, POCH_BILLDR, "
-            "POCH_TOTAL FROM " +
-                p + "PATOCH, " + p +
-                "PATIENT WHERE PAT_ID = POCH_PATID ORDER BY PAT_ACCID, POCH_ID",
-            error) &&
-        apps.Open(
-            "SELECT APMT_ACCID, PAPP_DATE, PAPP_TYPE, PAPP_RECTYPE, PAPP_CTRTID, "
-            "PAPP_POCHID, PAPP_AMOUNT, PAPP_PRODUCER, PAPP_BILLDR, PAPP_PATID FROM " +
-                p + "PMTAPP, " + p +
-                "ACCPMT WHERE APMT_ID = PAPP_APMTID ORDER BY "
-                "APMT_ACCID, PAPP_ID",
-            error);
+        charges.Open("SELECT PAT_ACCID, " + std::string(host::calc::kTreatmentColumns) + " FROM " +
+                         p + "CLMTRT, " + p + "PATCLM, " + p +
+                         "PATIENT WHERE PCLM_ID = CTRT_PCLMID AND (PCLM_STATUS = 'I' OR "
+                         "PCLM_STATUS = 'C') AND PAT_ID = PCLM_PATID ORDER BY PAT_ACCID, CTRT_ID",
+                     error) &&
+        office.Open("SELECT PAT_ACCID, " + std::string(host::calc::kOfficeChargeColumns) +
+                        " FROM " + p + "PATOCH, " + p +
+                        "PATIENT WHERE PAT_ID = POCH_PATID ORDER BY PAT_ACCID, POCH_ID",
+                    error) &&
+        apps.Open("SELECT APMT_ACCID, " + std::string(host::calc::kApplicationColumns) + " FROM " +
+                      p + "PMTAPP, " + p +
+                      "ACCPMT WHERE APMT_ID = PAPP_APMTID ORDER BY APMT_ACCID, PAPP_ID",
+                  error);
     if (!opened) {
         close();
         return false;
     }
     std::vector<host::calc::LedgerCharge> cs;
     std::vector<host::calc::LedgerApplication> as;
-    auto text = [](host::DbCursor& c, int col) { return std::string(c.Text(col)); };
     bool failed = false;
     while (!failed && (charges.more || office.more || apps.more)) {
         long account = 0;
@@ -89,48 +82,23 @@ bool ForEachAccountLedger(
             if (w->more && (account == 0 || w->account < account)) account = w->account;
         cs.clear();
         as.clear();
-        while (charges.more && charges.account == account) {
-            host::DbCursor& c = charges.c();
+        while (!failed && charges.more && charges.account == account) {
             host::calc::LedgerCharge x;
-            x.id = static_cast<long>(c.Int(2));
-            x.patient = static_cast<long>(c.Int(3));
-            x.date = static_cast<long>(c.Int(4));
-            x.deleted = static_cast<long>(c.Int(5));
-            x.producer = text(c, 6);
-            x.billdr = text(c, 7);
-            x.total = c.Int(8);
-            x.ins_estimate = c.Int(9);
+            failed = !host::calc::ReadTreatment(charges.c(), 2, &x, error) ||
+                     !charges.Next(false, error);
             cs.push_back(std::move(x));
-            if (!charges.Next(false, error)) failed = true;
         }
-        while (office.more && office.account == account) {
-            host::DbCursor& c = office.c();
+        while (!failed && office.more && office.account == account) {
             host::calc::LedgerCharge x;
-            x.office = true;
-            x.id = static_cast<long>(c.Int(2));
-            x.patient = static_cast<long>(c.Int(3));
-            x.date = static_cast<long>(c.Int(4));
-            x.deleted = static_cast<long>(c.Int(5));
-            x.billdr = text(c, 6);
-            x.producer = "D" + x.billdr;
-            x.total = c.Int(7);
+            failed = !host::calc::ReadOfficeCharge(office.c(), 2, &x, error) ||
+                     !office.Next(false, error);
             cs.push_back(std::move(x));
-            if (!office.Next(false, error)) failed = true;
         }
-        while (apps.more && apps.account == account) {
-            host::DbCursor& c = apps.c();
+        while (!failed && apps.more && apps.account == account) {
             host::calc::LedgerApplication x;
-            x.date = static_cast<long>(c.Int(2));
-            const std::string type = text(c, 3), rectype = text(c, 4);
-            x.type = type.empty() ? 'P' : type[0];
-            x.rectype = rectype.empty() ? 'P' : rectype[0];
-            x.charge_id = static_cast<long>(x.rectype == 'O' ? c.Int(6) : c.Int(5));
-            x.amount = c.Int(7);
-            x.producer = text(c, 8);
-            x.billdr = text(c, 9);
-            x.patient = static_cast<long>(c.Int(10));
+            failed =
+                !host::calc::ReadApplication(apps.c(), 2, &x, error) || !apps.Next(false, error);
             as.push_back(std::move(x));
-            if (!apps.Next(false, error)) failed = true;
         }
         if (!failed) visit(account, cs, as);
     }
@@ -168,6 +136,7 @@ bool SummarizePractice(GenDB& db, long as_of, PracticeSummary* s, std::string* e
     s->last_activity = db.QueryInt("SELECT MAX(DSHT_DATE) FROM " + p + "DAYSHT");
     s->stored_pat_balance = db.QueryInt("SELECT SUM(ACC_PAT_BAL) FROM " + p + "ACCOUNT");
     s->stored_ins_balance = db.QueryInt("SELECT SUM(ACC_INS_BAL) FROM " + p + "ACCOUNT");
+    s->additional_amount = db.QueryInt("SELECT SUM(ACC_ADD_AMT) FROM " + p + "ACCOUNT");
 
     std::map<std::string, host::calc::AgedGroups> by_producer;
     host::calc::AgingOptions o;
@@ -220,10 +189,25 @@ std::string FormatSummary(const PracticeSummary& s) {
             out += amount(g.tot.v[i]);
         out += "\n";
     }
+    // The additional amounts on a line of their own, so that the total is the sum of the
+    // lines.
+    if (s.additional_amount != 0) {
+        host::calc::AgedGroups extra;
+        host::calc::AddAccountAmount(&extra, s.additional_amount);
+        all += extra;
+        out += host::U8Format("  %-6s", "Addit.");
+        for (int i = 0; i < 6; ++i)
+            out += amount(extra.tot.v[i]);
+        out += "\n";
+    }
     out += host::U8Format("  %-6s", "Total");
     for (int i = 0; i < 6; ++i)
         out += amount(all.tot.v[i]);
     out += "\n";
+    if (s.additional_amount != 0)
+        out +=
+            "  (Addit. : montants additionnels des comptes, dus par les patients hors des "
+            "producteurs)\n";
     return out;
 }
 

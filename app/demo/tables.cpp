@@ -39,16 +39,17 @@ const TableDef kClmtrt{
      "CTRT_SYSTEM_CODE", "CTRT_CODE_FC_DESC", "CTRT_TOOTH",     "CTRT_SURFACE",  "CTRT_UNITS",
      "CTRT_TYPE",        "CTRT_TOTAL",        "CTRT_INS_TOTAL", "CTRT_INS_AMT1", "CTRT_INS_AMT2",
      "CTRT_INS_AMT3",    "CTRT_INS_CO1",      "CTRT_INS_CO2",   "CTRT_INS_CO3",  "CTRT_INS_ASSIGN1",
-     "CTRT_INS_ASSIGN2", "CTRT_INS_ASSIGN3",  "CTRT_PREAUTH"}};
+     "CTRT_INS_ASSIGN2", "CTRT_INS_ASSIGN3",  "CTRT_PREAUTH",   "CTRT_ADJ_FLAG", "CTRT_ADJ_AMT"}};
 
 const TableDef kPatoch{"PATOCH",
                        {"POCH_ID", "POCH_PATID", "POCH_DATE", "POCH_SYSDATE", "POCH_DELDATE",
                         "POCH_CODE", "POCH_TYPE", "POCH_DESCRIPT", "POCH_TOTAL", "POCH_BILLDR"}};
 
-const TableDef kAccpmt{"ACCPMT",
-                       {"APMT_ID", "APMT_ACCID", "APMT_RECTYPE", "APMT_TYPE", "APMT_DATE",
-                        "APMT_SYSDATE", "APMT_CODE", "APMT_DESCRIP", "APMT_PAYOR", "APMT_BANK",
-                        "APMT_TOTAL", "APMT_DEP", "APMT_PMT", "APMT_ADJ_KIND", "APMT_TRXNO"}};
+const TableDef kAccpmt{
+    "ACCPMT",
+    {"APMT_ID", "APMT_ACCID", "APMT_RECTYPE", "APMT_TYPE", "APMT_DATE", "APMT_SYSDATE", "APMT_CODE",
+     "APMT_DESCRIP", "APMT_PAYOR", "APMT_BANK", "APMT_TOTAL", "APMT_DEP", "APMT_PMT",
+     "APMT_ADJ_KIND", "APMT_TRXNO", "APMT_DELDATE", "APMT_REVERSED"}};
 
 const TableDef kPmtapp{
     "PMTAPP",

@@ -73,6 +73,15 @@ int64_t PercentOf(int64_t cents, double percent) {
     return static_cast<int64_t>(v >= 0 ? std::floor(v + 0.5) : std::ceil(v - 0.5));
 }
 
+std::string StoredValueOutOfRange(std::string_view table, std::string_view column, int64_t row_id,
+                                  int64_t value) {
+    return "Valeur hors limites dans la table " + std::string(table) + ", ligne " +
+           std::to_string(row_id) + " : " + std::string(column) + " vaut " + std::to_string(value) +
+           " ; une valeur enregistrée tient sur 32 bits (de " +
+           std::to_string(std::numeric_limits<int32_t>::min()) + " à " +
+           std::to_string(std::numeric_limits<int32_t>::max()) + ") : la ligne est refusée.";
+}
+
 }  // namespace host
 
 namespace {

@@ -1,6 +1,7 @@
 #include "host/calc/aging.h"
 
 #include <algorithm>
+#include <limits>
 #include <unordered_map>
 
 #include "host/base/dates.h"
@@ -8,13 +9,35 @@
 namespace host::calc {
 namespace {
 
+// An amount taken into the stored 32-bit range: sums of such amounts, one per charge or
+// application, cannot overflow 64 bits.
+int64_t Stored(int64_t v) {
+    constexpr int64_t lo = std::numeric_limits<int32_t>::min();
+    constexpr int64_t hi = std::numeric_limits<int32_t>::max();
+    return std::clamp(v, lo, hi);
+}
+
+// A sum of stored amounts taken within +-2^61, far beyond any ledger's, so that adding or
+// subtracting three of them cannot overflow.
+int64_t Bounded(int64_t v) {
+    constexpr int64_t bound = int64_t{1} << 61;
+    return std::clamp(v, -bound, bound);
+}
+
+// a + b, at the nearest 64-bit bound when it would go beyond.
+int64_t SaturatedSum(int64_t a, int64_t b) {
+    int64_t sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum)) return sum;
+    return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+}
+
 std::string KeyOf(const std::string& producer, const std::string& billdr, bool by_billdr) {
     if (by_billdr && !billdr.empty()) return "D" + billdr;
     return producer;
 }
 
 // What the ledger does with one charge.
-enum class Use : char { Aged, LeftOut, Deleted };
+enum class Use : char { Aged, LeftOut, NotCounted };
 
 struct ChargeWork {
     Use use = Use::Aged;
@@ -58,6 +81,39 @@ AgedIndex AgeBucket(long date, long as_of) {
     return k90;
 }
 
+int64_t ChargeAmount(int64_t total, char adj_flag, int64_t adj_amount) {
+    total = Stored(total);
+    if (adj_flag == 'S') return total + Stored(adj_amount);
+    if (adj_flag == 'D') return total - Stored(adj_amount);
+    return total;
+}
+
+Portions ChargePortions(int64_t charge, int64_t ins_estimate, int64_t pat_applied,
+                        int64_t ins_applied) {
+    charge = Bounded(charge);
+    ins_estimate = Bounded(ins_estimate);
+    pat_applied = Bounded(pat_applied);
+    ins_applied = Bounded(ins_applied);
+    const int64_t share = std::max<int64_t>(0, charge - ins_estimate);
+    Portions p;
+    p.ins = ins_estimate - ins_applied;
+    p.pat = charge - ins_estimate - pat_applied;
+    if (p.ins < 0) {
+        // Insurance money beyond the estimate: it pays the patient's share, what is beyond
+        // the whole charge is owed back to the insurer.
+        const int64_t moved = std::min(-p.ins, share);
+        p.pat -= moved;
+        p.ins += moved;
+    }
+    return p;
+}
+
+bool ApplicationCounts(const LedgerApplication& a, long as_of) {
+    if (a.date > as_of) return false;
+    if (a.payment_undone != 0) return a.payment_undone > as_of;
+    return !a.payment_reversed;
+}
+
 std::map<std::string, AgedGroups> AgeLedger(const std::vector<LedgerCharge>& charges,
                                             const std::vector<LedgerApplication>& applications,
                                             const AgingOptions& options) {
@@ -69,7 +125,7 @@ std::map<std::string, AgedGroups> AgeLedger(const std::vector<LedgerCharge>& cha
         const LedgerCharge& c = charges[i];
         ChargeWork& w = work[i];
         if (c.deleted != 0 && c.deleted <= as_of) {
-            w.use = Use::Deleted;
+            w.use = Use::NotCounted;
         } else {
             w.bucket = AgeBucket(c.date, as_of);
             w.over_year = w.bucket == k90 && daysdiff_betweendates(c.date, as_of) > 365;
@@ -80,39 +136,37 @@ std::map<std::string, AgedGroups> AgeLedger(const std::vector<LedgerCharge>& cha
 
     std::map<std::string, ProducerWork> producers;
     for (const LedgerApplication& a : applications) {
-        if (a.date > as_of) continue;
+        if (!ApplicationCounts(a, as_of)) continue;
         const bool insurer = a.type == 'I';
+        const int64_t amount = Stored(a.amount);
         if (a.rectype == 'T' || a.rectype == 'O') {
             auto it = index.find(static_cast<int64_t>(a.charge_id) * 2 + (a.rectype == 'O'));
             if (it != index.end()) {
                 ChargeWork& w = work[it->second];
                 if (w.use == Use::LeftOut) continue;
                 if (w.use == Use::Aged) {
-                    (insurer ? w.ins_applied : w.pat_applied) += a.amount;
+                    (insurer ? w.ins_applied : w.pat_applied) += amount;
                     continue;
                 }
             }
         }
         ProducerWork& p = producers[KeyOf(a.producer, a.billdr, options.by_billing_doctor)];
-        (insurer ? p.credit_ins : p.credit_pat) += a.amount;
+        (insurer ? p.credit_ins : p.credit_pat) += amount;
     }
 
     for (size_t i = 0; i < charges.size(); ++i) {
         const ChargeWork& w = work[i];
         if (w.use != Use::Aged) continue;
         const LedgerCharge& c = charges[i];
-        int64_t ins = c.ins_estimate - w.ins_applied;
-        int64_t pat = c.total - c.ins_estimate - w.pat_applied;
-        if (ins < 0) {
-            pat += ins;
-            ins = 0;
-        }
+        const Portions portions =
+            ChargePortions(ChargeAmount(c.total, c.adj_flag, c.adj_amount), Stored(c.ins_estimate),
+                           w.pat_applied, w.ins_applied);
         ProducerWork& p = producers[KeyOf(c.producer, c.billdr, options.by_billing_doctor)];
-        p.pat.v[w.bucket] += pat;
-        p.ins.v[w.bucket] += ins;
+        p.pat.v[w.bucket] += portions.pat;
+        p.ins.v[w.bucket] += portions.ins;
         if (w.over_year) {
-            p.pat.over_year += pat;
-            p.ins.over_year += ins;
+            p.pat.over_year += portions.pat;
+            p.ins.over_year += portions.ins;
         }
     }
 
@@ -137,6 +191,14 @@ AgedGroups SumGroups(const std::map<std::string, AgedGroups>& by_producer) {
     for (const auto& [code, g] : by_producer)
         all += g;
     return all;
+}
+
+void AddAccountAmount(AgedGroups* groups, int64_t additional_amount) {
+    const int64_t add = Stored(additional_amount);
+    for (Aged* a : {&groups->pat, &groups->tot}) {
+        a->v[kCurrent] = SaturatedSum(a->v[kCurrent], add);
+        a->v[kTotal] = SaturatedSum(a->v[kTotal], add);
+    }
 }
 
 StoredBalances StoredBalancesOf(const AgedGroups& all, long as_of) {

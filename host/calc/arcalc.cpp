@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "host/base/dates.h"
 #include "host/base/debuglog.h"
 #include "host/base/errors.h"
+#include "host/base/numfmt.h"
 #include "host/base/text.h"
 #include "host/records/context.h"
 #include "host/records/records.h"
@@ -140,7 +142,7 @@ bool ArCalc::CalcAR(long number, bool is_account, bool accumulate, const char* p
     if (acc == 0) return true;  // an unknown patient owes nothing
     if (acc != last_account_) {
         last_account_ = 0;
-        if (!source_.Account(acc, as_of_, &last_ledger_, err)) return false;
+        if (!source_.Account(acc, &last_ledger_, err)) return false;
         last_account_ = acc;
     }
     Ledger ledger = is_account ? last_ledger_ : host::calc::PatientPart(last_ledger_, number);
@@ -230,7 +232,7 @@ bool DrArCalc::CalcAR(long account, bool is_account, bool recheck, TEmgBase* err
     stored_ins_ = ins;
 
     Ledger ledger;
-    if (!source_.Account(acc, as_of_, &ledger, err)) return false;
+    if (!source_.Account(acc, &ledger, err)) return false;
     AgingOptions opt;
     opt.as_of = as_of_;
     opt.include_future = true;
@@ -288,6 +290,20 @@ bool DrArCalc::WriteActBal(long account, TEmgBase* err, bool balances_only) {
     if (account == 0 || account != account_) {
         if (err) err->SetErrText("Solde du compte " + std::to_string(account) + " non calculé");
         return false;
+    }
+    const int64_t figures[] = {computed_.pat_bal, computed_.ins_bal, computed_.pat[0],
+                               computed_.pat[1],  computed_.pat[2],  computed_.pat[3],
+                               computed_.ins[0],  computed_.ins[1],  computed_.ins[2],
+                               computed_.ins[3],  computed_.pat_fut, computed_.ins_fut};
+    for (size_t i = 0; i < (balances_only ? 2 : std::size(figures)); ++i) {
+        const int64_t v = figures[i];
+        if (!host::FitsStoredInt(v)) {
+            if (err)
+                err->SetErrText("Solde du compte " + std::to_string(account) + " hors limites (" +
+                                std::to_string(v) +
+                                ") : un solde enregistré tient sur 32 bits ; rien n'est écrit");
+            return false;
+        }
     }
     AccountInfo accounts(list_, msg_);
     TEmgBase local;

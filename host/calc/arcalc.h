@@ -63,7 +63,7 @@ class ArCalc {
     // Reads the ledgers of the accounts a report is about to compute, all at once (SQL
     // mode), so that their CalcAR calls need no query of their own.
     bool Prefetch(const std::vector<long>& accounts, TEmgBase* err) {
-        return source_.Prefetch(accounts, as_of_, err);
+        return source_.Prefetch(accounts, err);
     }
 
     // The switch that includes future amounts (the "À venir" column).
@@ -117,13 +117,14 @@ class DrArCalc {
     const dr_ar_bucket* GetAllBillDrAR(int* count) const;
     // Writes the last computed balances and aged amounts onto the account (balances_only:
     // the two balances alone), in one transaction. False when the last computation was of
-    // another account or the write fails.
+    // another account, when a figure does not fit the account's 32-bit columns (nothing is
+    // written) or the write fails.
     bool WriteActBal(long account, TEmgBase* err, bool balances_only);
     // After a recheck: the stored balances had changed.
     bool Changed() const { return changed_; }
     // As ArCalc::Prefetch.
     bool Prefetch(const std::vector<long>& accounts, TEmgBase* err) {
-        return source_.Prefetch(accounts, as_of_, err);
+        return source_.Prefetch(accounts, err);
     }
     // The account's stored balances as read at the last computation.
     int64_t StoredPatBal() const { return stored_pat_; }

@@ -3,10 +3,21 @@
 #include <unordered_set>
 
 #include "host/base/errors.h"
+#include "host/base/numfmt.h"
 #include "host/records/context.h"
 #include "host/records/records.h"
 
 namespace host::calc {
+
+const char* const kTreatmentColumns =
+    "CTRT_ID, PCLM_PATID, CTRT_DATE, CTRT_DEL_DATE, CTRT_PRODUCER, CTRT_BILL_DOC, CTRT_TOTAL, "
+    "CTRT_INS_TOTAL, CTRT_ADJ_FLAG, CTRT_ADJ_AMT";
+const char* const kOfficeChargeColumns =
+    "POCH_ID, POCH_PATID, POCH_DATE, POCH_DELDATE, POCH_BILLDR, POCH_TOTAL";
+const char* const kApplicationColumns =
+    "PAPP_ID, PAPP_DATE, PAPP_TYPE, PAPP_RECTYPE, PAPP_CTRTID, PAPP_POCHID, PAPP_AMOUNT, "
+    "PAPP_PRODUCER, PAPP_BILLDR, PAPP_PATID, APMT_DELDATE, APMT_REVERSED";
+
 namespace {
 
 // Cursor numbers of the calculators' queries.
@@ -15,35 +26,33 @@ constexpr int kCurOffice = 31002;
 constexpr int kCurApps = 31003;
 constexpr int kCurPatient = 31004;
 
+constexpr const char* kWhat = "Calcul des comptes à recevoir : ";
+
 bool Fail(GenDB& db, TEmgBase* err, const char* what) {
     if (err) {
-        std::string text = std::string("Calcul des comptes à recevoir : ") + what;
+        std::string text = std::string(kWhat) + what;
         if (db.dbLastError()) text += " (" + std::string(db.dbLastError()) + ")";
         err->SetErrText(text);
     }
     return false;
 }
 
-std::string Text(GenDB& db, int col, int cursor) {
-    std::string s;
-    db.dbGetField(col, &s, cursor);
-    return s;
+char FirstChar(std::string_view s) {
+    return s.empty() ? '\0' : s.front();
 }
 
-long Long(GenDB& db, int col, int cursor) {
-    long v = 0;
-    db.dbGetLong(col, &v, cursor);
-    return v;
-}
-
-char Char(GenDB& db, int col, int cursor) {
-    char c = 0;
-    db.dbGetChar(col, &c, cursor);
-    return c;
+// An amount column of the cursor, refused beyond the stored range.
+bool Amount(const host::DbCursor& c, int col, const char* table, const char* column, int id_col,
+            int64_t* out, std::string* error) {
+    *out = c.Int(col);
+    if (host::FitsStoredInt(*out)) return true;
+    if (error) *error = host::StoredValueOutOfRange(table, column, c.Int(id_col), *out);
+    return false;
 }
 
 LedgerCharge TreatmentCharge(long id, long patient, long date, long deleted, std::string producer,
-                             std::string billdr, int64_t total, int64_t ins_estimate) {
+                             std::string billdr, int64_t total, int64_t ins_estimate, char adj_flag,
+                             int64_t adj_amount) {
     LedgerCharge c;
     c.id = id;
     c.patient = patient;
@@ -53,22 +62,23 @@ LedgerCharge TreatmentCharge(long id, long patient, long date, long deleted, std
     c.billdr = std::move(billdr);
     c.total = total;
     c.ins_estimate = ins_estimate;
+    c.adj_flag = adj_flag;
+    c.adj_amount = adj_amount;
     return c;
 }
 
 // An office charge is credited to its billing doctor's producer code.
 LedgerCharge OfficeCharge(long id, long patient, long date, long deleted, std::string billdr,
                           int64_t total) {
-    LedgerCharge c = TreatmentCharge(id, patient, date, deleted, "D" + billdr, billdr, total, 0);
+    LedgerCharge c =
+        TreatmentCharge(id, patient, date, deleted, "D" + billdr, billdr, total, 0, '\0', 0);
     c.office = true;
     return c;
 }
 
-// The application as the aging sees it (a deleted or future payment is left out by the
-// callers).
 LedgerApplication MakeApplication(long date, char type, char rectype, long ctrt, long poch,
-                                  long amount, std::string producer, std::string billdr,
-                                  long patient) {
+                                  int64_t amount, std::string producer, std::string billdr,
+                                  long patient, long payment_undone, char payment_reversed) {
     LedgerApplication a;
     a.date = date;
     a.type = type ? type : 'P';
@@ -78,52 +88,86 @@ LedgerApplication MakeApplication(long date, char type, char rectype, long ctrt,
     a.producer = std::move(producer);
     a.billdr = std::move(billdr);
     a.patient = patient;
+    a.payment_undone = payment_undone;
+    a.payment_reversed = payment_reversed == 'Y';
     return a;
 }
 
 }  // namespace
+
+bool ReadTreatment(const host::DbCursor& c, int first, LedgerCharge* out, std::string* error) {
+    int64_t total = 0, ins = 0, adj = 0;
+    if (!Amount(c, first + 6, "CLMTRT", "CTRT_TOTAL", first, &total, error) ||
+        !Amount(c, first + 7, "CLMTRT", "CTRT_INS_TOTAL", first, &ins, error) ||
+        !Amount(c, first + 9, "CLMTRT", "CTRT_ADJ_AMT", first, &adj, error))
+        return false;
+    *out = TreatmentCharge(static_cast<long>(c.Int(first)), static_cast<long>(c.Int(first + 1)),
+                           static_cast<long>(c.Int(first + 2)), static_cast<long>(c.Int(first + 3)),
+                           std::string(c.Text(first + 4)), std::string(c.Text(first + 5)), total,
+                           ins, FirstChar(c.Text(first + 8)), adj);
+    return true;
+}
+
+bool ReadOfficeCharge(const host::DbCursor& c, int first, LedgerCharge* out, std::string* error) {
+    int64_t total = 0;
+    if (!Amount(c, first + 5, "PATOCH", "POCH_TOTAL", first, &total, error)) return false;
+    *out = OfficeCharge(static_cast<long>(c.Int(first)), static_cast<long>(c.Int(first + 1)),
+                        static_cast<long>(c.Int(first + 2)), static_cast<long>(c.Int(first + 3)),
+                        std::string(c.Text(first + 4)), total);
+    return true;
+}
+
+bool ReadApplication(const host::DbCursor& c, int first, LedgerApplication* out,
+                     std::string* error) {
+    int64_t amount = 0;
+    if (!Amount(c, first + 6, "PMTAPP", "PAPP_AMOUNT", first, &amount, error)) return false;
+    *out =
+        MakeApplication(static_cast<long>(c.Int(first + 1)), FirstChar(c.Text(first + 2)),
+                        FirstChar(c.Text(first + 3)), static_cast<long>(c.Int(first + 4)),
+                        static_cast<long>(c.Int(first + 5)), amount, std::string(c.Text(first + 7)),
+                        std::string(c.Text(first + 8)), static_cast<long>(c.Int(first + 9)),
+                        static_cast<long>(c.Int(first + 10)), FirstChar(c.Text(first + 11)));
+    return true;
+}
 
 LedgerSource::LedgerSource(DLnkList* list, MsgInfo* msg, int mode)
     : list_(list), msg_(msg), mode_(mode) {}
 
 LedgerSource::~LedgerSource() = default;
 
-bool LedgerSource::Account(long acc_id, long as_of, Ledger* out, TEmgBase* err) {
+bool LedgerSource::Account(long acc_id, Ledger* out, TEmgBase* err) {
     out->charges.clear();
     out->applications.clear();
     if (!list_ || !list_->db()) {
         if (err) err->SetErrText("Calcul des comptes à recevoir : aucune base de données ouverte");
         return false;
     }
-    if (mode_ != 1) return ByRecords(acc_id, as_of, out, err);
-    if (as_of == prefetch_as_of_) {
-        auto it = prefetched_.find(acc_id);
-        if (it != prefetched_.end()) {
-            *out = std::move(it->second);
-            prefetched_.erase(it);
-            return true;
-        }
+    if (mode_ != 1) return ByRecords(acc_id, out, err);
+    auto it = prefetched_.find(acc_id);
+    if (it != prefetched_.end()) {
+        *out = std::move(it->second);
+        prefetched_.erase(it);
+        return true;
     }
     std::unordered_map<long, Ledger> one;
-    if (!ReadSql({acc_id}, as_of, &one, err)) return false;
+    if (!ReadSql({acc_id}, &one, err)) return false;
     *out = std::move(one[acc_id]);
     return true;
 }
 
-bool LedgerSource::Prefetch(const std::vector<long>& acc_ids, long as_of, TEmgBase* err) {
+bool LedgerSource::Prefetch(const std::vector<long>& acc_ids, TEmgBase* err) {
     prefetched_.clear();
     if (mode_ != 1 || acc_ids.empty() || !list_ || !list_->db()) return true;
     std::unordered_map<long, Ledger> read;
     for (long id : acc_ids)
         read[id];  // an account without rows has an empty ledger
-    if (!ReadSql(acc_ids, as_of, &read, err)) return false;
+    if (!ReadSql(acc_ids, &read, err)) return false;
     prefetched_ = std::move(read);
-    prefetch_as_of_ = as_of;
     return true;
 }
 
-bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, long as_of,
-                           std::unordered_map<long, Ledger>* out, TEmgBase* err) {
+bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, std::unordered_map<long, Ledger>* out,
+                           TEmgBase* err) {
     GenDB& db = *list_->db();
     const std::string p = db.dbTablePrefix();
     std::string marks;
@@ -137,57 +181,43 @@ bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, long as_of,
     const std::string payment_condition =
         acc_ids.size() == 1 ? "APMT_ACCID = ?" : "APMT_ACCID IN (" + marks + ")";
 
-    const std::string charges =
-        "SELECT PAT_ACCID, CTRT_ID, PCLM_PATID, CTRT_DATE, CTRT_DEL_DATE, CTRT_PRODUCER, "
-        "CTRT_BILL_DOC, CTRT_TOTAL, CTRT_INS_TOTAL FROM " +
-        p + "CLMTRT, " + p + "PATCLM, " + p + "PATIENT WHERE " + patient_condition +
-        " AND PCLM_PATID = PAT_ID AND CTRT_PCLMID = PCLM_ID"
-        " AND (PCLM_STATUS = 'I' OR PCLM_STATUS = 'C')";
-    if (db.dbOpenParams(charges.c_str(), ids, kCurCharges) != 0)
-        return Fail(db, err, "traitements");
-    int r;
-    for (r = db.dbFetch(0, kCurCharges); r == 0; r = db.dbFetch(1, kCurCharges)) {
-        (*out)[Long(db, 1, kCurCharges)].charges.push_back(TreatmentCharge(
-            Long(db, 2, kCurCharges), Long(db, 3, kCurCharges), Long(db, 4, kCurCharges),
-            Long(db, 5, kCurCharges), Text(db, 6, kCurCharges), Text(db, 7, kCurCharges),
-            Long(db, 8, kCurCharges), Long(db, 9, kCurCharges)));
-    }
-    db.dbClose(kCurCharges);
-    if (r < 0) return Fail(db, err, "traitements");
-
-    const std::string office =
-        "SELECT PAT_ACCID, POCH_ID, POCH_PATID, POCH_DATE, POCH_DELDATE, POCH_BILLDR, POCH_TOTAL "
-        "FROM " +
-        p + "PATOCH, " + p + "PATIENT WHERE " + patient_condition + " AND POCH_PATID = PAT_ID";
-    if (db.dbOpenParams(office.c_str(), ids, kCurOffice) != 0)
-        return Fail(db, err, "frais de cabinet");
-    for (r = db.dbFetch(0, kCurOffice); r == 0; r = db.dbFetch(1, kCurOffice)) {
-        (*out)[Long(db, 1, kCurOffice)].charges.push_back(OfficeCharge(
-            Long(db, 2, kCurOffice), Long(db, 3, kCurOffice), Long(db, 4, kCurOffice),
-            Long(db, 5, kCurOffice), Text(db, 6, kCurOffice), Long(db, 7, kCurOffice)));
-    }
-    db.dbClose(kCurOffice);
-    if (r < 0) return Fail(db, err, "frais de cabinet");
-
-    const std::string apps =
-        "SELECT APMT_ACCID, PAPP_DATE, PAPP_TYPE, PAPP_RECTYPE, PAPP_CTRTID, PAPP_POCHID, "
-        "PAPP_AMOUNT, PAPP_PRODUCER, PAPP_BILLDR, PAPP_PATID, APMT_DELDATE FROM " +
-        p + "PMTAPP, " + p + "ACCPMT WHERE " + payment_condition + " AND PAPP_APMTID = APMT_ID";
-    if (db.dbOpenParams(apps.c_str(), ids, kCurApps) != 0) return Fail(db, err, "paiements");
-    for (r = db.dbFetch(0, kCurApps); r == 0; r = db.dbFetch(1, kCurApps)) {
-        const long deleted = Long(db, 11, kCurApps);
-        if (deleted != 0 && deleted <= as_of) continue;
-        (*out)[Long(db, 1, kCurApps)].applications.push_back(
-            MakeApplication(Long(db, 2, kCurApps), Char(db, 3, kCurApps), Char(db, 4, kCurApps),
-                            Long(db, 5, kCurApps), Long(db, 6, kCurApps), Long(db, 7, kCurApps),
-                            Text(db, 8, kCurApps), Text(db, 9, kCurApps), Long(db, 10, kCurApps)));
-    }
-    db.dbClose(kCurApps);
-    if (r < 0) return Fail(db, err, "paiements");
-    return true;
+    // Reads the rows of one statement (its first column the account, the ledger's columns
+    // after it) into the accounts' ledgers, item by item.
+    std::string refused;
+    auto read = [&]<typename Item>(const std::string& sql, int cursor, const char* what,
+                                   bool (*decode)(const host::DbCursor&, int, Item*, std::string*),
+                                   std::vector<Item> Ledger::*items) {
+        if (db.dbOpenParams(sql.c_str(), ids, cursor) != 0) return Fail(db, err, what);
+        host::DbCursor& c = *db.Cursor(cursor);
+        int r;
+        for (r = c.Fetch(true); r == 0; r = c.Fetch(false)) {
+            Item item;
+            if (!decode(c, 2, &item, &refused)) break;
+            ((*out)[static_cast<long>(c.Int(1))].*items).push_back(std::move(item));
+        }
+        db.dbClose(cursor);
+        if (!refused.empty()) {
+            if (err) err->SetErrText(kWhat + refused);
+            return false;
+        }
+        return r < 0 ? Fail(db, err, what) : true;
+    };
+    return read("SELECT PAT_ACCID, " + std::string(kTreatmentColumns) + " FROM " + p + "CLMTRT, " +
+                    p + "PATCLM, " + p + "PATIENT WHERE " + patient_condition +
+                    " AND PCLM_PATID = PAT_ID AND CTRT_PCLMID = PCLM_ID"
+                    " AND (PCLM_STATUS = 'I' OR PCLM_STATUS = 'C')",
+                kCurCharges, "traitements", &ReadTreatment, &Ledger::charges) &&
+           read("SELECT PAT_ACCID, " + std::string(kOfficeChargeColumns) + " FROM " + p +
+                    "PATOCH, " + p + "PATIENT WHERE " + patient_condition +
+                    " AND POCH_PATID = PAT_ID",
+                kCurOffice, "frais de cabinet", &ReadOfficeCharge, &Ledger::charges) &&
+           read("SELECT APMT_ACCID, " + std::string(kApplicationColumns) + " FROM " + p +
+                    "PMTAPP, " + p + "ACCPMT WHERE " + payment_condition +
+                    " AND PAPP_APMTID = APMT_ID",
+                kCurApps, "paiements", &ReadApplication, &Ledger::applications);
 }
 
-bool LedgerSource::ByRecords(long acc_id, long as_of, Ledger* out, TEmgBase* err) {
+bool LedgerSource::ByRecords(long acc_id, Ledger* out, TEmgBase* err) {
     TEmgBase local;
     TEmgBase* e = err ? err : &local;
     PersInfo patients(list_, msg_);
@@ -203,9 +233,9 @@ bool LedgerSource::ByRecords(long acc_id, long as_of, Ledger* out, TEmgBase* err
             for (bool t = treatments.DBFindFirst(ClmTrtInfo::KEY_CLAIM, {clm.pclm_id}, e); t;
                  t = treatments.DBFindNext(e)) {
                 const clmtrt_struct& trt = *treatments.GetRecPtr();
-                out->charges.push_back(TreatmentCharge(trt.ctrt_id, pat.pat_id, trt.date,
-                                                       trt.del_date, trt.producer, trt.bill_doc,
-                                                       trt.total, trt.ins_total));
+                out->charges.push_back(TreatmentCharge(
+                    trt.ctrt_id, pat.pat_id, trt.date, trt.del_date, trt.producer, trt.bill_doc,
+                    trt.total, trt.ins_total, trt.adj_flag, trt.adj_amt));
             }
             if (treatments.DbFailed()) return false;
         }
@@ -223,13 +253,12 @@ bool LedgerSource::ByRecords(long acc_id, long as_of, Ledger* out, TEmgBase* err
     for (bool ok = payments.DBFindFirst(AccPmtInfo::KEY_ACCOUNT, {acc_id}, e); ok;
          ok = payments.DBFindNext(e)) {
         const accpmt_struct& pmt = *payments.GetRecPtr();
-        if (pmt.deldate != 0 && pmt.deldate <= as_of) continue;
         for (bool a = apps.DBFindFirst(PmtAppInfo::KEY_PAYMENT, {pmt.apmt_id}, e); a;
              a = apps.DBFindNext(e)) {
             const pmtapp_struct& app = *apps.GetRecPtr();
-            out->applications.push_back(MakeApplication(app.date, app.type, app.rectype,
-                                                        app.ctrt_id, app.poch_id, app.amount,
-                                                        app.producer, app.billdr, app.pat_id));
+            out->applications.push_back(MakeApplication(
+                app.date, app.type, app.rectype, app.ctrt_id, app.poch_id, app.amount, app.producer,
+                app.billdr, app.pat_id, pmt.deldate, pmt.reversed));
         }
         if (apps.DbFailed()) return false;
     }
@@ -254,16 +283,21 @@ long LedgerSource::AccountOfPatient(long pat_id, TEmgBase* err) {
 
 Ledger PatientPart(const Ledger& account, long pat_id) {
     Ledger part;
-    std::unordered_set<long> treatments, office;
+    // The account's charges, and those of the patient.
+    std::unordered_set<long> treatments, office, mine_t, mine_o;
     for (const LedgerCharge& c : account.charges) {
+        (c.office ? office : treatments).insert(c.id);
         if (c.patient != pat_id) continue;
         part.charges.push_back(c);
-        (c.office ? office : treatments).insert(c.id);
+        (c.office ? mine_o : mine_t).insert(c.id);
     }
     for (const LedgerApplication& a : account.applications) {
-        const bool mine = a.rectype == 'O'   ? office.count(a.charge_id) != 0
-                          : a.rectype == 'T' ? treatments.count(a.charge_id) != 0
-                                             : a.patient == pat_id;
+        // An application to a charge of the ledger goes with that charge; any other (a
+        // credit, or money put on a line of a claim not yet invoiced) with its patient.
+        bool mine = a.patient == pat_id;
+        if (a.rectype == 'O' && office.count(a.charge_id)) mine = mine_o.count(a.charge_id) != 0;
+        if (a.rectype == 'T' && treatments.count(a.charge_id))
+            mine = mine_t.count(a.charge_id) != 0;
         if (mine) part.applications.push_back(a);
     }
     return part;

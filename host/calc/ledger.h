@@ -12,6 +12,9 @@
 class DLnkList;
 class MsgInfo;
 class TEmgBase;
+namespace host {
+class DbCursor;
+}
 
 namespace host::calc {
 
@@ -19,6 +22,21 @@ struct Ledger {
     std::vector<LedgerCharge> charges;
     std::vector<LedgerApplication> applications;
 };
+
+// The columns of the ledger's rows, and how a row of them becomes a ledger item: every SQL
+// reader of ledgers selects them (after columns of its own) and decodes them here.
+//   treatments:    CLMTRT joined to its PATCLM (invoiced or closed claims only)
+//   office charges: PATOCH
+//   applications:  PMTAPP joined to its ACCPMT
+extern const char* const kTreatmentColumns;
+extern const char* const kOfficeChargeColumns;
+extern const char* const kApplicationColumns;
+// Decode the columns from column `first` of the cursor's row on; false, with *error set to
+// the refusal, when an amount lies beyond the stored 32-bit range.
+bool ReadTreatment(const host::DbCursor& c, int first, LedgerCharge* out, std::string* error);
+bool ReadOfficeCharge(const host::DbCursor& c, int first, LedgerCharge* out, std::string* error);
+bool ReadApplication(const host::DbCursor& c, int first, LedgerApplication* out,
+                     std::string* error);
 
 class LedgerSource {
   public:
@@ -29,9 +47,10 @@ class LedgerSource {
     LedgerSource& operator=(const LedgerSource&) = delete;
 
     // The charges of the account's patients (treatments of invoiced or closed claims,
-    // office charges) and the applications of the account's payments that are not deleted
-    // as of as_of. False with err set when the database fails.
-    bool Account(long acc_id, long as_of, Ledger* out, TEmgBase* err);
+    // office charges) and every application of the account's payments (the aging decides
+    // what counts as of a date). False with err set when the database fails or a row holds
+    // an amount beyond the stored range.
+    bool Account(long acc_id, Ledger* out, TEmgBase* err);
     // The account of a patient (0 when the patient does not exist).
     long AccountOfPatient(long pat_id, TEmgBase* err);
     int mode() const { return mode_; }
@@ -39,24 +58,24 @@ class LedgerSource {
     // Reads the ledgers of several accounts at once (SQL mode; three queries in all), so
     // that the next Account calls for them need no query. Each prefetched ledger is handed
     // out once. Without effect in the record-class mode.
-    bool Prefetch(const std::vector<long>& acc_ids, long as_of, TEmgBase* err);
+    bool Prefetch(const std::vector<long>& acc_ids, TEmgBase* err);
 
   private:
     // Reads the ledgers of the given accounts into out, by account. The accounts are bound
     // parameters of a statement whose shape depends only on their number, so that a run of
     // equal batches compiles each of its three statements once.
-    bool ReadSql(const std::vector<long>& acc_ids, long as_of,
-                 std::unordered_map<long, Ledger>* out, TEmgBase* err);
-    bool ByRecords(long acc_id, long as_of, Ledger* out, TEmgBase* err);
+    bool ReadSql(const std::vector<long>& acc_ids, std::unordered_map<long, Ledger>* out,
+                 TEmgBase* err);
+    bool ByRecords(long acc_id, Ledger* out, TEmgBase* err);
     DLnkList* list_;
     MsgInfo* msg_;
     int mode_;
-    long prefetch_as_of_ = 0;
     std::unordered_map<long, Ledger> prefetched_;
 };
 
 // Keeps a patient's part of an account's ledger: that patient's charges, the applications
-// made to them, and the credits that name the patient.
+// made to them, and the applications to no charge of the account (credits, lines of claims
+// not yet invoiced) that name the patient.
 Ledger PatientPart(const Ledger& account, long pat_id);
 
 }  // namespace host::calc

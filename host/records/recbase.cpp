@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "host/base/numfmt.h"
 #include "host/base/text.h"
 
 using host::DbCursor;
@@ -344,7 +345,7 @@ const std::string& DBLLInfo::Statement(int kind, int key, size_t parts) {
     return statements_.emplace(code, std::move(sql)).first->second;
 }
 
-void DBLLInfo::ReadRow(DbCursor& c, void* rec) const {
+bool DBLLInfo::ReadRow(DbCursor& c, void* rec, std::string* refused) const {
     char* base = static_cast<char*>(rec);
     for (size_t i = 0; i < desc_.columns.size(); ++i) {
         const host::ColumnDesc& col = desc_.columns[i];
@@ -354,9 +355,15 @@ void DBLLInfo::ReadRow(DbCursor& c, void* rec) const {
             case host::ColType::Long:
                 *reinterpret_cast<long*>(m) = static_cast<long>(c.Int(n));
                 break;
-            case host::ColType::Int:
-                *reinterpret_cast<int32_t*>(m) = static_cast<int32_t>(c.Int(n));
+            case host::ColType::Int: {
+                const int64_t v = c.Int(n);
+                if (!host::FitsStoredInt(v)) {
+                    *refused = host::StoredValueOutOfRange(desc_.table, col.name, c.Int(1), v);
+                    return false;
+                }
+                *reinterpret_cast<int32_t*>(m) = static_cast<int32_t>(v);
                 break;
+            }
             case host::ColType::Short:
                 *reinterpret_cast<short*>(m) = static_cast<short>(c.Int(n));
                 break;
@@ -368,6 +375,7 @@ void DBLLInfo::ReadRow(DbCursor& c, void* rec) const {
                 break;
         }
     }
+    return true;
 }
 
 SqlValue DBLLInfo::ValueOf(const void* rec, size_t column) const {
@@ -404,10 +412,15 @@ bool DBLLInfo::Fetch(const std::string& sql, const std::vector<SqlValue>& params
     if (db->dbOpenParams(sql.c_str(), params, cursor_) != 0)
         return Fail(err, "Lecture impossible de la table " + desc_.table);
     DbCursor* c = db->Cursor(cursor_);
+    std::string refused;
     int r = c->Fetch(true);
     for (; r == 0; r = c->Fetch(false))
-        ReadRow(*c, ChunkSlot(chunk_rows_++));
+        if (!ReadRow(*c, ChunkSlot(chunk_rows_++), &refused)) break;
     db->dbClose(cursor_);
+    if (!refused.empty()) {
+        chunk_rows_ = 0;
+        return Fail(err, refused, false);
+    }
     if (r < 0) {
         chunk_rows_ = 0;
         return Fail(err, "Lecture impossible de la table " + desc_.table);
@@ -712,10 +725,15 @@ bool DBLLInfo::LoadList(const std::string& where, const std::vector<SqlValue>& p
     if (db->dbOpenParams(sql.c_str(), params, cursor_) != 0)
         return Fail(err, "Lecture impossible de la table " + desc_.table);
     DbCursor* c = db->Cursor(cursor_);
+    std::string refused;
     int r = c->Fetch(true);
     for (; r == 0; r = c->Fetch(false))
-        ReadRow(*c, ListAppend());
+        if (!ReadRow(*c, ListAppend(), &refused)) break;
     db->dbClose(cursor_);
+    if (!refused.empty()) {
+        ListClear();
+        return Fail(err, refused, false);
+    }
     if (r < 0) {
         ListClear();
         return Fail(err, "Lecture impossible de la table " + desc_.table);

@@ -311,8 +311,9 @@ class DBLLInfo : public GenInfo {
     // Runs a statement; false, with the error object set to what, on failure.
     bool Execute(const std::string& sql, const std::vector<host::SqlValue>& params,
                  const std::string& what, TEmgBase* err);
-    // Reads the current row of cursor into a record.
-    void ReadRow(host::DbCursor& c, void* rec) const;
+    // Reads the current row of cursor into a record; false, with *refused set to the
+    // message, when a 32-bit column holds a value beyond that range (never cut silently).
+    bool ReadRow(host::DbCursor& c, void* rec, std::string* refused) const;
     // A member of a record as a statement value (texts cut to the column's width).
     host::SqlValue ValueOf(const void* rec, size_t column) const;
 

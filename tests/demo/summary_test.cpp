@@ -3,21 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "app/demo/demo.h"
+#include "tests/calc/aged_row.h"
 #include "tests/support/testdb.h"
 
 namespace {
 
-using host::calc::Aged;
-
-Aged Row(int64_t cur, int64_t d30, int64_t d60, int64_t d90) {
-    Aged a;
-    a.v[0] = cur;
-    a.v[1] = d30;
-    a.v[2] = d60;
-    a.v[3] = d90;
-    a.v[4] = cur + d30 + d60 + d90;
-    return a;
-}
+using calc_test::Row;
 
 class DemoSummary : public testing::TestWithParam<std::string> {};
 
@@ -27,7 +18,8 @@ TEST_P(DemoSummary, LedgersReadFromTheTablesAgeAsComputedByHand) {
     for (const char* sql : {
              "INSERT INTO PRACINFO (PRAC_ID, PRAC_NAME) VALUES (1, 'Clinique d''essai')",
              "INSERT INTO DAYEND (DEND_ID, DEND_LASTDAY) VALUES (1, 20241114)",
-             "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PAT_BAL) VALUES (1, 'O''Neil', 3000)",
+             "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PAT_BAL, ACC_ADD_AMT) VALUES (1, "
+             "'O''Neil', 3000, 1250)",
              "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_INS_BAL) VALUES (2, 'Côté', 8000)",
              "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_SYS_INACTIVE) VALUES (3, 'Roy', 'Y')",
              "INSERT INTO PATIENT (PAT_ID, PAT_ACCID, PAT_DOCTOR) VALUES (10, 1, '01')",
@@ -105,7 +97,11 @@ TEST_P(DemoSummary, LedgersReadFromTheTablesAgeAsComputedByHand) {
     const std::string text = demo::FormatSummary(s);
     EXPECT_NE(text.find("Clinique d'essai"), std::string::npos);
     EXPECT_NE(text.find("14/11/2024"), std::string::npos);
-    EXPECT_NE(text.find("110.00"), std::string::npos) << text;  // the total of the three
+    // The additional amount is a line of its own: the total (110.00 of the producers and
+    // 12.50) is the sum of the lines.
+    EXPECT_EQ(s.additional_amount, 1250);
+    EXPECT_NE(text.find("Addit.        12.50"), std::string::npos) << text;
+    EXPECT_NE(text.find("122.50"), std::string::npos) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DemoSummary, testing::ValuesIn(testing_support::Engines()),

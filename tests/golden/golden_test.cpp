@@ -54,6 +54,10 @@ struct Param {
     Case c;
 };
 
+void PrintTo(const Param& p, std::ostream* os) {
+    *os << p.engine << " " << p.c.name;
+}
+
 class Golden : public testing::TestWithParam<Param> {
   protected:
     // The small demo practice of an engine, made once per run of the suite.

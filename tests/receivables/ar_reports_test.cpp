@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 
 #include "common/report_run.h"
@@ -575,6 +576,22 @@ TEST_F(ARColumns, EachShareIsUnderItsColumn) {
     // Current under current, ..., 100.00% under the total; nothing under the future.
     for (size_t i = 0; i < 5; ++i)
         EXPECT_EQ(shares[i].second, total[i].second) << "share " << i;
+}
+
+// The golden texts of the receivable report (tests/golden) print totals that are the sum of
+// the lines under them, whatever the demo practice holds.
+TEST(ARGolden, EveryTotalOfTheGoldenTextsIsTheSumOfItsLines) {
+    const std::pair<const char*, int> texts[] = {
+        {"ar-comptes-docteur", 0},     {"ar-comptes-producteur", 0}, {"ar-patients-docteur", 1},
+        {"ar-patients-producteur", 1}, {"ar-totaux-docteur", 2},     {"ar-totaux-producteur", 2},
+        {"ar-un-producteur", 0}};
+    for (const auto& [name, kind] : texts) {
+        std::ifstream in(std::string(RAPPORTS_TESTS_DIR) + "/golden/" + name + ".txt");
+        ASSERT_TRUE(in) << name;
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        ar_check::ExpectTotalsAreTheirLines(text, kind, name);
+    }
 }
 
 TEST(ARSummaryOrder, AuxiliariesComeAfterTheOthers) {

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "app/demo/demo.h"
+#include "host/base/dates.h"
 #include "host/calc/arcalc.h"
 #include "host/records/context.h"
 #include "host/records/records.h"
@@ -13,6 +15,7 @@
 
 namespace {
 
+using host::calc::AgedGroups;
 using host::calc::kFuture;
 using host::calc::kTotal;
 using testing_support::TestDb;
@@ -133,6 +136,75 @@ TEST_P(CalculatorTest, BadDatesAndUnpreparedRunsAreRefused) {
     ASSERT_TRUE(ar.SetupAR(kToday, false, true, false, true, false, true, nullptr));
     ASSERT_TRUE(ar.CalcAR(99999999, false, false, nullptr, nullptr));
     EXPECT_TRUE(ar.Entry(0).ar.tot.IsZero());
+}
+
+// The accounts holding the items the aging rules name (line adjustments, deleted and reversed
+// payments, deleted office charges, deposits on claims not yet invoiced, entries made after
+// the last month end for a date before it), aged on the days around each: both modes give
+// the same figures, producer by producer, and the account is the sum of its patients.
+TEST_P(CalculatorTest, EveryKindOfItemAgesAlikeInBothModesAndByPatient) {
+    GenDB& db = t_->db();
+    std::set<long> accounts;
+    std::set<long> dates = {kToday, 20241031};
+    auto collect = [&](const std::string& sql, bool with_date) {
+        constexpr int kCursor = 950;
+        ASSERT_EQ(db.dbOpen(sql, kCursor), 0) << sql;
+        for (int rc = db.dbFetch(0, kCursor); rc == 0; rc = db.dbFetch(1, kCursor)) {
+            accounts.insert(static_cast<long>(db.Cursor(kCursor)->Int(1)));
+            if (!with_date) continue;
+            const long d = static_cast<long>(db.Cursor(kCursor)->Int(2));
+            dates.insert(d);
+            dates.insert(incr_date(d, -1));
+        }
+        db.dbClose(kCursor);
+    };
+    collect("SELECT APMT_ACCID, APMT_DELDATE FROM ACCPMT WHERE APMT_DELDATE > 0", true);
+    collect(
+        "SELECT PAT_ACCID, POCH_DELDATE FROM PATOCH, PATIENT WHERE PAT_ID = POCH_PATID AND "
+        "POCH_DELDATE > 0",
+        true);
+    collect(
+        "SELECT PAT_ACCID FROM CLMTRT, PATCLM, PATIENT WHERE PCLM_ID = CTRT_PCLMID AND "
+        "PAT_ID = PCLM_PATID AND CTRT_ADJ_FLAG IN ('S', 'D')",
+        false);
+    collect(
+        "SELECT PAT_ACCID FROM PMTAPP, CLMTRT, PATCLM, PATIENT WHERE CTRT_ID = PAPP_CTRTID "
+        "AND PAPP_RECTYPE = 'T' AND PCLM_ID = CTRT_PCLMID AND PCLM_STATUS IN ('E', 'P') AND "
+        "PAT_ID = PCLM_PATID",
+        false);
+    collect(
+        "SELECT APMT_ACCID FROM PMTAPP, ACCPMT WHERE APMT_ID = PAPP_APMTID AND PAPP_DATE <= "
+        "20241031 AND PAPP_SYSDATE > 20241031",
+        false);
+    ASSERT_GE(accounts.size(), 6u);
+    for (long date : dates) {
+        ArCalc sql(launcher_->GetListPtr(), launcher_->GetMsgPtr(), 1);
+        ArCalc records(launcher_->GetListPtr(), launcher_->GetMsgPtr(), 0);
+        ASSERT_TRUE(sql.SetupAR(date, false, true, false, true, false, true, nullptr));
+        ASSERT_TRUE(records.SetupAR(date, false, true, false, true, false, true, nullptr));
+        for (long acc : accounts) {
+            SCOPED_TRACE("compte " + std::to_string(acc) + " au " + std::to_string(date));
+            ASSERT_TRUE(sql.CalcAR(acc, true, false, nullptr, nullptr));
+            ASSERT_TRUE(records.CalcAR(acc, true, false, nullptr, nullptr));
+            ASSERT_EQ(sql.LastIndex(), records.LastIndex());
+            for (int i = 0; i <= sql.LastIndex(); ++i) {
+                EXPECT_STREQ(sql.Entry(i).prod_code, records.Entry(i).prod_code);
+                EXPECT_EQ(sql.Entry(i).ar, records.Entry(i).ar) << sql.Entry(i).prod_code;
+            }
+            const AgedGroups account = sql.Entry(0).ar;
+            bool first = true;
+            for (const account_struct& a : accounts_)
+                if (a.acc_id == acc) {
+                    PersInfo patients(launcher_->GetListPtr(), launcher_->GetMsgPtr());
+                    ASSERT_TRUE(patients.GetAccountPatients(acc, nullptr));
+                    for (const patient_struct& p : patients.Items()) {
+                        ASSERT_TRUE(sql.CalcAR(p.pat_id, false, !first, nullptr, nullptr));
+                        first = false;
+                    }
+                }
+            EXPECT_EQ(sql.Entry(0).ar, account);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CalculatorTest, testing::ValuesIn(testing_support::Engines()),

@@ -24,3 +24,8 @@ inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
+
+// The host's window classes (defined in host/ui/window.h and host/ui/dialog.h). Layers below
+// the user interface only pass windows along, as the parent of what they show.
+class TWindow;
+class TDialog;

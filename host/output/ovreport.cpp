@@ -11,7 +11,7 @@
 #include "host/base/strings.h"
 #include "host/base/text.h"
 #include "host/output/paths.h"
-#include "host/ui/progress.h"
+#include "host/output/progress.h"
 
 namespace {
 constexpr int kDefaultRows = 60;

@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "host/base/wintypes.h"
 #include "host/output/printobj.h"
-#include "host/ui/fwd.h"
 
 class LauncherInfo;
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ui/fwd.h"
+#include "host/base/wintypes.h"
 
 class TOrvoPrintObj {
   public:

@@ -17,10 +17,10 @@
 #include "host/db/gendb.h"
 #include "host/output/ovreport.h"
 #include "host/output/paths.h"
+#include "host/output/progress.h"
 #include "host/output/template_def.h"
 #include "host/output/xmlexport.h"
 #include "host/records/context.h"
-#include "host/ui/backend.h"
 
 namespace fs = std::filesystem;
 
@@ -622,7 +622,7 @@ TemplateStatus RunTemplate(const TemplateRequest& request, TemplateResult* resul
     result->output_path = sheet ? printer->SpreadsheetPath() : printer->PdfPath();
     result->pages = printer->PageCount();
     if (request.output_choice == 1)
-        host::ui::GetBackend().ShowPdf(request.parent, result->output_path);
+        host::output::GetReportViews().ShowPdf(request.parent, result->output_path);
     return TemplateStatus::Printed;
 }
 

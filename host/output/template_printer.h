@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/ui/fwd.h"
+#include "host/base/wintypes.h"
 
 namespace host {
 class GenDB;

@@ -12,6 +12,7 @@ Backend* g_backend = nullptr;
 void SetBackend(Backend* backend) {
     g_backend = backend;
     host::SetMessageSink(backend);
+    host::output::SetReportViews(backend);
 }
 
 Backend& GetBackend() {

@@ -8,52 +8,15 @@
 #include <string>
 
 #include "host/base/msgsink.h"
-#include "host/ui/fwd.h"
+#include "host/base/wintypes.h"
+#include "host/output/progress.h"
 
 namespace host::ui {
 
-// A progress window with a Cancel button (the host's TMeter).
-class MeterView {
+// Message boxes (MessageSink), progress windows and viewers (output::ReportViews, whose
+// defaults suit a back end without windows) and windows.
+class Backend : public MessageSink, public output::ReportViews {
   public:
-    virtual ~MeterView() = default;
-    virtual void SetTitle(const std::string& title) = 0;
-    virtual void SetMax(long max) = 0;
-    virtual void SetPosition(long position) = 0;
-    // True once the user pressed Cancel.
-    virtual bool Cancelled() = 0;
-    virtual void Close() = 0;
-};
-
-// A progress window that counts without a maximum (the host's TCounter).
-class CounterView {
-  public:
-    virtual ~CounterView() = default;
-    virtual void SetTitle(const std::string& title) = 0;
-    virtual void SetMessage(const std::string& message) = 0;
-    virtual void SetCount(long count) = 0;
-    virtual void Close() = 0;
-};
-
-// A counter for back ends without windows: it shows nothing.
-class SilentCounter final : public CounterView {
-  public:
-    void SetTitle(const std::string&) override {}
-    void SetMessage(const std::string&) override {}
-    void SetCount(long) override {}
-    void Close() override {}
-};
-
-class Backend : public MessageSink {
-  public:
-    // A progress window under parent; visible false keeps it hidden but still counting.
-    virtual std::unique_ptr<MeterView> CreateMeter(const void* parent, const std::string& title,
-                                                   long max, bool visible) = 0;
-    virtual std::unique_ptr<CounterView> CreateCounter(const void* parent) = 0;
-    // Shows a text report file (".prt") in the text viewer; returns when the viewer closes
-    // (at once for back ends without windows).
-    virtual void ShowTextFile(const void* parent, const std::string& path) = 0;
-    // Shows a PDF file produced by the template printer.
-    virtual void ShowPdf(const void* parent, const std::string& path) = 0;
     // A short name for logs and tests ("qt", "scripted", "unattended", "headless").
     virtual const char* Name() const = 0;
 
@@ -74,7 +37,7 @@ class Backend : public MessageSink {
     virtual void MessagesPosted() {}
 };
 
-// Installs backend (not owned) as the process's back end and as the message sink;
+// Installs backend (not owned) as the process's back end, message sink and report views;
 // nullptr restores the headless default.
 void SetBackend(Backend* backend);
 Backend& GetBackend();

@@ -12,7 +12,7 @@ namespace host::ui {
 
 namespace {
 
-class RecordedMeter final : public MeterView {
+class RecordedMeter final : public output::MeterView {
   public:
     RecordedMeter(std::string title, long max, long cancel_at, bool terminal)
         : title_(std::move(title)), max_(max), cancel_at_(cancel_at), terminal_(terminal) {}
@@ -94,16 +94,17 @@ void RecordingBackend::ActivateWindow(TWindow& window) {
     AddEvent("activate " + DescribeWindow(window));
 }
 
-std::unique_ptr<MeterView> RecordingBackend::CreateMeter(const void*, const std::string& title,
-                                                         long max, bool visible) {
+std::unique_ptr<output::MeterView> RecordingBackend::CreateMeter(const void*,
+                                                                 const std::string& title, long max,
+                                                                 bool visible) {
     AddEvent("meter «" + title + "» " + std::to_string(max));
     return std::make_unique<RecordedMeter>(title, max, cancel_at_,
                                            visible && terminal_meters_ && isatty(2));
 }
 
-std::unique_ptr<CounterView> RecordingBackend::CreateCounter(const void*) {
+std::unique_ptr<output::CounterView> RecordingBackend::CreateCounter(const void*) {
     AddEvent("counter");
-    return std::make_unique<SilentCounter>();
+    return std::make_unique<output::SilentCounter>();
 }
 
 void RecordingBackend::ShowTextFile(const void*, const std::string& path) {

@@ -45,9 +45,9 @@ class RecordingBackend : public Backend {
     int RunModal(TDialog& dialog) override;
     void WindowCreated(TWindow& window) override;
     void ActivateWindow(TWindow& window) override;
-    std::unique_ptr<MeterView> CreateMeter(const void* parent, const std::string& title, long max,
-                                           bool visible) override;
-    std::unique_ptr<CounterView> CreateCounter(const void* parent) override;
+    std::unique_ptr<output::MeterView> CreateMeter(const void* parent, const std::string& title,
+                                                   long max, bool visible) override;
+    std::unique_ptr<output::CounterView> CreateCounter(const void* parent) override;
     void ShowTextFile(const void* parent, const std::string& path) override;
     void ShowPdf(const void* parent, const std::string& path) override;
 

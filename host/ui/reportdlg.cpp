@@ -4,7 +4,8 @@
 
 #include "host/base/debuglog.h"
 #include "host/base/env.h"
-#include "host/ui/progress.h"
+#include "host/base/msgsink.h"
+#include "host/output/progress.h"
 
 TReportBaseDlg::TReportBaseDlg(TWindow* parent, TResId res_id, LauncherInfo* launcher,
                                TModule* module, int run_mode)

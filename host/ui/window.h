@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/ui/fwd.h"
+#include "host/base/wintypes.h"
 #include "host/ui/winmsg.h"
 
 // A module of the host (the owner of resources and windows): here a name.

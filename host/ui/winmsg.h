@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "host/base/wintypes.h"
-#include "host/ui/fwd.h"
 
 using UINT = unsigned;
 using WPARAM = uintptr_t;

@@ -35,18 +35,20 @@ class RecordingBackend : public host::ui::Backend {
         messages.push_back(text);
         return 1;
     }
-    std::unique_ptr<host::ui::MeterView> CreateMeter(const void*, const std::string& title,
-                                                     long max, bool) override {
+    std::unique_ptr<host::output::MeterView> CreateMeter(const void*, const std::string& title,
+                                                         long max, bool) override {
         meters.push_back(MeterLog{title, max, {}, false});
         return std::make_unique<Meter>(this, meters.size() - 1);
     }
-    std::unique_ptr<host::ui::CounterView> CreateCounter(const void*) override { return nullptr; }
+    std::unique_ptr<host::output::CounterView> CreateCounter(const void*) override {
+        return nullptr;
+    }
     void ShowTextFile(const void*, const std::string& path) override { shown_text.push_back(path); }
     void ShowPdf(const void*, const std::string& path) override { shown_pdf.push_back(path); }
     const char* Name() const override { return "recording"; }
 
   private:
-    class Meter : public host::ui::MeterView {
+    class Meter : public host::output::MeterView {
       public:
         Meter(RecordingBackend* b, size_t i) : b_(b), i_(i) {}
         void SetTitle(const std::string& t) override { b_->meters[i_].title = t; }

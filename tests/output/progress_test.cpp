@@ -1,9 +1,10 @@
-// Progress windows and the text viewer over the back end; the headless default.
+// Progress windows and the text viewer over the back end and the output layer's views; the
+// headless default.
 #include <gtest/gtest.h>
 
 #include "host/base/env.h"
 #include "host/base/wintypes.h"
-#include "host/ui/progress.h"
+#include "host/output/progress.h"
 #include "tests/output/helpers.h"
 
 namespace {
@@ -39,6 +40,22 @@ TEST_F(ProgressTest, ViewerShowsTheReportFileOnce) {
     later.Execute();
     EXPECT_EQ(backend_.shown_text, (std::vector<std::string>{host::Env().output_dir + "/arrpt.prt",
                                                              "/tmp/ailleurs/x.prt"}));
+}
+
+// The output layer draws through views of its own; installing a back end installs them, and
+// removing it leaves no view pointing at the removed back end.
+TEST(ReportViews, FollowTheBackEndAndItsRemoval) {
+    output_test::RecordingBackend first;
+    host::ui::SetBackend(&first);
+    EXPECT_EQ(&host::output::GetReportViews(), &first);
+    TPrintScreen(nullptr, "/tmp/un.prt", true);
+    host::ui::SetBackend(nullptr);
+    EXPECT_NE(&host::output::GetReportViews(), &first);
+    TPrintScreen(nullptr, "/tmp/deux.prt", true);
+    TMeter m(nullptr, "Après", 3);
+    m.Advance();
+    EXPECT_EQ(first.shown_text, (std::vector<std::string>{"/tmp/un.prt"}));
+    EXPECT_TRUE(first.meters.empty());
 }
 
 TEST(Headless, IsTheDefaultAndAnswersWithTheFirstButton) {

@@ -129,7 +129,7 @@ class SubWindowFilter final : public QObject {
     QtBackend* backend_;
 };
 
-class QtMeter final : public MeterView {
+class QtMeter final : public output::MeterView {
   public:
     QtMeter(QWidget* parent, const std::string& title, long max, bool visible) : max_(max) {
         dialog_ = new QProgressDialog(Q(title), QStringLiteral("Annuler"), 0, Clamp(max), parent);
@@ -171,7 +171,7 @@ class QtMeter final : public MeterView {
     long max_;
 };
 
-class QtCounter final : public CounterView {
+class QtCounter final : public output::CounterView {
   public:
     explicit QtCounter(QWidget* parent) {
         dialog_ = new QProgressDialog(QString(), QString(), 0, 0, parent);
@@ -330,12 +330,13 @@ int QtBackend::Show(const void* parent, const std::string& text, const std::stri
     return buttons.size() > 1 ? buttons.back().id : IDOK;
 }
 
-std::unique_ptr<MeterView> QtBackend::CreateMeter(const void* parent, const std::string& title,
-                                                  long max, bool visible) {
+std::unique_ptr<output::MeterView> QtBackend::CreateMeter(const void* parent,
+                                                          const std::string& title, long max,
+                                                          bool visible) {
     return std::make_unique<QtMeter>(ParentWidget(parent), title, max, visible);
 }
 
-std::unique_ptr<CounterView> QtBackend::CreateCounter(const void* parent) {
+std::unique_ptr<output::CounterView> QtBackend::CreateCounter(const void* parent) {
     return std::make_unique<QtCounter>(ParentWidget(parent));
 }
 

@@ -31,9 +31,9 @@ class QtBackend : public Backend {
 
     int Show(const void* parent, const std::string& text, const std::string& title,
              unsigned flags) override;
-    std::unique_ptr<MeterView> CreateMeter(const void* parent, const std::string& title, long max,
-                                           bool visible) override;
-    std::unique_ptr<CounterView> CreateCounter(const void* parent) override;
+    std::unique_ptr<output::MeterView> CreateMeter(const void* parent, const std::string& title,
+                                                   long max, bool visible) override;
+    std::unique_ptr<output::CounterView> CreateCounter(const void* parent) override;
     void ShowTextFile(const void* parent, const std::string& path) override;
     void ShowPdf(const void* parent, const std::string& path) override;
     const char* Name() const override { return "qt"; }

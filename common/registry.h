@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ui/fwd.h"
+#include "host/base/wintypes.h"
 
 class LauncherInfo;
 class TModule;

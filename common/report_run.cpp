@@ -9,10 +9,10 @@
 #include "host/base/env.h"
 #include "host/base/strings.h"
 #include "host/output/paths.h"
+#include "host/output/progress.h"
 #include "host/output/template_printer.h"
 #include "host/output/xmlexport.h"
 #include "host/records/context.h"
-#include "host/ui/progress.h"
 #include "host/ui/reportdlg.h"
 
 namespace reports {

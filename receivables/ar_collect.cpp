@@ -10,10 +10,10 @@
 #include "host/base/text.h"
 #include "host/calc/arcalc.h"
 #include "host/db/gendb.h"
+#include "host/output/progress.h"
 #include "host/records/context.h"
 #include "host/records/practice.h"
 #include "host/records/records.h"
-#include "host/ui/progress.h"
 
 namespace ar {
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "host/base/strings.h"
-#include "host/ui/progress.h"
+#include "host/output/progress.h"
 #include "host/ui/reportdlg.h"
 #include "receivables/ar_collect.h"
 #include "receivables/ar_reports.h"

@@ -119,7 +119,7 @@ int Run(const RunOptions& o) {
         PrintError("--answer attend yes ou no : " + o.answer);
         return kUsage;
     }
-    auto db = OpenPractice(o.dsn.empty() ? DefaultDsn() : o.dsn);
+    auto db = OpenPractice(o.dsn.empty() ? DefaultDsn() : o.dsn, host::DbAccess::ReadOnly);
     if (!db) return 1;
     QDSApplication app(db.get());
     app.special_version = o.special_version;

@@ -250,10 +250,16 @@ void Normalizer::Number(size_t* i) {
     }
     if (plain && Lifting() && j - start <= 18) {
         const std::string num(s_.substr(start, j - start));
-        if (real)
+        if (real && pg_) {
+            // A decimal literal is numeric on PostgreSQL: sent as written and cast, it keeps
+            // its exact value and compares with an integer column as the literal would.
+            Placeholder(SqlValue(num));
+            out_.text += "::numeric";
+        } else if (real) {
             Placeholder(SqlValue(std::strtod(num.c_str(), nullptr)));
-        else
+        } else {
             Placeholder(SqlValue(std::strtoll(num.c_str(), nullptr, 10)));
+        }
         lifted_ = true;
     } else {
         Copy(start, j);

@@ -53,6 +53,10 @@ TEST(SqlNorm, ComparedLiteralsBecomeParameters) {
     n = NormalizeSql("select a from t where (!(b = 'D' and c != 3)) and d LIKE 'C%'", kPostgres);
     EXPECT_EQ(n.text, "select a from t where (NOT (b = $1 and c <> $2)) and d LIKE $3");
     EXPECT_EQ(Texts(n), "t:D|i3|t:C%");
+    // A decimal stays exact and numeric on PostgreSQL, as the literal was.
+    n = NormalizeSql("SELECT A FROM T WHERE B >= 0.1", kPostgres);
+    EXPECT_EQ(n.text, "SELECT A FROM T WHERE B >= $1::numeric");
+    EXPECT_EQ(Texts(n), "t:0.1");
 
     // Explicit placeholders take the caller's values, in order with the lifted ones.
     const std::vector<SqlValue> given{SqlValue("G"), SqlValue()};

@@ -538,6 +538,11 @@ std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& pat
             *error = "la base " + path + " est un dossier, pas un fichier";
             return nullptr;
         }
+        // A pipe or a device would block or read as an empty database.
+        if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) {
+            *error = "la base " + path + " n'est pas un fichier ordinaire";
+            return nullptr;
+        }
     }
     const bool read_only = access == DbAccess::ReadOnly;
     int flags = SQLITE_OPEN_NOMUTEX;
@@ -546,22 +551,33 @@ std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& pat
     else
         flags |= SQLITE_OPEN_READWRITE | (access == DbAccess::Create ? SQLITE_OPEN_CREATE : 0);
     if (memory) flags |= SQLITE_OPEN_CREATE;
+    // A WAL practice read where SQLite cannot make its -shm file (a folder this user cannot
+    // write), or that no one may write (a file without write permission): with no -wal
+    // file every committed row is in the file itself, so it is read as it stands
+    // (immutable: no lock, no shared memory, nothing made beside it).
+    const bool wal_mode = read_only && !memory && WalHeader(path);
+    const bool pending = fs::exists(path + "-wal", ec) && fs::file_size(path + "-wal", ec) > 0;
+    const fs::perms write_bits =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const bool frozen = wal_mode && !pending &&
+                        (fs::status(path, ec).permissions() & write_bits) == fs::perms::none;
     Handle h;
-    if (sqlite3_open_v2(path.c_str(), &h.db, flags, nullptr) != SQLITE_OK) {
+    auto open = [&](bool immutable) {
+        sqlite3_close_v2(h.release());
+        const std::string name = immutable ? FileUri(path) + "?immutable=1" : path;
+        return sqlite3_open_v2(name.c_str(), &h.db, flags | (immutable ? SQLITE_OPEN_URI : 0),
+                               nullptr) == SQLITE_OK;
+    };
+    if (!open(frozen)) {
         *error = OpenError("impossible d'ouvrir la base " + path, h.db, "mémoire insuffisante");
         return nullptr;
     }
     // A file that is not a database (or that cannot be read) shows here rather than at the
     // first query.
     auto readable = [&] { return Exec(h.db, "SELECT count(*) FROM sqlite_master"); };
-    if (read_only && !memory && !readable()) {
-        // A WAL practice needs its -shm file beside it, which a folder this user cannot write
-        // does not let SQLite create. With no -wal file every committed row is in the file
-        // itself, so it is read as it stands (immutable: no lock, no shared memory).
+    if (wal_mode && !frozen && !readable()) {
         const int code = sqlite3_extended_errcode(h.db) & 0xff;
-        const fs::path wal = path + "-wal";
-        const bool pending = fs::exists(wal, ec) && fs::file_size(wal, ec) > 0;
-        if ((code == SQLITE_READONLY || code == SQLITE_CANTOPEN) && WalHeader(path)) {
+        if (code == SQLITE_READONLY || code == SQLITE_CANTOPEN) {
             if (pending) {
                 *error = OpenError("la base " + path +
                                        " a des écritures en attente dans son journal (-wal) et "
@@ -570,10 +586,7 @@ std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& pat
                                    h.db, "");
                 return nullptr;
             }
-            sqlite3_close_v2(h.release());
-            const std::string uri = FileUri(path) + "?immutable=1";
-            if (sqlite3_open_v2(uri.c_str(), &h.db, flags | SQLITE_OPEN_URI, nullptr) !=
-                SQLITE_OK) {
+            if (!open(true)) {
                 *error =
                     OpenError("impossible d'ouvrir la base " + path, h.db, "mémoire insuffisante");
                 return nullptr;
@@ -583,6 +596,12 @@ std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& pat
     const std::string cannot_write = "la base " + path +
                                      " ne peut être modifiée (fichier ou dossier en lecture "
                                      "seule) : seules les commandes qui lisent peuvent l'ouvrir";
+    // SQLite opens a file it may not write read-only without a word: say so before the
+    // first read, which would make -wal and -shm files beside it.
+    if (!read_only && !memory && sqlite3_db_readonly(h.db, "main") == 1) {
+        *error = cannot_write;
+        return nullptr;
+    }
     if (!readable()) {
         const int code = sqlite3_extended_errcode(h.db) & 0xff;
         if (!read_only && (code == SQLITE_READONLY || code == SQLITE_CANTOPEN))
@@ -608,11 +627,6 @@ std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& pat
             return nullptr;
         }
     } else if (!memory) {
-        // SQLite opens a file it may not write read-only without a word: say so now.
-        if (sqlite3_db_readonly(h.db, "main") == 1) {
-            *error = cannot_write;
-            return nullptr;
-        }
         // WAL lets readers work while another workstation writes. The mode is kept in the
         // file: switch only a database that is not in it yet.
         sqlite3_stmt* st = nullptr;

@@ -613,6 +613,16 @@ TEST(GenDbOpen, OnlyCreateMakesAMissingFile) {
     EXPECT_NE(GenDB::Open("sqlite:" + path, host::DbAccess::Create, &error), nullptr) << error;
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_NE(GenDB::Open("sqlite:" + path, host::DbAccess::ReadOnly, &error), nullptr) << error;
+
+    // A pipe would block the read-only open; a folder is not a database either.
+    const std::string fifo = host::Env().data_dir + "/tube.db";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string& bad : {fifo, host::Env().data_dir})
+        for (host::DbAccess access :
+             {host::DbAccess::ReadOnly, host::DbAccess::Write, host::DbAccess::Create}) {
+            EXPECT_EQ(GenDB::Open("sqlite:" + bad, access, &error), nullptr) << bad;
+            EXPECT_NE(error.find("la base " + bad), std::string::npos) << error;
+        }
 }
 
 TEST(GenDbOpen, APracticeInAReadOnlyFolderOpensForReading) {
@@ -653,9 +663,11 @@ TEST(GenDbOpen, APracticeInAReadOnlyFolderOpensForReading) {
     };
     EXPECT_EQ(AsOtherUser(reads), 0);  // the folder and the file read-only
     EXPECT_FALSE(fs::exists(path + "-shm"));
-    // The file alone read-only, in a folder its reader may write.
+    // The file alone read-only, in a folder its reader may write: still nothing made beside it.
     chmod(folder.c_str(), 0777);
     EXPECT_EQ(AsOtherUser(reads), 0);
+    EXPECT_FALSE(fs::exists(path + "-shm"));
+    EXPECT_FALSE(fs::exists(path + "-wal"));
     chmod(folder.c_str(), 0755);
     chmod(path.c_str(), 0644);
     std::error_code ec;

@@ -58,7 +58,14 @@ class Normalizer {
                      std::to_string(U8Length(s_.substr(0, at)) + 1) + " sans " + closing;
         return false;
     }
+    // Text the rewriting puts in ("$1", "NOT ") must not glue onto the tokens around it:
+    // "A='x'AND" gives "A=$1 AND", not "A=$1AND"; "AND!(" gives "AND NOT (".
+    void SpaceBefore() {
+        if (!out_.text.empty() && IdentChar(out_.text.back())) out_.text += ' ';
+    }
     void Placeholder(SqlValue v) {
+        SpaceBefore();
+        apart_ = true;
         out_.params.push_back(std::move(v));
         if (pg_) {
             out_.text += '$';
@@ -92,6 +99,7 @@ class Normalizer {
     bool dml_ = false;              // the first statement is SELECT/UPDATE/DELETE/INSERT/WITH
     bool in_statement_ = false;     // a significant token since the last ';'
     bool lifted_ = false;           // a literal became a parameter
+    bool apart_ = false;            // the next token must not touch the text just put in
 };
 
 // '...' with '' standing for one quote; lifted after a comparison.
@@ -290,6 +298,10 @@ NormalizedSql Normalizer::Run() {
     while (i < n) {
         const char c = s_[i];
         const char next = i + 1 < n ? s_[i + 1] : '\0';
+        if (apart_) {
+            apart_ = false;
+            if (IdentChar(c) || c == '\'' || c == '"') out_.text += ' ';
+        }
         if (IsSpace(c)) {
             out_.text += c;
             ++i;
@@ -338,6 +350,7 @@ NormalizedSql Normalizer::Run() {
                 prev_comparison_ = true;
                 i += 2;
             } else {
+                SpaceBefore();
                 out_.text += "NOT ";
                 prev_comparison_ = false;
                 ++i;

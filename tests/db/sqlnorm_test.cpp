@@ -64,6 +64,10 @@ TEST(SqlNorm, ComparedLiteralsBecomeParameters) {
     EXPECT_EQ(n.text, "UPDATE T SET A = $1, B = $2 WHERE C = $3");
     EXPECT_EQ(Texts(n), "t:G|NULL|i7");
 
+    // What is put in never glues onto its neighbours.
+    n = NormalizeSql("SELECT A FROM T WHERE B='x'AND C=2OR D=?E'y' AND!(E=1)", kPostgres);
+    EXPECT_EQ(n.text, "SELECT A FROM T WHERE B=$1 AND C=2OR D=$2 E'y' AND NOT (E=$3)");
+
     // Without lifting only the negation is rewritten.
     n = NormalizeSql("SELECT A FROM T WHERE !(B = 1)", kSqlite, false);
     EXPECT_EQ(n.text, "SELECT A FROM T WHERE NOT (B = 1)");

@@ -28,7 +28,9 @@ int RunDemo(const DemoArgs& a) {
     }
     if (!cli::ApplyToday(a.today)) return 2;
     const std::string dsn = a.dsn.empty() ? cli::DefaultDsn() : a.dsn;
-    std::unique_ptr<GenDB> db = cli::OpenDatabase(dsn, !a.summary);
+    // The summary only reads: it never makes a database where there was none.
+    std::unique_ptr<GenDB> db =
+        cli::OpenDatabase(dsn, a.summary ? host::DbAccess::ReadOnly : host::DbAccess::Create);
     if (!db) return 1;
     std::string error;
     if (a.summary) {
@@ -53,7 +55,7 @@ int RunDemo(const DemoArgs& a) {
         cli::PrintError(error);
         return 1;
     }
-    std::printf("Base : %s (taille %s, graine %llu)\n", dsn.c_str(), demo::SizeName(size),
+    std::printf("Base : %s (taille %s, graine %llu)\n", db->dsn().c_str(), demo::SizeName(size),
                 static_cast<unsigned long long>(a.seed));
     std::fputs(demo::FormatStats(stats).c_str(), stdout);
     return 0;

@@ -160,7 +160,9 @@ int Run(const RunOptions& o) {
         PrintError("--answer attend yes ou no : " + o.answer);
         return kUsage;
     }
-    auto db = OpenPractice(o.dsn.empty() ? DefaultDsn() : o.dsn);
+    // Printing only reads the practice; saving the defaults writes its settings rows.
+    auto db = OpenPractice(o.dsn.empty() ? DefaultDsn() : o.dsn,
+                           o.save_defaults ? host::DbAccess::Write : host::DbAccess::ReadOnly);
     if (!db) return 1;
     QDSApplication app(db.get());
     app.LoadPracticeSettings();

@@ -46,7 +46,7 @@ int Run(const Options& o) {
     }
     std::unique_ptr<GenDB> db;
     if (def.sql_source) {
-        db = cli::OpenPractice(o.dsn.empty() ? cli::DefaultDsn() : o.dsn);
+        db = cli::OpenPractice(o.dsn.empty() ? cli::DefaultDsn() : o.dsn, host::DbAccess::ReadOnly);
         if (!db) return 1;
     }
     host::output::TemplateRequest request;

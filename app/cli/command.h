@@ -29,12 +29,15 @@ const std::vector<Command>& Commands();
 
 // The demo practice of this workstation: sqlite:<data folder>/demo.db.
 std::string DefaultDsn();
-// Opens the database of dsn; prints the error and returns null when it cannot.
-// create_folder makes the folder of an SQLite file first (for a new practice).
-std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn, bool create_folder = false);
+// Opens the database of dsn; prints the error (the DSN's password masked) and returns null
+// when it cannot. Only DbAccess::Create makes a missing SQLite file (and its folder): a
+// command that reads opens ReadOnly and says "base introuvable" for a missing file.
+std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn,
+                                    host::DbAccess access = host::DbAccess::ReadOnly);
 // Opens the database of dsn and checks that it holds a practice; prints the reason and
-// returns null otherwise.
-std::unique_ptr<GenDB> OpenPractice(const std::string& dsn);
+// returns null otherwise. Reports only read: ReadOnly unless the command writes.
+std::unique_ptr<GenDB> OpenPractice(const std::string& dsn,
+                                    host::DbAccess access = host::DbAccess::ReadOnly);
 // Applies --today (YYYYMMDD); false with a message for a date that does not exist.
 bool ApplyToday(const std::string& today);
 // Makes dir the reports' output folder (created when missing); false with a message.

@@ -30,23 +30,23 @@ std::string DefaultDsn() {
     return "sqlite:" + host::Env().data_dir + "/demo.db";
 }
 
-std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn, bool create_folder) {
-    if (create_folder && dsn.rfind("postgres", 0) != 0) {
+std::unique_ptr<GenDB> OpenDatabase(const std::string& dsn, host::DbAccess access) {
+    if (access == host::DbAccess::Create && dsn.rfind("postgres", 0) != 0) {
         std::string path = dsn.rfind("sqlite:", 0) == 0 ? dsn.substr(7) : dsn;
         path = path.substr(0, path.find('?'));
         const auto parent = std::filesystem::path(path).parent_path();
         if (!parent.empty() && path != ":memory:") host::EnsureDir(parent.string());
     }
     std::string error;
-    auto db = GenDB::Open(dsn, &error);
-    if (!db) PrintError("impossible d'ouvrir la base " + dsn + " : " + error);
+    auto db = GenDB::Open(dsn, access, &error);
+    if (!db) PrintError("impossible d'ouvrir la base " + host::MaskDsn(dsn) + " : " + error);
     return db;
 }
 
-std::unique_ptr<GenDB> OpenPractice(const std::string& dsn) {
-    auto db = OpenDatabase(dsn);
+std::unique_ptr<GenDB> OpenPractice(const std::string& dsn, host::DbAccess access) {
+    auto db = OpenDatabase(dsn, access);
     if (db && !host::SchemaExists(*db)) {
-        PrintError("la base " + dsn +
+        PrintError("la base " + host::MaskDsn(dsn) +
                    " ne contient aucun cabinet (tables absentes) : créez-le avec « rapports demo » "
                    "ou choisissez une autre base");
         db.reset();

@@ -53,7 +53,7 @@ bool EnsureDir(const std::string& dir) {
 
 namespace host {
 
-std::string ReportFilePath(const std::string& windows_name) {
+std::string ReportFilePath(const std::string& windows_name, bool create_folder) {
     fs::path rel;
     std::string part;
     auto flush = [&] {
@@ -68,7 +68,7 @@ std::string ReportFilePath(const std::string& windows_name) {
     }
     flush();
     fs::path full = fs::path(Env().output_dir) / rel;
-    if (full.has_parent_path()) EnsureDir(full.parent_path().string());
+    if (create_folder && full.has_parent_path()) EnsureDir(full.parent_path().string());
     return full.string();
 }
 

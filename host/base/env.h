@@ -29,8 +29,9 @@ namespace host {
 
 // Maps a report file name as the module writes it ("arrpt.prt", "\\XML\\agedrc.xml",
 // "\\agedrc.xml") to a path under the output folder (XML/agedrc.xml). Separators are
-// folded, ".." parts are dropped, and the parent folder is created.
-std::string ReportFilePath(const std::string& windows_name);
+// folded, ".." parts are dropped, and the parent folder is created unless create_folder is
+// false (a file to be read).
+std::string ReportFilePath(const std::string& windows_name, bool create_folder = true);
 
 }  // namespace host
 

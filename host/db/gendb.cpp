@@ -6,13 +6,17 @@
 #include "host/base/env.h"
 #include "host/base/ini.h"
 #include "host/base/text.h"
+#include "host/db/dsn.h"
+#include "host/db/sqlnorm.h"
 
 namespace host {
 
-std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& path,
+std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& path, DbAccess access,
                                   std::string* error);
 std::unique_ptr<GenDB> OpenPostgres(const std::string& dsn, const std::string& conninfo,
-                                    std::string* error);
+                                    DbAccess access, std::string* error);
+// True when text is a libpq connection string of keywords ("host=... dbname=...").
+bool IsPostgresKeywords(const std::string& text);
 
 std::string SqlText(std::string_view value) {
     std::string clean = ToValidUtf8(value);
@@ -66,26 +70,32 @@ bool ValidPrefix(const std::string& p) {
 
 }  // namespace
 
-std::unique_ptr<GenDB> GenDB::Open(const std::string& dsn_in, std::string* error) {
+std::unique_ptr<GenDB> GenDB::Open(const std::string& dsn, std::string* error) {
+    return Open(dsn, DbAccess::Create, error);
+}
+
+std::unique_ptr<GenDB> GenDB::Open(const std::string& dsn_in, DbAccess access, std::string* error) {
+    // "host=... password=..." has no room for "?prefix=": the workstation's prefix applies.
+    const bool keywords = IsPostgresKeywords(dsn_in);
     std::string dsn = dsn_in;
     bool has_prefix = false;
-    std::string prefix = TakePrefixOption(&dsn, &has_prefix);
+    std::string prefix = keywords ? std::string() : TakePrefixOption(&dsn, &has_prefix);
     if (!has_prefix) prefix = IniFile(StationIniPath()).GetString("SYSTEM", "TablePrefix", "");
-    if (!ValidPrefix(prefix)) {
-        if (error) *error = "préfixe de table invalide : " + prefix;
-        return nullptr;
-    }
     std::unique_ptr<GenDB> db;
     std::string err;
-    if (dsn.rfind("postgresql://", 0) == 0 || dsn.rfind("postgres://", 0) == 0) {
-        db = OpenPostgres(dsn_in, dsn, &err);
+    if (!ValidPrefix(prefix)) {
+        err = "préfixe de table invalide : " + prefix;
+    } else if (keywords || dsn.rfind("postgresql://", 0) == 0 || dsn.rfind("postgres://", 0) == 0) {
+        db = OpenPostgres(dsn_in, dsn, access, &err);
+    } else if (MaskDsn(dsn_in) != dsn_in) {
+        // A password, but not a connection string libpq reads: never a file name to show.
+        err = "chaîne de connexion PostgreSQL invalide : " + MaskDsn(dsn_in);
     } else {
-        std::string path = dsn.rfind("sqlite:", 0) == 0 ? dsn.substr(7) : dsn;
-        if (path.empty()) {
+        const std::string path = dsn.rfind("sqlite:", 0) == 0 ? dsn.substr(7) : dsn;
+        if (path.empty())
             err = "chemin de base de données vide";
-        } else {
-            db = OpenSqlite(dsn_in, path, &err);
-        }
+        else
+            db = OpenSqlite(dsn_in, path, access, &err);
     }
     if (!db) {
         if (error) *error = err;
@@ -97,26 +107,57 @@ std::unique_ptr<GenDB> GenDB::Open(const std::string& dsn_in, std::string* error
 
 GenDB::~GenDB() = default;
 
-int GenDB::dbOpen(const char* statement, int cursor) {
+std::string GenDB::EngineError(const std::string& what, std::string_view detail) const {
+    const std::string d = OneLine(detail);
+    if (d.empty()) return what;
+    return what + " (" + (engine() == Engine::SQLite ? "SQLite" : "PostgreSQL") + " : " + d + ")";
+}
+
+bool GenDB::Admit(const NormalizedSql& n, bool cursor, bool read_only) {
+    if (!n.error.empty()) {
+        SetError(n.error);
+        return false;
+    }
+    if (n.statements == 0) {
+        SetError("requête vide");
+        return false;
+    }
+    if (cursor && n.statements > 1) {
+        SetError(std::string(read_only ? "requête refusée : " : "requête invalide : ") +
+                 "une seule instruction est permise, le texte qui suit « ; » n'est pas exécuté");
+        return false;
+    }
+    if (read_only && !n.query) {
+        SetError("requête refusée : seule une lecture (SELECT ou WITH ... SELECT) est permise ici");
+        return false;
+    }
+    return true;
+}
+
+int GenDB::OpenOn(int cursor, const char* statement, const std::vector<SqlValue>* params,
+                  bool read_only) {
     cursors_.erase(cursor);
     ClearError();
     if (!statement) {
         SetError("requête vide");
         return -1;
     }
-    auto c = OpenCursor(statement, nullptr);
+    auto c = OpenCursor(statement, params, read_only);
     if (!c) return -1;
     cursors_[cursor] = std::move(c);
     return 0;
 }
 
+int GenDB::dbOpen(const char* statement, int cursor) {
+    return OpenOn(cursor, statement, nullptr, false);
+}
+
+int GenDB::dbOpenReadOnly(const char* statement, int cursor) {
+    return OpenOn(cursor, statement, nullptr, true);
+}
+
 int GenDB::dbOpenParams(const char* statement, const std::vector<SqlValue>& params, int cursor) {
-    cursors_.erase(cursor);
-    ClearError();
-    auto c = OpenCursor(statement, &params);
-    if (!c) return -1;
-    cursors_[cursor] = std::move(c);
-    return 0;
+    return OpenOn(cursor, statement, &params, false);
 }
 
 DbCursor* GenDB::Cursor(int cursor) {
@@ -281,8 +322,12 @@ bool GenDB::Rollback() {
 
 bool GenDB::Lock(const std::string& table, int mode) {
     const std::string key = prefix_ + ToUpper(table);
-    LockState& st = locks_[key];
     const bool exclusive = mode >= 3;
+    if (exclusive && read_only()) {
+        SetError("verrou d'écriture refusé sur " + key + " : la base est ouverte en lecture seule");
+        return false;
+    }
+    LockState& st = locks_[key];
     if (exclusive) {
         if (st.exclusive == 0 && !AcquireLock(key, true)) {
             if (st.shared == 0) locks_.erase(key);

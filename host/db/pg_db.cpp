@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "host/db/dsn.h"
 #include "host/db/gendb.h"
 #include "host/db/sqlnorm.h"
 
@@ -65,33 +66,59 @@ int64_t LockKey(const std::string& name) {
 
 class PgDB final : public GenDB {
   public:
-    PgDB(std::string dsn, PGconn* conn) : GenDB(std::move(dsn)), conn_(conn) {}
+    PgDB(const std::string& dsn, DbAccess access, PGconn* conn)
+        : GenDB(dsn, access), conn_(conn), secrets_(dsn) {}
     ~PgDB() override {
         CloseAll();
         PQfinish(conn_);
     }
     Engine engine() const override { return Engine::PostgreSQL; }
     PGconn* conn() { return conn_; }
-    void FailConn(const char* what) { SetError(std::string(what) + ": " + PQerrorMessage(conn_)); }
+    // The text of a failed result (or of the connection) as the detail of a French sentence:
+    // its primary message, the password of the connection string masked.
+    std::string ErrorText(const std::string& what, const PGresult* r) const {
+        const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+        std::string detail = primary ? primary : PQerrorMessage(conn_);
+        return EngineError(what, ScrubDsnSecrets(detail, secrets_));
+    }
 
     std::unique_ptr<BulkLoader> Bulk(const std::string& table,
                                      const std::vector<std::string>& columns) override;
 
   protected:
     std::unique_ptr<DbCursor> OpenCursor(const std::string& sql,
-                                         const std::vector<SqlValue>* params) override {
-        Result r = Run(sql, params, PGRES_TUPLES_OK);
-        if (!r) return nullptr;
+                                         const std::vector<SqlValue>* params,
+                                         bool read_only) override {
+        const NormalizedSql n = NormalizeSql(sql, true, lift_, params);
+        if (!Admit(n, true, read_only)) return nullptr;
+        if (!read_only) {
+            Result r = Run(n, sql, PGRES_TUPLES_OK, false);
+            return r ? std::make_unique<PgCursor>(std::move(r)) : nullptr;
+        }
+        // A READ ONLY transaction (a read-only savepoint inside the caller's transaction),
+        // rolled back once the rows are read: the server refuses any write, and any setting
+        // the query changed goes back with it.
+        const bool outer = TransactionDepth() == 0;
+        if (!Control(outer ? "BEGIN READ ONLY"
+                           : "SAVEPOINT read_only_query; SET TRANSACTION READ ONLY"))
+            return nullptr;
+        Result r = Run(n, sql, PGRES_TUPLES_OK, true);
+        const bool ended = Control(
+            outer ? "ROLLBACK"
+                  : "ROLLBACK TO SAVEPOINT read_only_query; RELEASE SAVEPOINT read_only_query");
+        if (!r || !ended) return nullptr;
         return std::make_unique<PgCursor>(std::move(r));
     }
 
     bool ExecuteStatement(const std::string& sql, const std::vector<SqlValue>* params) override {
-        return Run(sql, params, PGRES_COMMAND_OK) != nullptr;
+        const NormalizedSql n = NormalizeSql(sql, true, lift_, params);
+        if (!Admit(n, false, false)) return false;
+        return Run(n, sql, PGRES_COMMAND_OK, false) != nullptr;
     }
 
     bool ExecRaw(const std::string& sql) override {
         Result r(PQexec(conn_, sql.c_str()));
-        return Check(r, PGRES_COMMAND_OK, sql);
+        return Check(r, PGRES_COMMAND_OK, false);
     }
 
     bool AcquireLock(const std::string& key, bool exclusive) override {
@@ -103,7 +130,7 @@ class PgDB final : public GenDB {
             std::chrono::steady_clock::now() + std::chrono::seconds(lock_wait_seconds_);
         while (true) {
             Result r(PQexec(conn_, sql.c_str()));
-            if (!Check(r, PGRES_TUPLES_OK, sql)) return false;
+            if (!Check(r, PGRES_TUPLES_OK, false)) return false;
             if (PQgetvalue(r.get(), 0, 0)[0] == 't') return true;
             if (std::chrono::steady_clock::now() >= deadline) {
                 SetError("verrou occupé par un autre poste : " + key);
@@ -121,38 +148,64 @@ class PgDB final : public GenDB {
     }
 
   private:
-    bool Check(const Result& r, ExecStatusType want, const std::string& sql) {
+    // Whether r has the status wanted; otherwise the error in French. user_query: the
+    // statement came through dbOpenReadOnly.
+    bool Check(const Result& r, ExecStatusType want, bool user_query) {
         const ExecStatusType st = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
         if (st == want || (want == PGRES_COMMAND_OK && st == PGRES_TUPLES_OK)) return true;
-        std::string msg = r ? PQresultErrorMessage(r.get()) : PQerrorMessage(conn_);
-        while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' '))
-            msg.pop_back();
-        SetError(msg.empty() ? "erreur PostgreSQL" : msg);
+        if (st == PGRES_COMMAND_OK && want == PGRES_TUPLES_OK) {
+            SetError(user_query ? kQueryWouldWrite : "la requête ne renvoie aucune ligne");
+            return false;
+        }
+        const char* state = r ? PQresultErrorField(r.get(), PG_DIAG_SQLSTATE) : nullptr;
+        const std::string code = state ? state : "";
+        std::string what = "la base refuse la requête";
+        if (code == "25006")  // read_only_sql_transaction
+            what = user_query ? kQueryWouldWrite : kReadOnlyConnection;
+        else if (code == "55P03" || code == "40P01")  // lock_not_available, deadlock_detected
+            what = "base occupée par un autre poste";
+        else if (code.rfind("08", 0) == 0 || PQstatus(conn_) == CONNECTION_BAD)
+            what = "connexion au serveur PostgreSQL perdue";
+        SetError(ErrorText(what, r.get()));
         return false;
     }
 
-    // Runs sql: a prepared statement of its shape when possible, else the text as it is.
-    Result Run(const std::string& sql, const std::vector<SqlValue>* params, ExecStatusType want) {
-        NormalizedSql n = NormalizeSql(sql, true, lift_, params);
-        if (!n.liftable || unpreparable_.count(n.text)) {
-            ++stats_.unlifted;
-            Result r = n.params.empty() ? Result(PQexec(conn_, sql.c_str()))
-                                        : ExecParams(n.text, n.params);
-            return Check(r, want, sql) ? std::move(r) : nullptr;
+    // Transaction commands of the read-only queries; the error of the query, if any, is kept.
+    bool Control(const char* sql) {
+        Result r(PQexec(conn_, sql));
+        if (r && PQresultStatus(r.get()) == PGRES_COMMAND_OK) return true;
+        if (!dbLastError())
+            SetError(ErrorText("la base refuse la transaction de lecture", r.get()));
+        return false;
+    }
+
+    // Runs normalized text: a prepared statement of its shape when possible, else the text as
+    // it is (sql).
+    Result Run(const NormalizedSql& n, const std::string& sql, ExecStatusType want,
+               bool user_query) {
+        const std::string* name = nullptr;
+        if (n.liftable && !unpreparable_.count(n.text)) {
+            Result refused;
+            name = PreparedName(n, &refused);
+            // Inside a transaction a refused shape has aborted it: what the server said is
+            // the answer, running the text again would only say the transaction is aborted.
+            if (!name && refused) {
+                Check(refused, want, user_query);
+                return nullptr;
+            }
         }
-        const std::string* name = PreparedName(n);
         if (!name) {
             ++stats_.unlifted;
             Result r = n.params.empty() ? Result(PQexec(conn_, sql.c_str()))
                                         : ExecParams(n.text, n.params);
-            return Check(r, want, sql) ? std::move(r) : nullptr;
+            return Check(r, want, user_query) ? std::move(r) : nullptr;
         }
         std::vector<std::string> texts;
         std::vector<const char*> values;
         Values(n.params, &texts, &values);
         Result r(PQexecPrepared(conn_, name->c_str(), static_cast<int>(values.size()),
                                 values.data(), nullptr, nullptr, 0));
-        return Check(r, want, sql) ? std::move(r) : nullptr;
+        return Check(r, want, user_query) ? std::move(r) : nullptr;
     }
 
     static void Values(const std::vector<SqlValue>& params, std::vector<std::string>* texts,
@@ -188,8 +241,9 @@ class PgDB final : public GenDB {
     }
 
     // The prepared statement for a shape, preparing it on first use; null when the server
-    // cannot prepare it (for example a parameter whose type it cannot tell).
-    const std::string* PreparedName(const NormalizedSql& n) {
+    // cannot prepare it (for example a parameter whose type it cannot tell), with *refused
+    // set to the server's answer when that aborted the current transaction.
+    const std::string* PreparedName(const NormalizedSql& n, Result* refused) {
         auto it = prepared_.find(n.text);
         if (it != prepared_.end()) {
             lru_.splice(lru_.end(), lru_, it->second.pos);
@@ -201,7 +255,10 @@ class PgDB final : public GenDB {
                            nullptr));
         if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK) {
             // Inside a failed transaction every statement fails; that says nothing of the shape.
-            if (PQtransactionStatus(conn_) != PQTRANS_INERROR) unpreparable_.insert(n.text);
+            if (PQtransactionStatus(conn_) == PQTRANS_INERROR)
+                *refused = std::move(r);
+            else
+                unpreparable_.insert(n.text);
             return nullptr;
         }
         ++stats_.prepared;
@@ -227,6 +284,7 @@ class PgDB final : public GenDB {
         std::list<std::string>::iterator pos;
     };
     PGconn* conn_;
+    std::string secrets_;  // the connection string as given, to mask its password in messages
     std::unordered_map<std::string, Prepared> prepared_;
     std::unordered_set<std::string> unpreparable_;
     std::list<std::string> lru_;
@@ -292,7 +350,7 @@ class PgBulk final : public BulkLoader {
         if (PQputCopyEnd(db_->conn(), ok ? nullptr : "chargement interrompu") != 1) ok = false;
         while (PGresult* r = PQgetResult(db_->conn())) {
             if (PQresultStatus(r) != PGRES_COMMAND_OK) {
-                if (error_.empty()) error_ = PQresultErrorMessage(r);
+                if (error_.empty()) error_ = db_->ErrorText("chargement refusé", r);
                 ok = false;
             }
             PQclear(r);
@@ -309,7 +367,7 @@ class PgBulk final : public BulkLoader {
     bool Flush() {
         if (buffer_.empty()) return true;
         if (PQputCopyData(db_->conn(), buffer_.data(), static_cast<int>(buffer_.size())) != 1) {
-            error_ = PQerrorMessage(db_->conn());
+            error_ = db_->ErrorText("chargement interrompu", nullptr);
             return false;
         }
         buffer_.clear();
@@ -333,26 +391,47 @@ std::unique_ptr<BulkLoader> PgDB::Bulk(const std::string& table,
     sql += ") FROM STDIN";
     Result r(PQexec(conn_, sql.c_str()));
     if (!r || PQresultStatus(r.get()) != PGRES_COPY_IN) {
-        SetError(r ? PQresultErrorMessage(r.get()) : PQerrorMessage(conn_));
+        SetError(ErrorText(read_only() ? kReadOnlyConnection : "chargement refusé", r.get()));
         return nullptr;
     }
     return std::make_unique<PgBulk>(this, static_cast<int>(columns.size()));
 }
 
+bool IsPostgresKeywords(const std::string& text) {
+    if (text.find('=') == std::string::npos || text.rfind("postgres", 0) == 0) return false;
+    char* err = nullptr;
+    PQconninfoOption* options = PQconninfoParse(text.c_str(), &err);
+    PQfreemem(err);
+    PQconninfoFree(options);
+    return options != nullptr;
+}
+
 std::unique_ptr<GenDB> OpenPostgres(const std::string& dsn, const std::string& conninfo,
-                                    std::string* error) {
+                                    DbAccess access, std::string* error) {
     PGconn* conn = PQconnectdb(conninfo.c_str());
     if (!conn || PQstatus(conn) != CONNECTION_OK) {
-        *error = conn ? PQerrorMessage(conn) : "connexion impossible";
-        while (!error->empty() && error->back() == '\n')
-            error->pop_back();
+        const std::string detail =
+            ScrubDsnSecrets(OneLine(conn ? PQerrorMessage(conn) : "mémoire insuffisante"), dsn);
+        *error = "connexion au serveur PostgreSQL impossible";
+        if (!detail.empty()) *error += " (libpq : " + detail + ")";
         PQfinish(conn);
         return nullptr;
     }
     PQsetClientEncoding(conn, "UTF8");
     PGresult* r = PQexec(conn, "SET client_min_messages TO warning");
     PQclear(r);
-    return std::make_unique<PgDB>(dsn, conn);
+    if (access == DbAccess::ReadOnly) {
+        // Every transaction of the session is READ ONLY: the server refuses writes.
+        r = PQexec(conn, "SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        if (!ok) {
+            *error = "connexion en lecture seule refusée par le serveur PostgreSQL";
+            PQfinish(conn);
+            return nullptr;
+        }
+    }
+    return std::make_unique<PgDB>(dsn, access, conn);
 }
 
 }  // namespace host

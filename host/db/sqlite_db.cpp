@@ -1,11 +1,15 @@
 // GenDB over SQLite: one connection, compiled statements kept for reuse by statement shape.
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <list>
 #include <unordered_map>
+#include <utility>
 
+#include "host/base/text.h"
 #include "host/db/gendb.h"
 #include "host/db/sqlnorm.h"
 
@@ -23,8 +27,9 @@ class StatementCache {
             for (sqlite3_stmt* s : entry.idle)
                 sqlite3_finalize(s);
     }
-    // A compiled statement for text: from the cache, or newly prepared (null on error).
-    sqlite3_stmt* Take(const std::string& text, bool* reused) {
+    // A compiled statement for text: from the cache, or newly prepared (null on error, and
+    // *trailing set when text holds more than one statement).
+    sqlite3_stmt* Take(const std::string& text, bool* reused, bool* trailing) {
         auto it = entries_.find(text);
         if (it != entries_.end()) {
             lru_.splice(lru_.end(), lru_, it->second.pos);
@@ -36,10 +41,20 @@ class StatementCache {
             }
         }
         *reused = false;
+        *trailing = false;
         sqlite3_stmt* s = nullptr;
-        if (sqlite3_prepare_v2(db_, text.c_str(), static_cast<int>(text.size()), &s, nullptr) !=
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(db_, text.c_str(), static_cast<int>(text.size()), &s, &tail) !=
             SQLITE_OK) {
             sqlite3_finalize(s);
+            return nullptr;
+        }
+        // SQLite compiles the first statement only: whatever follows must be blank.
+        const std::string_view rest(tail, text.size() - static_cast<size_t>(tail - text.c_str()));
+        const NormalizedSql after = NormalizeSql(rest, false, false);
+        if (!s || after.statements > 0 || !after.error.empty()) {
+            sqlite3_finalize(s);
+            *trailing = s != nullptr;
             return nullptr;
         }
         return s;
@@ -159,8 +174,8 @@ constexpr int kBusyMillis = 30000;
 
 class SqliteDB final : public GenDB {
   public:
-    SqliteDB(std::string dsn, sqlite3* db)
-        : GenDB(std::move(dsn)), db_(db), cache_(std::make_unique<StatementCache>(db)) {}
+    SqliteDB(const std::string& dsn, DbAccess access, sqlite3* db)
+        : GenDB(dsn, access), db_(db), cache_(std::make_unique<StatementCache>(db)) {}
     ~SqliteDB() override {
         CloseAll();
         cache_.reset();
@@ -169,7 +184,17 @@ class SqliteDB final : public GenDB {
     Engine engine() const override { return Engine::SQLite; }
 
     void Release(const std::string& key, sqlite3_stmt* s) { cache_->Give(key, s); }
-    void Fail(const char* what) { SetError(std::string(what) + ": " + sqlite3_errmsg(db_)); }
+    // The connection's last error, as a French sentence saying what failed.
+    void Fail(const char* what) { SetError(ErrorText(what)); }
+    std::string ErrorText(const char* what) const {
+        const int code = sqlite3_extended_errcode(db_) & 0xff;
+        std::string sentence = what;
+        if (code == SQLITE_READONLY)
+            sentence = kReadOnlyConnection;
+        else if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            sentence = std::string("base occupée par un autre poste : ") + what;
+        return EngineError(sentence, sqlite3_errmsg(db_));
+    }
     sqlite3* handle() { return db_; }
 
     std::unique_ptr<BulkLoader> Bulk(const std::string& table,
@@ -177,16 +202,26 @@ class SqliteDB final : public GenDB {
 
   protected:
     std::unique_ptr<DbCursor> OpenCursor(const std::string& sql,
-                                         const std::vector<SqlValue>* params) override {
+                                         const std::vector<SqlValue>* params,
+                                         bool read_only) override {
         NormalizedSql n = NormalizeSql(sql, false, lift_, params);
+        if (!Admit(n, true, read_only)) return nullptr;
         if (!n.liftable) {
-            SetError("requête non reconnue : " + sql.substr(0, 60));
+            SetError("requête non reconnue (SELECT, WITH, INSERT, UPDATE ou DELETE attendu) : " +
+                     U8Left(sql, 60));
             return nullptr;
         }
         sqlite3_stmt* s = Prepare(n.text);
         if (!s) return nullptr;
+        // The engine's own verdict: a statement that writes, or that returns no rows (ATTACH,
+        // a transaction command), is not a query.
+        if (read_only && (!sqlite3_stmt_readonly(s) || sqlite3_column_count(s) == 0)) {
+            SetError(kQueryWouldWrite);
+            cache_->Give(n.text, s);
+            return nullptr;
+        }
         if (!Bind(s, n.params)) {
-            Fail("paramètres");
+            Fail("paramètres de la requête refusés");
             cache_->Give(n.text, s);
             return nullptr;
         }
@@ -195,7 +230,8 @@ class SqliteDB final : public GenDB {
 
     bool ExecuteStatement(const std::string& sql, const std::vector<SqlValue>* params) override {
         NormalizedSql n = NormalizeSql(sql, false, lift_, params);
-        if (!n.liftable || MultipleStatements(sql)) {
+        if (!Admit(n, false, false)) return false;
+        if (!n.liftable) {
             ++stats_.unlifted;
             return ExecRaw(sql);
         }
@@ -206,7 +242,7 @@ class SqliteDB final : public GenDB {
         while (ok && rc == SQLITE_ROW)
             rc = sqlite3_step(s);
         ok = ok && rc == SQLITE_DONE;
-        if (!ok) Fail("exécution");
+        if (!ok) Fail("l'instruction a échoué");
         cache_->Give(n.text, s);
         return ok;
     }
@@ -214,12 +250,10 @@ class SqliteDB final : public GenDB {
     bool ExecRaw(const std::string& sql) override {
         std::string text = sql;
         // Every transaction takes the write lock at once, so that two workstations cannot
-        // both read a state and then both write it.
-        if (text == "BEGIN") text = "BEGIN IMMEDIATE";
-        char* msg = nullptr;
-        if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &msg) != SQLITE_OK) {
-            SetError(msg ? msg : sqlite3_errmsg(db_));
-            sqlite3_free(msg);
+        // both read a state and then both write it. A read-only connection only reads.
+        if (text == "BEGIN" && !read_only()) text = "BEGIN IMMEDIATE";
+        if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+            Fail("l'instruction a échoué");
             return false;
         }
         return true;
@@ -252,16 +286,14 @@ class SqliteDB final : public GenDB {
     }
 
   private:
-    static bool MultipleStatements(const std::string& sql) {
-        size_t semi = sql.find(';');
-        if (semi == std::string::npos) return false;
-        return sql.find_first_not_of(" \t\r\n;", semi) != std::string::npos;
-    }
     sqlite3_stmt* Prepare(const std::string& text) {
-        bool reused = false;
-        sqlite3_stmt* s = cache_->Take(text, &reused);
+        bool reused = false, trailing = false;
+        sqlite3_stmt* s = cache_->Take(text, &reused, &trailing);
         if (!s) {
-            Fail("préparation");
+            if (trailing)
+                SetError("requête invalide : une seule instruction est permise");
+            else
+                Fail("la base refuse la requête");
             return nullptr;
         }
         (reused ? stats_.reused : stats_.prepared)++;
@@ -289,7 +321,7 @@ int SqliteCursor::Step() {
     on_row_ = false;
     done_ = true;
     if (rc == SQLITE_DONE) return 1;
-    owner_->Fail("lecture");
+    owner_->Fail("la lecture des lignes a échoué");
     return -1;
 }
 
@@ -387,7 +419,7 @@ class SqliteBulk final : public BulkLoader {
         const int rc = sqlite3_step(stmt_);
         sqlite3_reset(stmt_);
         if (rc != SQLITE_DONE) {
-            error_ = sqlite3_errmsg(db_->handle());
+            error_ = db_->ErrorText("ligne refusée au chargement");
             return false;
         }
         return true;
@@ -434,53 +466,184 @@ std::unique_ptr<BulkLoader> SqliteDB::Bulk(const std::string& table,
     sql += ") VALUES (" + marks + ")";
     sqlite3_stmt* s = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-        Fail("préparation");
+        Fail("chargement refusé");
         sqlite3_finalize(s);
         return nullptr;
     }
     return std::make_unique<SqliteBulk>(this, s, static_cast<int>(columns.size()));
 }
 
-std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& path,
+namespace {
+
+namespace fs = std::filesystem;
+
+// The file's header says WAL (bytes 18 and 19 are 2).
+bool WalHeader(const std::string& path) {
+    char header[20] = {};
+    std::ifstream in(path, std::ios::binary);
+    return in.read(header, sizeof header) && header[18] == 2 && header[19] == 2;
+}
+
+// "file:" URI of a path, every byte but the unreserved ones escaped.
+std::string FileUri(const std::string& path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const char ch : fs::absolute(path).string()) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += ch;
+        } else {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 15];
+        }
+    }
+    return uri;
+}
+
+struct Handle {
+    sqlite3* db = nullptr;
+    ~Handle() { sqlite3_close_v2(db); }
+    sqlite3* release() { return std::exchange(db, nullptr); }
+};
+
+// The handle's last error as the detail of a French sentence.
+std::string OpenError(const std::string& what, sqlite3* db, const char* fallback) {
+    std::string detail = db ? sqlite3_errmsg(db) : fallback;
+    return what + " (SQLite : " + detail + ")";
+}
+
+bool Exec(sqlite3* db, const char* sql) {
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+}  // namespace
+
+std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& path, DbAccess access,
                                   std::string* error) {
-    if (path != ":memory:") {
-        std::error_code ec;
-        const auto parent = std::filesystem::path(path).parent_path();
-        if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) {
+    const bool memory = path == ":memory:";
+    std::error_code ec;
+    if (!memory) {
+        const auto parent = fs::path(path).parent_path();
+        if (access != DbAccess::Create && !fs::exists(path, ec)) {
+            // Only a new practice is created; a read or an update needs the database there.
+            *error = "base introuvable : " + fs::absolute(path, ec).string();
+            return nullptr;
+        }
+        if (!parent.empty() && !fs::is_directory(parent, ec)) {
             *error = "dossier inexistant : " + parent.string();
             return nullptr;
         }
+        if (fs::is_directory(path, ec)) {
+            *error = "la base " + path + " est un dossier, pas un fichier";
+            return nullptr;
+        }
+        // A pipe or a device would block or read as an empty database.
+        if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) {
+            *error = "la base " + path + " n'est pas un fichier ordinaire";
+            return nullptr;
+        }
     }
-    sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-        *error = db ? sqlite3_errmsg(db) : "ouverture impossible";
-        sqlite3_close_v2(db);
+    const bool read_only = access == DbAccess::ReadOnly;
+    int flags = SQLITE_OPEN_NOMUTEX;
+    if (read_only && !memory)
+        flags |= SQLITE_OPEN_READONLY;
+    else
+        flags |= SQLITE_OPEN_READWRITE | (access == DbAccess::Create ? SQLITE_OPEN_CREATE : 0);
+    if (memory) flags |= SQLITE_OPEN_CREATE;
+    // A WAL practice read where SQLite cannot make its -shm file (a folder this user cannot
+    // write), or that no one may write (a file without write permission): with no -wal
+    // file every committed row is in the file itself, so it is read as it stands
+    // (immutable: no lock, no shared memory, nothing made beside it).
+    const bool wal_mode = read_only && !memory && WalHeader(path);
+    const bool pending = fs::exists(path + "-wal", ec) && fs::file_size(path + "-wal", ec) > 0;
+    const fs::perms write_bits =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const bool frozen = wal_mode && !pending &&
+                        (fs::status(path, ec).permissions() & write_bits) == fs::perms::none;
+    Handle h;
+    auto open = [&](bool immutable) {
+        sqlite3_close_v2(h.release());
+        const std::string name = immutable ? FileUri(path) + "?immutable=1" : path;
+        return sqlite3_open_v2(name.c_str(), &h.db, flags | (immutable ? SQLITE_OPEN_URI : 0),
+                               nullptr) == SQLITE_OK;
+    };
+    if (!open(frozen)) {
+        *error = OpenError("impossible d'ouvrir la base " + path, h.db, "mémoire insuffisante");
         return nullptr;
     }
-    sqlite3_busy_timeout(db, kBusyMillis);
-    sqlite3_extended_result_codes(db, 1);
-    // WAL lets readers work while another workstation writes; LIKE is case-sensitive as on
-    // PostgreSQL, so that both engines select the same rows.
+    // A file that is not a database (or that cannot be read) shows here rather than at the
+    // first query.
+    auto readable = [&] { return Exec(h.db, "SELECT count(*) FROM sqlite_master"); };
+    if (wal_mode && !frozen && !readable()) {
+        const int code = sqlite3_extended_errcode(h.db) & 0xff;
+        if (code == SQLITE_READONLY || code == SQLITE_CANTOPEN) {
+            if (pending) {
+                *error = OpenError("la base " + path +
+                                       " a des écritures en attente dans son journal (-wal) et "
+                                       "son dossier ne peut être écrit : ouvrez-la d'un poste "
+                                       "qui peut écrire dans ce dossier",
+                                   h.db, "");
+                return nullptr;
+            }
+            if (!open(true)) {
+                *error =
+                    OpenError("impossible d'ouvrir la base " + path, h.db, "mémoire insuffisante");
+                return nullptr;
+            }
+        }
+    }
+    const std::string cannot_write = "la base " + path +
+                                     " ne peut être modifiée (fichier ou dossier en lecture "
+                                     "seule) : seules les commandes qui lisent peuvent l'ouvrir";
+    // SQLite opens a file it may not write read-only without a word: say so before the
+    // first read, which would make -wal and -shm files beside it.
+    if (!read_only && !memory && sqlite3_db_readonly(h.db, "main") == 1) {
+        *error = cannot_write;
+        return nullptr;
+    }
+    if (!readable()) {
+        const int code = sqlite3_extended_errcode(h.db) & 0xff;
+        if (!read_only && (code == SQLITE_READONLY || code == SQLITE_CANTOPEN))
+            *error = OpenError(cannot_write, h.db, "");
+        else
+            *error = OpenError("le fichier " + path + " n'est pas une base de données lisible",
+                               h.db, "");
+        return nullptr;
+    }
+    sqlite3_busy_timeout(h.db, kBusyMillis);
+    sqlite3_extended_result_codes(h.db, 1);
+    // LIKE is case-sensitive as on PostgreSQL, so that both engines select the same rows.
     const char* setup =
-        "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA case_sensitive_like=ON;"
-        "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-65536;";
-    char* msg = nullptr;
-    if (sqlite3_exec(db, setup, nullptr, nullptr, &msg) != SQLITE_OK) {
-        *error = msg ? msg : "configuration refusée";
-        sqlite3_free(msg);
-        sqlite3_close_v2(db);
+        "PRAGMA case_sensitive_like=ON; PRAGMA temp_store=MEMORY; PRAGMA cache_size=-65536;";
+    if (!Exec(h.db, setup)) {
+        *error = OpenError("configuration de la base " + path + " refusée", h.db, "");
         return nullptr;
     }
-    // A file that is not a database shows here rather than at the first query.
-    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &msg) !=
-        SQLITE_OK) {
-        *error = msg ? msg : "fichier illisible";
-        sqlite3_free(msg);
-        sqlite3_close_v2(db);
-        return nullptr;
+    if (read_only) {
+        // Belt and braces over the read-only handle: no statement of this connection writes.
+        if (!Exec(h.db, "PRAGMA query_only=ON")) {
+            *error = OpenError("configuration de la base " + path + " refusée", h.db, "");
+            return nullptr;
+        }
+    } else if (!memory) {
+        // WAL lets readers work while another workstation writes. The mode is kept in the
+        // file: switch only a database that is not in it yet.
+        sqlite3_stmt* st = nullptr;
+        std::string mode;
+        if (sqlite3_prepare_v2(h.db, "PRAGMA journal_mode", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW) {
+            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+            mode = t ? t : "";
+        }
+        sqlite3_finalize(st);
+        if ((mode != "wal" && !Exec(h.db, "PRAGMA journal_mode=WAL")) ||
+            !Exec(h.db, "PRAGMA synchronous=NORMAL")) {
+            *error = OpenError("configuration de la base " + path + " refusée", h.db, "");
+            return nullptr;
+        }
     }
-    return std::make_unique<SqliteDB>(dsn, db);
+    return std::make_unique<SqliteDB>(dsn, access, h.release());
 }
 
 }  // namespace host

@@ -8,13 +8,13 @@ namespace fs = std::filesystem;
 
 namespace host::output {
 
-std::string OutputPath(const std::string& name) {
-    if (name.empty() || name[0] != '/') return host::ReportFilePath(name);
+std::string OutputPath(const std::string& name, bool create_folder) {
+    if (name.empty() || name[0] != '/') return host::ReportFilePath(name, create_folder);
     std::string path = name;
     for (char& c : path)
         if (c == '\\') c = '/';
     const fs::path p(path);
-    if (p.has_parent_path()) host::EnsureDir(p.parent_path().string());
+    if (create_folder && p.has_parent_path()) host::EnsureDir(p.parent_path().string());
     return p.lexically_normal().string();
 }
 

@@ -9,8 +9,8 @@ namespace host::output {
 
 // The full path of a report file name: an absolute path (starting with '/') is kept, with
 // any backslash turned into '/'; any other name goes through host::ReportFilePath. The
-// parent folder is created.
-std::string OutputPath(const std::string& name);
+// parent folder is created unless create_folder is false (a file to be read).
+std::string OutputPath(const std::string& name, bool create_folder = true);
 
 // A file name stem made from a report title: ASCII letters and digits kept (accented
 // letters lose their accent, capitals become small), every other run of characters

@@ -123,7 +123,8 @@ bool LoadSql(const TemplateDef& def, GenDB* db, DataTable* t, std::string* error
         sql.replace(p, 3, db->dbTablePrefix());
     for (const std::string& n : def.sql_fields)
         t->Column(n);
-    if (db->dbOpen(sql, kTemplateCursor) != 0) {
+    // The template's text is not the module's: it runs read-only, one statement.
+    if (db->dbOpenReadOnly(sql, kTemplateCursor) != 0) {
         *error = "requête du modèle " + def.name + " : " +
                  (db->dbLastError() ? db->dbLastError() : "erreur");
         return false;
@@ -155,19 +156,19 @@ bool LoadSql(const TemplateDef& def, GenDB* db, DataTable* t, std::string* error
 }
 
 // The data file of an XML template: "agedrc.xml" is looked for under XML/ of the output
-// folder, then in the output folder itself.
+// folder, then in the output folder itself. A file to read: no folder is created.
 std::string ResolveXmlFile(const std::string& name) {
-    if (name.empty() || name[0] == '/') return name.empty() ? name : OutputPath(name);
+    if (name.empty() || name[0] == '/') return name.empty() ? name : OutputPath(name, false);
     std::string folded = name;
     for (char& c : folded)
         if (c == '\\') c = '/';
     while (!folded.empty() && folded[0] == '/')
         folded.erase(0, 1);
-    if (folded.find('/') != std::string::npos) return OutputPath(folded);
-    const std::string in_xml = OutputPath("XML/" + folded);
+    if (folded.find('/') != std::string::npos) return OutputPath(folded, false);
+    const std::string in_xml = OutputPath("XML/" + folded, false);
     std::error_code ec;
     if (fs::exists(in_xml, ec)) return in_xml;
-    const std::string plain = OutputPath(folded);
+    const std::string plain = OutputPath(folded, false);
     return fs::exists(plain, ec) ? plain : in_xml;
 }
 

@@ -151,6 +151,62 @@ TEST_P(SqlTemplateTest, ExportSettingsChooseTheFile) {
         EXPECT_NE(sheet.find(cell), std::string::npos) << sheet;
 }
 
+TEST_P(SqlTemplateTest, TemplateSqlThatWritesIsRefusedAndChangesNothing) {
+    GenDB& db = db_->db();
+    for (int id = 1; id <= 3; ++id)
+        ASSERT_EQ(db.dbExecute("INSERT INTO p1_DAYSHT (DSHT_ID, DSHT_DATE) VALUES (" +
+                               std::to_string(id) + ", 20241115)"),
+                  0);
+    auto state = [&] {
+        return std::to_string(db.QueryInt("SELECT COUNT(*) FROM p1_DAYSHT", -1)) + "/" +
+               std::to_string(db.QueryInt("SELECT COUNT(*) FROM p1_ACCOUNT", -1)) + "/" +
+               std::to_string(
+                   db.QueryInt("SELECT COUNT(*) FROM p1_BANKCD WHERE BNK_NAME = 'pwned'", -1));
+    };
+    ASSERT_EQ(state(), "3/0/0");
+    const std::string dir = Out("modeles-ecriture");
+    fs::create_directories(dir);
+    struct {
+        const char* sql;
+        const char* reason;
+    } cases[] = {
+        {"WITH x AS (SELECT 1 AS BNK_CODE) DELETE FROM {P}DAYSHT RETURNING 1 AS BNK_CODE",
+         "requête refusée : elle modifierait la base"},
+        {"UPDATE {P}BANKCD SET BNK_NAME='pwned' WHERE BNK_CODE IN (SELECT BNK_CODE FROM "
+         "{P}BANKCD) RETURNING BNK_CODE",
+         "requête refusée : seule une lecture"},
+        {"SELECT BNK_CODE FROM {P}BANKCD; DROP TABLE {P}ACCOUNT", "une seule instruction"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string path = dir + "/ecrit" + std::to_string(++n) + ".rpt";
+        std::ofstream(path) << "<report><sql>" << c.sql
+                            << "</sql><column heading='Code' field='BNK_CODE' width='5'/></report>";
+        TemplateRequest r;
+        r.template_name = path;
+        r.db = &db;
+        TemplateResult result;
+        std::string error;
+        EXPECT_EQ(RunTemplate(r, &result, &error), TemplateStatus::Failed) << c.sql;
+        EXPECT_NE(error.find("requête du modèle ecrit" + std::to_string(n)), std::string::npos)
+            << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_EQ(state(), "3/0/0") << c.sql;
+    }
+    // The same queries read-only, and a comment holding a quote, print.
+    const std::string path = dir + "/lecture.rpt";
+    std::ofstream(path) << "<report><sql>/* l'essai */ WITH b AS (SELECT BNK_CODE FROM {P}BANKCD "
+                           "WHERE BNK_PROV &lt;&gt; /* = 'ON */ 'ON') SELECT BNK_CODE FROM b; "
+                           "</sql><column heading='Code' field='BNK_CODE' width='5'/></report>";
+    TemplateRequest r;
+    r.template_name = path;
+    r.db = &db;
+    TemplateResult result;
+    std::string error;
+    ASSERT_EQ(RunTemplate(r, &result, &error), TemplateStatus::Printed) << error;
+    EXPECT_EQ(result.records, 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, SqlTemplateTest, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
 
@@ -251,6 +307,21 @@ TEST_F(XmlTemplateTest, ManyRecordsMakeSeveralPagesWithTheirHeadings) {
     for (int p = 1; p <= 3; ++p)
         EXPECT_NE(PdfText(result.output_path, p).find("Description"), std::string::npos);
     EXPECT_NE(PdfText(result.output_path, 3).find("130.00"), std::string::npos);
+}
+
+TEST_F(XmlTemplateTest, AMissingDataFileIsAnErrorAndMakesNoFolder) {
+    for (const std::string& name :
+         {Out("nouveau/a/b/x.xml"), std::string("autre/a/x.xml"), std::string("\\absent.xml")}) {
+        TemplateRequest r;
+        r.template_name = "xmlliste.rpt";
+        r.xml_file = name;
+        TemplateResult result;
+        std::string error;
+        EXPECT_EQ(RunTemplate(r, &result, &error), TemplateStatus::Failed) << name;
+        EXPECT_NE(error.find("fichier de données XML introuvable"), std::string::npos) << error;
+    }
+    EXPECT_FALSE(fs::exists(Out("nouveau")));
+    EXPECT_FALSE(fs::exists(Out("autre")));
 }
 
 // --- Template files ---

@@ -23,27 +23,20 @@ using testing_support::Command;
 using testing_support::CrashCase;
 using testing_support::Digest;
 using testing_support::DigestTables;
+using testing_support::Executable;
 using testing_support::RaceCase;
+using testing_support::RunCrashTrials;
+using testing_support::RunRace;
 using testing_support::RunToEnd;
 using testing_support::Sibling;
 
 // The settings rows the receivable defaults and the packed options live in.
 const std::vector<std::string> kSettings = {"PPSET"};
 
-// A command of the build with this test's station and data folders.
-Command Tool(const char* name, std::vector<std::string> args) {
-    Command c;
-    c.argv.push_back(Sibling(name));
-    for (std::string& a : args)
-        c.argv.push_back(std::move(a));
-    c.env = {{"RAPPORTS_STATION_DIR", host::Env().station_dir},
-             {"RAPPORTS_DATA_DIR", host::Env().data_dir}};
-    return c;
-}
-
 Command Demo(const std::string& dsn, int seed) {
-    return Tool("rapports", {"demo", "--db", dsn, "--size", "small", "--seed", std::to_string(seed),
-                             "--today", "20241115", "--force", "--quiet"});
+    return Executable("rapports",
+                      {"demo", "--db", dsn, "--size", "small", "--seed", std::to_string(seed),
+                       "--today", "20241115", "--force", "--quiet"});
 }
 
 // Rapports' message when another workstation holds the lock it waited for.
@@ -83,10 +76,10 @@ class Harness : public testing::TestWithParam<std::string> {
     // The receivable defaults that a workstation saves through its dialog.
     Command SaveDefaults(const std::string& producer, const std::string& overdue,
                          const std::string& kind, const std::string& copies) {
-        return Tool("rapports-save-defaults",
-                    {"--db", dsn_, "--today", "20241115", "dialog", "7006", "producer=" + producer,
-                     "overdue=" + overdue, "min_balance=25.00", "kind=" + kind, "copies=" + copies,
-                     "option111=yes"});
+        return Executable("rapports-save-defaults",
+                          {"--db", dsn_, "--today", "20241115", "dialog", "7006",
+                           "producer=" + producer, "overdue=" + overdue, "min_balance=25.00",
+                           "kind=" + kind, "copies=" + copies, "option111=yes"});
     }
 
     std::unique_ptr<testing_support::TestDb> t_;
@@ -141,20 +134,15 @@ TEST(CrashHarness, CatchesACommandThatIsNotAllOrNothing) {
 }
 
 TEST_P(Harness, DemoForceIsAllOrNothing) {
-    CrashCase c;
-    c.command = Demo(dsn_, 1);
-    c.dsn = dsn_;
-    c.tables = host::SchemaTables();
-    c.prepare = [&] { Run(Demo(dsn_, 2)); };
-    c.check = [](GenDB& db) {
-        return db.QueryInt("SELECT COUNT(*) FROM SCHEMAVER", -1) == 1 &&
-                       db.QueryInt("SELECT COUNT(*) FROM ACCOUNT", -1) > 10
-                   ? std::string()
-                   : std::string("no complete practice");
-    };
-    const testing_support::CrashReport r = RunCrashTrials(c);
+    const testing_support::CrashReport r = RunCrashTrials(
+        Demo(dsn_, 1), dsn_, host::SchemaTables(), [&] { Run(Demo(dsn_, 2)); },
+        [](GenDB& db) {
+            return db.QueryInt("SELECT COUNT(*) FROM SCHEMAVER", -1) == 1 &&
+                           db.QueryInt("SELECT COUNT(*) FROM ACCOUNT", -1) > 10
+                       ? std::string()
+                       : std::string("no complete practice");
+        });
     EXPECT_TRUE(r.ok()) << r.Summary();
-    RecordProperty("summary", r.Summary());
     std::printf("demo --force on %s: %s\n", GetParam().c_str(), r.Summary().c_str());
 }
 
@@ -248,8 +236,8 @@ TEST_P(Harness, TwoWorkstationsSavingPackedOptionsAtOnce) {
         SCOPED_TRACE(row_missing ? "row 4 missing" : "row 4 present");
         RaceCase c;
         auto save = [&](const std::string& packed) {
-            return Tool("rapports-save-defaults",
-                        {"--db", dsn_, "ppset", "cash-receipts", "PPST_A11_FIELD05=" + packed});
+            return Executable("rapports-save-defaults", {"--db", dsn_, "ppset", "cash-receipts",
+                                                         "PPST_A11_FIELD05=" + packed});
         };
         c.commands = {save("D01 D02 YN"), save("H02 H03 NY")};
         c.dsn = dsn_;

@@ -16,6 +16,9 @@
 #include <sstream>
 #include <thread>
 
+#include "host/base/env.h"
+#include "tests/support/process.h"
+
 extern char** environ;
 
 namespace testing_support {
@@ -234,6 +237,16 @@ std::string Command::Text() const {
     return out;
 }
 
+Command Executable(const char* name, std::vector<std::string> args) {
+    Command c;
+    c.argv.push_back(Sibling(name));
+    for (std::string& a : args)
+        c.argv.push_back(std::move(a));
+    c.env = {{"RAPPORTS_STATION_DIR", host::Env().station_dir},
+             {"RAPPORTS_DATA_DIR", host::Env().data_dir}};
+    return c;
+}
+
 ProcessResult RunToEnd(const Command& command) {
     Child child = Spawn(command);
     return Wait(child);
@@ -340,6 +353,18 @@ CrashReport RunCrashTrials(const CrashCase& c) {
             fail(t, "after running it again: " + why);
     }
     return r;
+}
+
+CrashReport RunCrashTrials(const Command& command, const std::string& dsn,
+                           const std::vector<std::string>& tables, std::function<void()> prepare,
+                           std::function<std::string(GenDB&)> check) {
+    CrashCase c;
+    c.command = command;
+    c.dsn = dsn;
+    c.tables = tables;
+    c.prepare = std::move(prepare);
+    c.check = std::move(check);
+    return RunCrashTrials(c);
 }
 
 // --- Races ---

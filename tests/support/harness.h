@@ -10,13 +10,11 @@
 //   exit codes included, or that one did the work while the other answered with the
 //   system's message: nothing lost, nothing done twice.
 //
-//   testing_support::CrashCase c;
-//   c.command = {{Sibling("rapports"), "demo", "--db", dsn, "--force", "--quiet"}};
-//   c.dsn = dsn;
-//   c.tables = host::SchemaTables();
-//   c.prepare = [&] { /* put the practice as it is before the command */ };
-//   c.check = [](GenDB& db) { return std::string(); };  // "" when the final state is right
-//   const testing_support::CrashReport r = testing_support::RunCrashTrials(c);
+//   const testing_support::CrashReport r = testing_support::RunCrashTrials(
+//       testing_support::Executable("rapports", {"demo", "--db", dsn, "--force"}), dsn,
+//       host::SchemaTables(),                              // every table it may touch
+//       [&] { /* the practice as it is before the command */ },
+//       [](GenDB& db) { return std::string(); });          // "" when the final state is right
 //   EXPECT_TRUE(r.ok()) << r.Summary();
 #pragma once
 
@@ -69,6 +67,10 @@ struct ProcessResult {
     double seconds = 0;
 };
 
+// An executable built beside the running test (build/bin/NAME) with its arguments, run with
+// the test's station and data folders.
+Command Executable(const char* name, std::vector<std::string> args);
+
 // Runs command to its end.
 ProcessResult RunToEnd(const Command& command);
 
@@ -110,6 +112,10 @@ struct CrashReport {
 };
 
 CrashReport RunCrashTrials(const CrashCase& c);
+// The same in one call, with the default number of trials.
+CrashReport RunCrashTrials(const Command& command, const std::string& dsn,
+                           const std::vector<std::string>& tables, std::function<void()> prepare,
+                           std::function<std::string(GenDB&)> check = {});
 
 // --- Races ---
 

@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     if (!host::ui::ParseDialogTemplate(text, "fuzz.dlg", &t, &error)) {
         fuzz::Check(error.rfind("fuzz.dlg:", 0) == 0, "a refusal without its line", error);
+        fuzz::Tally("refused with a message");
         return 0;
     }
     for (const host::ui::FieldDescription& f : host::ui::DescribeFields(t)) {
@@ -19,5 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const host::ui::ControlTemplate& c : t.controls)
         t.Find(c.id);
+    fuzz::Tally("read");
     return 0;
 }

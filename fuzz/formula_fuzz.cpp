@@ -66,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Error e;
     if (!f.Parse(text, &e)) {
         fuzz::Check(e.position >= 1 && !e.message.empty(), "a syntax error without its place");
+        fuzz::Tally("refused with a message (syntax)");
         return 0;
     }
     if (f.Empty()) return 0;  // a blank formula: null, and it selects every record
@@ -74,6 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Error alone_error;
     const bool alone_ok = f.Evaluate(&record, &named, &alone, &alone_error);
     const std::string first = Outcome(alone_ok, alone, alone_error);
+    if (!alone_ok)
+        fuzz::Check(!alone_error.message.empty(), "an evaluation error without a message");
+    fuzz::Tally(alone_ok ? "evaluated" : "refused with a message (evaluation)");
 
     // Again with a memo that earlier evaluations of the record filled.
     RecordMemo memo;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,21 @@ inline void Check(bool ok, const char* what, std::string_view detail = {}) {
     std::fprintf(stderr, "fuzz check failed: %s\n%.*s\n", what, static_cast<int>(detail.size()),
                  detail.data());
     std::abort();
+}
+
+// Counts what became of the inputs; printed at exit when RAPPORTS_FUZZ_TALLY is set, so that
+// replaying a corpus (fuzz_NAME -runs=0 DIR) tells how many were refused with a message.
+inline void Tally(const char* outcome) {
+    struct Counts {
+        std::map<std::string, long> counts;
+        ~Counts() {
+            if (!std::getenv("RAPPORTS_FUZZ_TALLY")) return;
+            for (const auto& [what, n] : counts)
+                std::fprintf(stderr, "tally %s: %ld\n", what.c_str(), n);
+        }
+    };
+    static Counts tally;
+    ++tally.counts[outcome];
 }
 
 inline std::string Text(const uint8_t* data, size_t size) {

@@ -54,5 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     "a write changed another section", where.first + " / " + where.second);
     }
     ini.DeleteSection("FUZZ");
+    fuzz::Tally(before.empty() ? "read, no key" : "read");
     return 0;
 }

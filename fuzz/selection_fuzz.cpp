@@ -64,9 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     Formula s, negated, either;
     Error e;
-    if (!s.Parse(selection, &e) || s.Empty()) return 0;
+    if (!s.Parse(selection, &e) || s.Empty()) {
+        fuzz::Tally(s.Empty() && e.message.empty() ? "blank" : "refused with a message (syntax)");
+        return 0;
+    }
     bool selected = false;
     const bool ok = s.Select(&record, nullptr, &selected, &e);
+    fuzz::Tally(ok ? "selected or not" : "refused with a message (evaluation)");
     const int value = Logic(s, record);
     fuzz::Check(ok == (value == 0 || value == 1 || value == 2), "Select and Evaluate disagree",
                 selection);

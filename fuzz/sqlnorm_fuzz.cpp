@@ -9,6 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string sql = fuzz::Text(data, size);
     const std::vector<host::SqlValue> params = {host::SqlValue(12), host::SqlValue("l'île"),
                                                 host::SqlValue()};
+    fuzz::Tally(host::NormalizeSql(sql, false).liftable ? "one statement, lifted"
+                                                        : "left as it is");
     for (bool dollar : {false, true}) {
         host::NormalizeSql(sql, dollar, true);
         host::NormalizeSql(sql, dollar, false);

@@ -17,9 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     error.clear();
     if (!host::output::LoadTemplate(path, &def, &error)) {
         fuzz::Check(!error.empty(), "a template refused without a reason");
+        fuzz::Tally("refused with a message");
         return 0;
     }
     for (const host::output::TemplateColumn& c : def.columns)
         fuzz::Check(c.start >= 0 && c.width >= 0, "a column placed before the line", c.heading);
+    fuzz::Tally("read");
     return 0;
 }

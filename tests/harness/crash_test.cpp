@@ -224,6 +224,8 @@ TEST_P(Harness, TwoWorkstationsSavingTheReceivableDefaultsAtOnce) {
         c.later_replaces = true;
         const testing_support::RaceReport r = RunRace(c);
         EXPECT_TRUE(r.ok()) << r.Summary();
+        std::printf("receivable defaults raced on %s (%s): %s\n", GetParam().c_str(),
+                    rows_missing ? "rows missing" : "rows present", r.Summary().c_str());
         // The rows the receivable options live in are there, whoever added them.
         EXPECT_EQ(t_->db().QueryInt("SELECT COUNT(*) FROM PPSET WHERE PPST_ID IN (5, 7, 8)"), 3);
     }
@@ -249,6 +251,8 @@ TEST_P(Harness, TwoWorkstationsSavingPackedOptionsAtOnce) {
         c.busy = Busy;
         const testing_support::RaceReport r = RunRace(c);
         EXPECT_TRUE(r.ok()) << r.Summary();
+        std::printf("packed options raced on %s (%s): %s\n", GetParam().c_str(),
+                    row_missing ? "row missing" : "row present", r.Summary().c_str());
     }
 }
 

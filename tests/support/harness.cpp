@@ -149,6 +149,15 @@ ProcessResult KillAfter(Child& child, double seconds, bool* killed) {
     return Wait(child);
 }
 
+// The last line a command printed (its message when it failed).
+std::string LastLine(const std::string& output) {
+    std::string s = output;
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' '))
+        s.pop_back();
+    const size_t nl = s.rfind('\n');
+    return nl == std::string::npos ? s : s.substr(nl + 1);
+}
+
 // What makes two commands the same: their arguments and environment.
 std::string Key(const Command& c) {
     std::string key;
@@ -384,7 +393,8 @@ RaceReport RunRace(const RaceCase& c) {
     const size_t n = c.commands.size();
     struct Outcome {
         std::string name;
-        std::vector<int> codes;  // per command; -2 for one that did not run
+        std::vector<int> codes;             // per command; -2 for one that did not run
+        std::vector<std::string> messages;  // per command: the last line of one that failed
         Digest digest;
     };
     auto describe = [&](const std::vector<int>& codes) {
@@ -396,48 +406,50 @@ RaceReport RunRace(const RaceCase& c) {
 
     // Every order one after the other, and each command alone. Orders that run the same
     // command lines in the same sequence end the same way: each is run once.
+    struct Sequence {
+        std::vector<int> codes;  // by position in the sequence
+        std::vector<std::string> messages;
+        Digest digest;
+    };
+    std::map<std::vector<std::string>, Sequence> runs;
+    auto run = [&](const std::vector<size_t>& sequence) -> const Sequence& {
+        std::vector<std::string> key;
+        for (size_t i : sequence)
+            key.push_back(Key(c.commands[i]));
+        auto it = runs.find(key);
+        if (it != runs.end()) return it->second;
+        Sequence seq;
+        c.prepare();
+        for (size_t i : sequence) {
+            const ProcessResult pr = RunToEnd(c.commands[i]);
+            seq.codes.push_back(pr.exit_code);
+            seq.messages.push_back(pr.exit_code == 0 ? std::string() : LastLine(pr.output));
+        }
+        seq.digest = DigestTables(c.dsn, c.tables);
+        return runs.emplace(key, std::move(seq)).first->second;
+    };
+    auto outcome = [&](const std::vector<size_t>& sequence, std::string name) {
+        const Sequence& seq = run(sequence);
+        Outcome o{std::move(name), std::vector<int>(n, -2), std::vector<std::string>(n),
+                  seq.digest};
+        for (size_t p = 0; p < sequence.size(); ++p) {
+            o.codes[sequence[p]] = seq.codes[p];
+            o.messages[sequence[p]] = seq.messages[p];
+        }
+        return o;
+    };
     std::vector<Outcome> serial, alone;
-    std::map<std::vector<std::string>, std::pair<std::vector<int>, Digest>> runs;  // by position
     std::vector<size_t> order(n);
     for (size_t i = 0; i < n; ++i)
         order[i] = i;
     do {
-        Outcome o;
-        o.codes.assign(n, -2);
-        std::vector<std::string> key;
-        for (size_t i : order) {
-            o.name += (o.name.empty() ? "" : " then ") + std::to_string(i + 1);
-            key.push_back(Key(c.commands[i]));
-        }
-        auto it = runs.find(key);
-        if (it == runs.end()) {
-            std::vector<int> codes;
-            c.prepare();
-            for (size_t i : order)
-                codes.push_back(RunToEnd(c.commands[i]).exit_code);
-            it = runs.emplace(key, std::make_pair(codes, DigestTables(c.dsn, c.tables))).first;
-        }
-        for (size_t p = 0; p < n; ++p)
-            o.codes[order[p]] = it->second.first[p];
-        o.digest = it->second.second;
-        serial.push_back(std::move(o));
+        std::string name;
+        for (size_t i : order)
+            name += (name.empty() ? "" : " then ") + std::to_string(i + 1);
+        serial.push_back(outcome(order, name));
     } while (std::next_permutation(order.begin(), order.end()));
-    for (size_t i = 0; i < n; ++i) {
-        Outcome o;
-        o.name = std::to_string(i + 1) + " alone";
-        o.codes.assign(n, -2);
-        auto it = runs.find({Key(c.commands[i])});
-        if (it == runs.end()) {
-            c.prepare();
-            const int code = RunToEnd(c.commands[i]).exit_code;
-            it = runs.emplace(std::vector<std::string>{Key(c.commands[i])},
-                              std::make_pair(std::vector<int>{code}, DigestTables(c.dsn, c.tables)))
-                     .first;
-        }
-        o.codes[i] = it->second.first[0];
-        o.digest = it->second.second;
-        alone.push_back(std::move(o));
-    }
+    for (size_t i = 0; i < n; ++i)
+        alone.push_back(outcome({i}, std::to_string(i + 1) + " alone"));
 
     for (int round = 1; round <= c.rounds; ++round) {
         ++r.rounds;
@@ -460,13 +472,19 @@ RaceReport RunRace(const RaceCase& c) {
         }
         const Digest now = DigestTables(c.dsn, c.tables);
 
+        // As one after the other: the same exit codes, a failing command with the same
+        // message (never an engine's error in its place), the same practice.
         bool matched = false;
-        for (const Outcome& o : serial)
-            if (o.codes == codes && o.digest == now) {
+        for (const Outcome& o : serial) {
+            bool same = o.codes == codes && o.digest == now;
+            for (size_t i = 0; same && i < n; ++i)
+                same = codes[i] == 0 || LastLine(results[i].output) == o.messages[i];
+            if (same) {
                 ++r.serial;
                 matched = true;
                 break;
             }
+        }
         // Two workstations: one answered that the other was at it, and the practice is
         // what the other one alone makes of it.
         if (!matched && n == 2) {

@@ -413,6 +413,14 @@ bool PPSetStore::Save(GenDB* db, std::string* error) {
         return fail(std::string("options non enregistrables : ") + layout_->name);
     const std::string prefix = db->dbTablePrefix();
     const std::string row = std::to_string(layout_->row);
+    // The settings table's excluding lock, the one every saving of options takes: two
+    // workstations adding the same missing row one after the other, never both at once.
+    if (!db->Lock("PPSET", 3))
+        return fail(db->dbLastError() ? db->dbLastError() : "verrou des paramètres refusé");
+    struct Unlock {
+        GenDB* db;
+        ~Unlock() { db->Unlock("PPSET", 3); }
+    } unlock{db};
     host::DbTransaction tx(*db);
     if (!tx.ok()) return fail(db->dbLastError() ? db->dbLastError() : "transaction refusée");
     const int64_t rows =

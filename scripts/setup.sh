@@ -13,6 +13,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev googletest
   qt6-base-dev qt6-base-dev-tools libgl-dev
   poppler-utils unzip clang-format
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds (normal and ASan/UBSan), checks the formatting, starts a
-# throw-away PostgreSQL cluster and runs every test suite on SQLite and PostgreSQL.
+# throw-away PostgreSQL cluster, runs every test suite on SQLite and PostgreSQL, and runs
+# each fuzz target briefly from its corpus (RAPPORTS_FUZZ_SECONDS each, 5 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=$(nproc)
@@ -22,6 +23,9 @@ echo "== build (sanitizers)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DRAPPORTS_SANITIZE=ON -DRAPPORTS_GUI=OFF \
       -DRAPPORTS_BENCH=OFF > /dev/null
 cmake --build build-asan -j "$JOBS"
+
+echo "== fuzz targets (clang, ASan/UBSan), ${RAPPORTS_FUZZ_SECONDS:-5} s each"
+./scripts/fuzz.sh all "${RAPPORTS_FUZZ_SECONDS:-5}"
 
 source scripts/pg-cluster.sh
 trap pg_cluster_stop EXIT

@@ -57,12 +57,40 @@ bool ReadNumber(const std::string& text, double* out) {
     return true;
 }
 
+// "65 536": digits in groups of three, as the messages write counts.
+std::string Grouped(size_t n) {
+    std::string digits = std::to_string(n);
+    for (size_t i = digits.size(); i > 3; i -= 3)
+        digits.insert(i - 3, " ");
+    return digits;
+}
+
+// A number as text with `decimals` places (automatic when negative: none when whole, else
+// two; at most ten). Every integer digit is written: past the 17 significant digits that a
+// number holds they are zeros, so a 70-digit number prints 70 digits.
 std::string NumberText(double v, int decimals) {
-    char buf[64];
+    if (!std::isfinite(v)) return {};
     if (decimals < 0) decimals = (std::fabs(v - std::round(v)) < 1e-9) ? 0 : 2;
     if (decimals > 10) decimals = 10;
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    std::string s = buf;
+    std::string s;
+    if (std::fabs(v) >= 1e17) {
+        char buf[40];  // "-1.2345678901234568e+69"
+        std::snprintf(buf, sizeof buf, "%.16e", v);
+        const char* p = buf;
+        if (*p == '-') s += *p++;
+        std::string digits;
+        for (; *p && *p != 'e'; ++p)
+            if (*p != '.') digits += *p;
+        const long exponent = *p == 'e' ? std::strtol(p + 1, nullptr, 10) : 0;
+        s += digits;
+        if (exponent + 1 > static_cast<long>(digits.size()))
+            s.append(static_cast<size_t>(exponent + 1) - digits.size(), '0');
+        if (decimals > 0) s += "." + std::string(static_cast<size_t>(decimals), '0');
+    } else {
+        char buf[64];  // below 1e17 with at most ten places: 30 characters at most
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+        s = buf;
+    }
     if (s == "-0" || s.rfind("-0.", 0) == 0) {
         // No negative zero in print.
         bool zero = true;
@@ -132,7 +160,9 @@ struct Formula::Node {
         Le,
         Gt,
         Ge,
-        Add,
+        Sum,      // kids joined left to right by the operators of links: + - &
+        Product,  // likewise: * /
+        Add,      // operators of a link
         Sub,
         Mul,
         Div,
@@ -148,6 +178,13 @@ struct Formula::Node {
     Value literal;
     std::string table, name;  // field, formula or function name
     std::vector<std::unique_ptr<Node>> kids;
+    // Sum and Product: the operator before kids[i + 1] and its offset. Long lists of terms
+    // stay one node, so that a sum of 400 amounts is not 400 levels deep.
+    struct Link {
+        Op op;
+        size_t pos;
+    };
+    std::vector<Link> links;
 };
 
 namespace {
@@ -252,6 +289,7 @@ class Lexer {
         }
         t.text = std::string(s_.substr(start, i_ - start));
         t.number = std::strtod(t.text.c_str(), nullptr);
+        if (!std::isfinite(t.number)) throw SyntaxError{start, "nombre hors limites"};
         return t;
     }
 
@@ -290,14 +328,15 @@ class Lexer {
 
 // --- Parser ---
 
-// Limits that keep the parser's and the evaluator's recursion shallow whatever the input.
+// Limits that keep the parser's and the evaluator's recursion shallow whatever the input:
+// nested parentheses, negations and signs, and the height of the tree (which subscripts
+// chained on one value also raise).
 constexpr int kMaxDepth = 200;
 constexpr int kMaxTreeDepth = 400;
 
 // Makes child a sub-expression of parent.
 void Adopt(Node* parent, std::unique_ptr<Node> child) {
-    if (child->depth + 1 > kMaxTreeDepth)
-        throw SyntaxError{parent->pos, "formule trop longue ou trop imbriquée"};
+    if (child->depth + 1 > kMaxTreeDepth) throw SyntaxError{parent->pos, "formule trop imbriquée"};
     parent->depth = std::max(parent->depth, child->depth + 1);
     parent->kids.push_back(std::move(child));
 }
@@ -345,25 +384,30 @@ class Parser {
         int& d;
     };
 
+    // a or b or ...: one node whatever the number of terms.
     std::unique_ptr<Node> ParseOr() {
         DepthGuard guard(depth_, tok_.pos);
-        auto left = ParseAnd();
+        auto first = ParseAnd();
+        if (!IsWord("OR")) return first;
+        auto n = Make(Op::Or, tok_.pos);
+        Adopt(n.get(), std::move(first));
         while (IsWord("OR")) {
-            const size_t pos = tok_.pos;
             Advance();
-            left = Binary(Op::Or, pos, std::move(left), ParseAnd());
+            Adopt(n.get(), ParseAnd());
         }
-        return left;
+        return n;
     }
 
     std::unique_ptr<Node> ParseAnd() {
-        auto left = ParseNot();
+        auto first = ParseNot();
+        if (!IsWord("AND")) return first;
+        auto n = Make(Op::And, tok_.pos);
+        Adopt(n.get(), std::move(first));
         while (IsWord("AND")) {
-            const size_t pos = tok_.pos;
             Advance();
-            left = Binary(Op::And, pos, std::move(left), ParseNot());
+            Adopt(n.get(), ParseNot());
         }
-        return left;
+        return n;
     }
 
     std::unique_ptr<Node> ParseNot() {
@@ -413,33 +457,35 @@ class Parser {
         return n;
     }
 
-    std::unique_ptr<Node> ParseSum() {
-        auto left = ParseProduct();
-        for (;;) {
-            Op op;
-            if (IsOp("+"))
-                op = Op::Add;
-            else if (IsOp("-"))
-                op = Op::Sub;
-            else if (IsOp("&"))
-                op = Op::Concat;
-            else
-                return left;
+    // Terms joined by operators of one precedence: a Sum or Product node with a link per
+    // operator, or the single term itself.
+    template <class Term, class OperatorOf>
+    std::unique_ptr<Node> ParseChain(Op kind, Term term, OperatorOf operator_of) {
+        auto first = (this->*term)();
+        std::unique_ptr<Node> chain;
+        for (Op op = operator_of(); op != Op::Literal; op = operator_of()) {
             const size_t pos = tok_.pos;
             Advance();
-            left = Binary(op, pos, std::move(left), ParseProduct());
+            if (!chain) {
+                chain = Make(kind, pos);
+                Adopt(chain.get(), std::move(first));
+            }
+            chain->links.push_back({op, pos});
+            Adopt(chain.get(), (this->*term)());
         }
+        return chain ? std::move(chain) : std::move(first);
+    }
+
+    std::unique_ptr<Node> ParseSum() {
+        return ParseChain(Op::Sum, &Parser::ParseProduct, [this] {
+            return IsOp("+") ? Op::Add : IsOp("-") ? Op::Sub : IsOp("&") ? Op::Concat : Op::Literal;
+        });
     }
 
     std::unique_ptr<Node> ParseProduct() {
-        auto left = ParseUnary();
-        while (IsOp("*") || IsOp("/")) {
-            const Op op = IsOp("*") ? Op::Mul : Op::Div;
-            const size_t pos = tok_.pos;
-            Advance();
-            left = Binary(op, pos, std::move(left), ParseUnary());
-        }
-        return left;
+        return ParseChain(Op::Product, &Parser::ParseUnary, [this] {
+            return IsOp("*") ? Op::Mul : IsOp("/") ? Op::Div : Op::Literal;
+        });
     }
 
     std::unique_ptr<Node> ParseUnary() {
@@ -558,12 +604,39 @@ struct EvalError {
     std::string message;
 };
 
+// What one evaluation shares across the named formulas it cites: the row, the formulas,
+// the memo of their values on this row, the ones being evaluated, and the work done.
+struct EvalState {
+    const FieldSource* fields = nullptr;
+    const FormulaSet* named = nullptr;
+    RecordMemo* memo = nullptr;
+    std::vector<std::string> active;  // named formulas under evaluation (capitals)
+    long steps = 0;
+    int depth = 0;
+};
+
 class Evaluator {
   public:
-    Evaluator(const FieldSource* fields, const FormulaSet* named)
-        : fields_(fields), named_(named) {}
+    explicit Evaluator(EvalState& state) : s_(state) {}
 
     Value Eval(const Node& n) {
+        if (s_.depth >= kMaxEvalDepth)
+            throw EvalError{
+                n.pos, "formules trop imbriquées (plus de " + Grouped(kMaxEvalDepth) + " niveaux)"};
+        ++s_.depth;
+        Value v = EvalNode(n);
+        --s_.depth;
+        CheckText(v, n.pos);
+        return v;
+    }
+
+    bool Logical(const Value& v, size_t pos) {
+        if (v.kind != Value::Kind::Bool) throw EvalError{pos, "valeur logique attendue"};
+        return v.boolean;
+    }
+
+  private:
+    Value EvalNode(const Node& n) {
         switch (n.op) {
             case Op::Literal:
                 return n.literal;
@@ -591,17 +664,9 @@ class Evaluator {
             case Op::Gt:
             case Op::Ge:
                 return Comparison(n);
-            case Op::Add:
-                return Plus(n);
-            case Op::Sub:
-            case Op::Mul:
-            case Op::Div:
-                return Arithmetic(n);
-            case Op::Concat: {
-                const Value a = Eval(*n.kids[0]);
-                const Value b = Eval(*n.kids[1]);
-                return Value::Str(a.ToText() + b.ToText());
-            }
+            case Op::Sum:
+            case Op::Product:
+                return Chain(n);
             case Op::InRange:
                 return InRange(n);
             case Op::InList:
@@ -610,75 +675,105 @@ class Evaluator {
                 return Subscript(n);
             case Op::Call:
                 return Call(n);
+            case Op::Add:
+            case Op::Sub:
+            case Op::Mul:
+            case Op::Div:
+            case Op::Concat:
+                break;  // operators of a chain's links, never nodes
         }
         return {};
     }
 
-    bool Logical(const Value& v, size_t pos) {
-        if (v.kind != Value::Kind::Bool) throw EvalError{pos, "valeur logique attendue"};
-        return v.boolean;
+    // Counts work against the bound of one evaluation.
+    void Charge(size_t pos, long steps) {
+        s_.steps += steps;
+        if (s_.steps > kMaxSteps)
+            throw EvalError{pos, "formule trop coûteuse (plus de " +
+                                     Grouped(static_cast<size_t>(kMaxSteps)) + " opérations)"};
     }
 
-    void SetActive(std::set<std::string>* active) { active_ = active; }
+    // Every value made counts one step, and its text's length: copying and scanning long
+    // texts is what costs.
+    void CheckText(const Value& v, size_t pos) {
+        if (v.text.size() > kMaxTextLength)
+            throw EvalError{pos,
+                            "texte trop long (plus de " + Grouped(kMaxTextLength) + " octets)"};
+        Charge(pos, 1 + static_cast<long>(v.text.size() / 16));
+    }
 
-  private:
-    double Number(const Value& v, size_t pos) {
+    static Value Finite(double v, size_t pos) {
+        if (!std::isfinite(v)) throw EvalError{pos, "nombre hors limites"};
+        return Value::Num(v);
+    }
+
+    // v as a number (a field's text that reads as one too), which must be finite.
+    static bool AsFiniteNumber(const Value& v, size_t pos, double* out) {
+        if (!v.AsNumber(out)) return false;
+        if (!std::isfinite(*out)) throw EvalError{pos, "nombre hors limites"};
+        return true;
+    }
+
+    static double Number(const Value& v, size_t pos) {
         double d = 0;
-        if (!v.AsNumber(&d)) throw EvalError{pos, "nombre attendu"};
+        if (!AsFiniteNumber(v, pos, &d)) throw EvalError{pos, "nombre attendu"};
         return d;
     }
 
     Value FieldValue(const Node& n) {
         Value v;
-        if (!fields_ || !fields_->Field(n.table, n.name, &v)) {
+        if (!s_.fields || !s_.fields->Field(n.table, n.name, &v)) {
             const std::string full = n.table.empty() ? n.name : n.table + "." + n.name;
             throw EvalError{n.pos, "champ inconnu « " + full + " »"};
         }
         return v;
     }
 
+    // A named formula's value on this row: from the memo, or evaluated once and kept.
     Value FormulaValue(const Node& n) {
-        const Formula* f = named_ ? named_->Find(n.name) : nullptr;
+        const Formula* f = s_.named ? s_.named->Find(n.name) : nullptr;
         if (!f) throw EvalError{n.pos, "formule inconnue « " + n.name + " »"};
         const std::string key = UpperName(n.name);
-        if (active_->size() >= kMaxFormulaNesting)
+        if (auto it = s_.memo->values_.find(key); it != s_.memo->values_.end()) return it->second;
+        if (s_.active.size() >= kMaxFormulaNesting)
             throw EvalError{n.pos, "formules citées les unes dans les autres trop profondément"};
-        if (active_->count(key))
+        if (std::find(s_.active.begin(), s_.active.end(), key) != s_.active.end())
             throw EvalError{n.pos, "la formule « " + n.name + " » se cite elle-même"};
-        active_->insert(key);
+        s_.active.push_back(key);
         Value v;
-        Error inner;
-        Evaluator sub(fields_, named_);
-        sub.SetActive(active_);
-        bool ok = true;
         try {
-            v = f->Empty() ? Value::Null() : sub.Eval(*f->root_);
+            v = f->Empty() ? Value::Null() : Eval(*f->root_);
         } catch (const EvalError& e) {
-            ok = false;
-            inner.position = CharPosition(f->Text(), e.pos);
-            inner.message = e.message;
+            s_.active.pop_back();
+            const Error inner{CharPosition(f->Text(), e.pos), e.message};
+            throw EvalError{n.pos, "dans la formule « " + n.name + " », " + inner.Describe()};
         }
-        active_->erase(key);
-        if (!ok) throw EvalError{n.pos, "dans la formule « " + n.name + " », " + inner.Describe()};
+        s_.active.pop_back();
+        s_.memo->values_.emplace(key, v);
         return v;
     }
 
+    // and/or over any number of terms, left to right, in three-valued logic; a term that
+    // settles the result ends the evaluation.
     Value AndOr(const Node& n) {
         const bool is_and = n.op == Op::And;
-        const Value a = Eval(*n.kids[0]);
-        if (!a.IsNull()) {
-            const bool av = Logical(a, n.kids[0]->pos);
-            if (is_and && !av) return Value::Logical(false);
-            if (!is_and && av) return Value::Logical(true);
+        Value acc = Eval(*n.kids[0]);
+        const size_t first_pos = n.kids[0]->pos;
+        for (size_t i = 1; i < n.kids.size(); ++i) {
+            if (!acc.IsNull()) {
+                const bool av = Logical(acc, first_pos);
+                if (is_and && !av) return Value::Logical(false);
+                if (!is_and && av) return Value::Logical(true);
+            }
+            const Value b = Eval(*n.kids[i]);
+            if (!b.IsNull()) {
+                const bool bv = Logical(b, n.kids[i]->pos);
+                if (is_and && !bv) return Value::Logical(false);
+                if (!is_and && bv) return Value::Logical(true);
+            }
+            acc = acc.IsNull() || b.IsNull() ? Value::Null() : Value::Logical(is_and);
         }
-        const Value b = Eval(*n.kids[1]);
-        if (!b.IsNull()) {
-            const bool bv = Logical(b, n.kids[1]->pos);
-            if (is_and && !bv) return Value::Logical(false);
-            if (!is_and && bv) return Value::Logical(true);
-        }
-        if (a.IsNull() || b.IsNull()) return Value::Null();
-        return Value::Logical(is_and);
+        return acc;
     }
 
     // Compares a and b: -1, 0 or 1 in *order; false when either is null.
@@ -693,7 +788,7 @@ class Evaluator {
         if (a.kind == K::Number || b.kind == K::Number) {
             const Value& other = a.kind == K::Number ? b : a;
             double x = 0, y = 0;
-            if (!a.AsNumber(&x) || !b.AsNumber(&y)) {
+            if (!AsFiniteNumber(a, pos, &x) || !AsFiniteNumber(b, pos, &y)) {
                 if (other.from_field && host::Trim(other.text).empty()) return false;
                 throw EvalError{pos, "comparaison d'un nombre et d'un texte"};
             }
@@ -726,32 +821,67 @@ class Evaluator {
         }
     }
 
-    // + joins when either side is a text that is not a number, else adds.
-    Value Plus(const Node& n) {
-        const Value a = Eval(*n.kids[0]);
-        const Value b = Eval(*n.kids[1]);
-        if (a.IsNull() || b.IsNull()) return Value::Null();
-        using K = Value::Kind;
-        double x = 0, y = 0;
-        const bool an = a.AsNumber(&x), bn = b.AsNumber(&y);
-        if (a.kind == K::Text && b.kind == K::Text && !(an && bn))
-            return Value::Str(a.text + b.text);
-        if (an && bn) return Value::Num(x + y);
-        const Value& other = an ? b : a;
-        if (other.from_field && host::Trim(other.text).empty()) return Value::Null();
-        throw EvalError{n.pos, "« + » entre un nombre et un texte"};
+    // A Sum or Product: the terms combined left to right. An error about the running value
+    // names the operator that made it.
+    Value Chain(const Node& n) {
+        Value acc = Eval(*n.kids[0]);
+        size_t acc_pos = n.kids[0]->pos;
+        for (size_t i = 1; i < n.kids.size(); ++i) {
+            const Node::Link& link = n.links[i - 1];
+            Value b = Eval(*n.kids[i]);
+            switch (link.op) {
+                case Op::Add:
+                    Plus(link.pos, &acc, b);
+                    break;
+                case Op::Concat:
+                    acc = Value::Str(acc.ToText() + b.ToText());
+                    break;
+                default:
+                    acc = Arithmetic(link.op, link.pos, acc, acc_pos, b, n.kids[i]->pos);
+                    break;
+            }
+            CheckText(acc, link.pos);
+            acc_pos = link.pos;
+        }
+        return acc;
     }
 
-    Value Arithmetic(const Node& n) {
-        const Value a = Eval(*n.kids[0]);
-        const Value b = Eval(*n.kids[1]);
+    // + joins when either side is a text that is not a number, else adds.
+    void Plus(size_t pos, Value* acc, const Value& b) {
+        const Value& a = *acc;
+        if (a.IsNull() || b.IsNull()) {
+            *acc = Value::Null();
+            return;
+        }
+        using K = Value::Kind;
+        double x = 0, y = 0;
+        const bool an = AsFiniteNumber(a, pos, &x), bn = AsFiniteNumber(b, pos, &y);
+        if (a.kind == K::Text && b.kind == K::Text && !(an && bn)) {
+            acc->text += b.text;
+            acc->from_field = false;
+            return;
+        }
+        if (an && bn) {
+            *acc = Finite(x + y, pos);
+            return;
+        }
+        const Value& other = an ? b : a;
+        if (other.from_field && host::Trim(other.text).empty()) {
+            *acc = Value::Null();
+            return;
+        }
+        throw EvalError{pos, "« + » entre un nombre et un texte"};
+    }
+
+    Value Arithmetic(Op op, size_t pos, const Value& a, size_t a_pos, const Value& b,
+                     size_t b_pos) {
         if (a.IsNull() || b.IsNull()) return Value::Null();
-        const double x = Number(a, n.kids[0]->pos);
-        const double y = Number(b, n.kids[1]->pos);
-        if (n.op == Op::Sub) return Value::Num(x - y);
-        if (n.op == Op::Mul) return Value::Num(x * y);
-        if (y == 0) throw EvalError{n.pos, "division par zéro"};
-        return Value::Num(x / y);
+        const double x = Number(a, a_pos);
+        const double y = Number(b, b_pos);
+        if (op == Op::Sub) return Finite(x - y, pos);
+        if (op == Op::Mul) return Finite(x * y, pos);
+        if (y == 0) throw EvalError{pos, "division par zéro"};
+        return Finite(x / y, pos);
     }
 
     Value InRange(const Node& n) {
@@ -781,18 +911,25 @@ class Evaluator {
         const Value s = Eval(*n.kids[0]);
         const Value i = Eval(*n.kids[1]);
         if (s.IsNull() || i.IsNull()) return Value::Null();
-        const double index = Number(i, n.kids[1]->pos);
+        const double index = std::round(Number(i, n.kids[1]->pos));
         const std::vector<std::string> chars = host::output::SplitChars(s.ToText());
-        const long k = std::lround(index);
-        if (k < 1 || k > static_cast<long>(chars.size())) return Value::Str("", s.from_field);
-        return Value::Str(chars[k - 1], s.from_field);
+        if (index < 1 || index > static_cast<double>(chars.size()))
+            return Value::Str("", s.from_field);
+        return Value::Str(chars[static_cast<size_t>(index) - 1], s.from_field);
     }
 
-    static bool LooksLike(const std::vector<std::string>& s, size_t i,
-                          const std::vector<std::string>& m, size_t j) {
-        // Iterative match with backtracking on the last '*'.
+    // s matches mask m (* any run, ? one character). Iterative, backtracking on the last
+    // '*' only; each step counts, since a mask can make it quadratic.
+    bool LooksLike(const std::vector<std::string>& s, const std::vector<std::string>& m,
+                   size_t pos) {
+        size_t i = 0, j = 0;
         size_t star = std::string::npos, mark = 0;
+        long steps = 0;
         while (i < s.size()) {
+            if (++steps == 4096) {
+                Charge(pos, steps);
+                steps = 0;
+            }
             if (j < m.size() && (m[j] == "?" || m[j] == s[i])) {
                 ++i;
                 ++j;
@@ -809,6 +946,26 @@ class Evaluator {
         while (j < m.size() && m[j] == "*")
             ++j;
         return j == m.size();
+    }
+
+    // Round(x, d): halves away from zero, even when the binary value lies just below (2.345
+    // is 2.34499...). More places than a number holds leave it as it is; fewer than its
+    // magnitude give 0.
+    static double RoundTo(double x, double places) {
+        auto half_away = [](double y) {
+            const double whole = std::trunc(y);
+            return std::fabs(std::fabs(y - whole) - 0.5) < 1e-9 ? whole + (y < 0 ? -1 : 1)
+                                                                : std::round(y);
+        };
+        if (places >= 0) {
+            const double scale = places > 308 ? HUGE_VAL : std::pow(10.0, places);
+            const double y = x * scale;
+            if (!std::isfinite(y) || std::fabs(y) >= 9007199254740992.0) return x;  // 2^53
+            return half_away(y) / scale;
+        }
+        const double scale = places < -308 ? HUGE_VAL : std::pow(10.0, -places);
+        const double r = half_away(x / scale);
+        return r == 0 ? 0 : r * scale;
     }
 
     Value Call(const Node& n) {
@@ -830,30 +987,26 @@ class Evaluator {
         if (f == "LOOKSLIKE") {
             const auto s = host::output::SplitChars(host::ToUpper(a.ToText()));
             const auto m = host::output::SplitChars(host::ToUpper(args[1].ToText()));
-            return Value::Logical(LooksLike(s, 0, m, 0));
+            return Value::Logical(LooksLike(s, m, n.pos));
         }
         if (f == "ROUND") {
             const double x = Number(a, n.kids[0]->pos);
-            const double d = args.size() > 1 ? Number(args[1], n.kids[1]->pos) : 0;
-            const double scale = std::pow(10.0, std::round(d));
-            // Halves go away from zero even when the binary value lies just below
-            // (2.345 is 2.34499...).
-            const double y = x * scale;
-            const double whole = std::trunc(y);
-            const double r = std::fabs(std::fabs(y - whole) - 0.5) < 1e-9 ? whole + (y < 0 ? -1 : 1)
-                                                                          : std::round(y);
-            return Value::Num(r / scale);
+            const double places = args.size() > 1 ? std::round(Number(args[1], n.kids[1]->pos)) : 0;
+            return Finite(RoundTo(x, places), n.pos);
         }
         if (f == "CHR") {
-            const long code = std::lround(Number(a, n.kids[0]->pos));
+            const double code = std::round(Number(a, n.kids[0]->pos));
             if (code < 1 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
                 throw EvalError{n.pos, "code de caractère invalide"};
             return Value::Str(Utf8(static_cast<unsigned long>(code)));
         }
         // TOTEXT
-        if (a.kind == Value::Kind::Number && args.size() > 1)
-            return Value::Str(NumberText(
-                a.number, static_cast<int>(std::lround(Number(args[1], n.kids[1]->pos)))));
+        if (a.kind == Value::Kind::Number && args.size() > 1) {
+            const double places = std::round(Number(args[1], n.kids[1]->pos));
+            return Value::Str(NumberText(a.number, places < 0    ? -1
+                                                   : places > 10 ? 10
+                                                                 : static_cast<int>(places)));
+        }
         return Value::Str(a.ToText());
     }
 
@@ -892,9 +1045,7 @@ class Evaluator {
         return out;
     }
 
-    const FieldSource* fields_;
-    const FormulaSet* named_;
-    std::set<std::string>* active_ = nullptr;
+    EvalState& s_;
 };
 
 // --- Formula ---
@@ -908,6 +1059,15 @@ bool Formula::Parse(std::string_view text, Error* error) {
     root_.reset();
     text_ = std::string(text);
     if (host::Trim(text).empty()) return true;
+    const size_t length = host::U8Length(text_);
+    if (length > kMaxFormulaLength) {
+        if (error) {
+            error->position = 1;
+            error->message = "formule trop longue (" + Grouped(length) + " caractères ; au plus " +
+                             Grouped(kMaxFormulaLength) + ")";
+        }
+        return false;
+    }
     try {
         root_ = Parser(text_).ParseAll();
         return true;
@@ -921,15 +1081,17 @@ bool Formula::Parse(std::string_view text, Error* error) {
     }
 }
 
-bool Formula::Evaluate(const FieldSource* fields, const FormulaSet* named, Value* out,
-                       Error* error) const {
+bool Formula::Evaluate(const FieldSource* fields, const FormulaSet* named, Value* out, Error* error,
+                       RecordMemo* memo) const {
     *out = Value::Null();
     if (!root_) return true;
-    std::set<std::string> active;
-    Evaluator ev(fields, named);
-    ev.SetActive(&active);
+    RecordMemo own;
+    EvalState state;
+    state.fields = fields;
+    state.named = named;
+    state.memo = memo ? memo : &own;
     try {
-        *out = ev.Eval(*root_);
+        *out = Evaluator(state).Eval(*root_);
         return true;
     } catch (const EvalError& e) {
         if (error) {
@@ -941,11 +1103,11 @@ bool Formula::Evaluate(const FieldSource* fields, const FormulaSet* named, Value
 }
 
 bool Formula::Select(const FieldSource* fields, const FormulaSet* named, bool* selected,
-                     Error* error) const {
+                     Error* error, RecordMemo* memo) const {
     *selected = true;
     if (!root_) return true;
     Value v;
-    if (!Evaluate(fields, named, &v, error)) {
+    if (!Evaluate(fields, named, &v, error, memo)) {
         *selected = false;
         return false;
     }

@@ -7,11 +7,12 @@
 //   with * and ?, Round(x[, decimals]), Chr(n), ToText(x[, decimals]); // comments.
 // Keywords and function names are matched without regard to case.
 //
-// Values are null, numbers, texts or logical values. A field's text counts as a number
-// where a number is expected when it reads as one ("12", "-3.50"); the empty text of a
-// field compared with a number is null. Null propagates through operators and functions
-// (IsNull excepted); and/or follow three-valued logic. A record is selected only when the
-// selection gives true.
+// Values are null, numbers, texts or logical values. Numbers are always finite: a result
+// out of range is an error; Round to more places than a number holds leaves it as it is.
+// A field's text counts as a number where a number is expected when it reads as one ("12",
+// "-3.50"); the empty text of a field compared with a number is null. Null propagates
+// through operators and functions (IsNull excepted); and/or follow three-valued logic. A
+// record is selected only when the selection gives true.
 #pragma once
 
 #include <map>
@@ -60,6 +61,26 @@ class FieldSource {
 };
 
 class FormulaSet;
+class Evaluator;
+
+// Bounds on what one formula may ask, so that no input hangs or exhausts the machine; each
+// gives a French error naming it.
+inline constexpr size_t kMaxFormulaLength = 65536;  // characters of a formula's text
+inline constexpr size_t kMaxTextLength = 65536;     // bytes of a text value
+inline constexpr int kMaxEvalDepth = 1000;          // nested operations, across named formulas
+inline constexpr long kMaxSteps = 2000000;          // operations of one evaluation
+
+// The values of the named formulas already computed on one record, so that each is
+// evaluated once however often it is cited. Give the same memo to every evaluation on a
+// record (its selection, groups, columns); Clear it, or take a new one, for the next record.
+class RecordMemo {
+  public:
+    void Clear() { values_.clear(); }
+
+  private:
+    friend class Evaluator;
+    std::map<std::string, Value, std::less<>> values_;
+};
 
 class Formula {
   public:
@@ -75,13 +96,14 @@ class Formula {
     const std::string& Text() const { return text_; }
 
     // Evaluates against a row (fields may be null: every field is then unknown) and the
-    // named formulas (may be null). An empty formula gives null.
-    bool Evaluate(const FieldSource* fields, const FormulaSet* named, Value* out,
-                  Error* error) const;
+    // named formulas (may be null). An empty formula gives null. memo (may be null) keeps
+    // the named formulas' values of this row between evaluations.
+    bool Evaluate(const FieldSource* fields, const FormulaSet* named, Value* out, Error* error,
+                  RecordMemo* memo = nullptr) const;
     // Evaluates as a record selection: *selected is true only for a true result; an empty
     // formula selects every record. A result that is not logical is an error.
-    bool Select(const FieldSource* fields, const FormulaSet* named, bool* selected,
-                Error* error) const;
+    bool Select(const FieldSource* fields, const FormulaSet* named, bool* selected, Error* error,
+                RecordMemo* memo = nullptr) const;
 
     struct Node;
 

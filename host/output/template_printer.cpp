@@ -241,9 +241,10 @@ std::string Describe(const std::string& what, const formula::Error& e) {
     return what + " : " + e.Describe();
 }
 
-// Evaluates a column's or group's value on a row.
+// Evaluates a column's or group's value on a row (memo: the row's named formula values).
 bool SourceValue(const std::string& field, const std::string& named, const Formula& expr,
-                 const RowSource& row, const FormulaSet& formulas, Value* out, formula::Error* e) {
+                 const RowSource& row, const FormulaSet& formulas, formula::RecordMemo* memo,
+                 Value* out, formula::Error* e) {
     if (!field.empty()) {
         if (!row.Field("", field, out)) {
             e->position = 0;
@@ -259,9 +260,9 @@ bool SourceValue(const std::string& field, const std::string& named, const Formu
             e->message = "formule inconnue « " + named + " »";
             return false;
         }
-        return f->Evaluate(&row, &formulas, out, e);
+        return f->Evaluate(&row, &formulas, out, e, memo);
     }
-    return expr.Evaluate(&row, &formulas, out, e);
+    return expr.Evaluate(&row, &formulas, out, e, memo);
 }
 
 bool Prepare(const TemplateDef& def, const DataTable& data, const ST_FORMULAINFO* given,
@@ -288,12 +289,13 @@ bool Prepare(const TemplateDef& def, const DataTable& data, const ST_FORMULAINFO
     std::vector<size_t> selected;
     for (size_t r = 0; r < data.rows.size(); ++r) {
         const RowSource row(data, r);
+        formula::RecordMemo memo;
         bool a = true, b = true;
-        if (!own_selection.Select(&row, &formulas, &a, &e)) {
+        if (!own_selection.Select(&row, &formulas, &a, &e, &memo)) {
             *error = Describe("sélection du modèle", e);
             return false;
         }
-        if (a && !caller_selection.Select(&row, &formulas, &b, &e)) {
+        if (a && !caller_selection.Select(&row, &formulas, &b, &e, &memo)) {
             *error = Describe("formule de sélection", e);
             return false;
         }
@@ -304,9 +306,10 @@ bool Prepare(const TemplateDef& def, const DataTable& data, const ST_FORMULAINFO
     std::vector<std::vector<std::string>> keys(data.rows.size());
     for (size_t r : selected) {
         const RowSource row(data, r);
+        formula::RecordMemo memo;
         for (const TemplateGroup& g : def.groups) {
             Value v;
-            if (!SourceValue(g.field, g.formula, g.expression, row, formulas, &v, &e)) {
+            if (!SourceValue(g.field, g.formula, g.expression, row, formulas, &memo, &v, &e)) {
                 *error = Describe("groupe « " + g.label + " »", e);
                 return false;
             }
@@ -334,12 +337,13 @@ bool Prepare(const TemplateDef& def, const DataTable& data, const ST_FORMULAINFO
 
     for (size_t r : selected) {
         const RowSource row(data, r);
+        formula::RecordMemo memo;
         std::vector<std::string> cells;
         std::vector<int64_t> adds;
         std::vector<bool> present;
         for (const TemplateColumn& c : def.columns) {
             Value v;
-            if (!SourceValue(c.field, c.formula, c.expression, row, formulas, &v, &e)) {
+            if (!SourceValue(c.field, c.formula, c.expression, row, formulas, &memo, &v, &e)) {
                 *error = Describe("colonne « " + c.heading + " »", e);
                 return false;
             }

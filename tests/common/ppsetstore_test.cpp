@@ -247,6 +247,28 @@ TEST_P(PackedStore, AMissingRowKeepsTheDefaultsAndIsAddedOnSave) {
     EXPECT_EQ(group, 'N');
 }
 
+// Saving takes the settings table's excluding lock, as every saving of options does: while
+// another workstation holds it the save waits, then says so and changes nothing, so that
+// two workstations never both add a missing row.
+TEST_P(PackedStore, SavingWaitsForTheSettingsLockOfAnotherWorkstation) {
+    PPSetStore s(Owner::CashReceipts);
+    char from[5] = "D01", to[5] = "D02";
+    char sort = 'A', group = 'N';
+    ASSERT_TRUE(
+        s.Bind("PPST_A11_FIELD05", {Slot::Text(from, sizeof from), Slot::Text(to, sizeof to),
+                                    Slot::Char(&sort), Slot::Char(&group)}));
+    std::unique_ptr<GenDB> other = t_->OpenAnother();
+    ASSERT_TRUE(other && other->Lock("PPSET", 3));
+    db().SetLockWaitSeconds(1);
+    std::string error;
+    EXPECT_FALSE(s.Save(&db(), &error));
+    EXPECT_NE(error.find("verrou occupé par un autre poste"), std::string::npos) << error;
+    ASSERT_TRUE(other->Unlock("PPSET", 3));
+    EXPECT_EQ(Int("SELECT COUNT(*) FROM PPSET"), 0);
+    ASSERT_TRUE(s.Save(&db(), &error)) << error;
+    EXPECT_EQ(Text("SELECT PPST_A11_FIELD05 FROM PPSET WHERE PPST_ID = 4"), "D01 D02 AN");
+}
+
 namespace {
 
 const char* kCashTemplate =

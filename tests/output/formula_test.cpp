@@ -54,6 +54,13 @@ std::string Outcome(const std::string& text, const FormulaSet* named = nullptr) 
     }
 }
 
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
 struct Case {
     const char* formula;
     const char* expected;  // an "error:" outcome needs only its position and the start of
@@ -212,12 +219,8 @@ TEST(Formula, MalformedInputGivesItsPosition) {
     // Input made to exhaust a recursive parser is refused, not a crash.
     const std::string deep = std::string(5000, '(') + "1" + std::string(5000, ')');
     EXPECT_NE(Outcome(deep).find("trop imbriquée"), std::string::npos);
-    std::string chain;
-    for (int i = 0; i < 5000; ++i)
-        chain += "1 = 1 and ";
-    chain += "1 = 1";
-    EXPECT_NE(Outcome(chain).find("trop longue"), std::string::npos);
-    EXPECT_NE(Outcome(std::string(5000, '-') + "1").find("trop"), std::string::npos);
+    EXPECT_NE(Outcome(std::string(5000, '-') + "1").find("trop imbriquée"), std::string::npos);
+    EXPECT_NE(Outcome("'abc'" + Repeat("[1]", 1000)).find("trop imbriquée"), std::string::npos);
     // A byte that is not UTF-8 is named as its Latin-1 reading.
     EXPECT_EQ(Outcome("'a' = \xff"), "error:7:caractère inattendu « ÿ »");
 }
@@ -262,6 +265,165 @@ TEST(Formula, SelectionNeedsALogicalResult) {
     ASSERT_TRUE(f.Parse("{patient.PAT_ID}", &e));
     EXPECT_FALSE(f.Select(&record, nullptr, &selected, &e));
     EXPECT_NE(e.message.find("valeur logique"), std::string::npos);
+}
+
+// Long flat lists are not nesting: a sum of 400 amounts or a selection of 5000 tests is
+// read and computed; only a text past the length bound is refused, with its length.
+TEST(FormulaBounds, LongListsAreAcceptedUpToTheLengthBound) {
+    EXPECT_EQ(Outcome("1" + Repeat(" + 1", 399)), "text:400");
+    EXPECT_EQ(Outcome("{account.ACC_PAT_BAL}" + Repeat(" - 1", 399) + " * 2"), "text:850");
+    EXPECT_EQ(Outcome(Repeat("'a' & ", 399) + "'a'"), "text:" + std::string(400, 'a'));
+    EXPECT_EQ(Outcome(Repeat("1 = 1 and ", 5000) + "1 = 1"), "true");
+    EXPECT_EQ(Outcome(Repeat("1 = 2 or ", 5000) + "{patient.PAT_CITY} = 'X'"), "null");
+    const std::string too_long = "1" + Repeat(" + 1", 20000);
+    const std::string got = Outcome(too_long);
+    EXPECT_EQ(got.substr(0, 8), "error:1:") << got.substr(0, 80);
+    EXPECT_NE(got.find("formule trop longue (80 001 caractères"), std::string::npos) << got;
+}
+
+// No number that is not finite is ever a value: a result out of range is an error at its
+// operator, a rounding to more places than a number holds leaves it as it is.
+TEST(FormulaBounds, NumbersStayFinite) {
+    const Case cases[] = {
+        {"Round(1, 1000000)", "text:1"},
+        {"Round(2.5, 400)", "text:2.50"},
+        {"Round(123456.789, -2)", "text:123500"},
+        {"Round(123456.789, -1000000)", "text:0"},
+        {"Round(-0.4)", "text:0"},
+        {"ToText(Round(1, 1000000), 2)", "text:1.00"},
+        {"ToText(3, 1000000)", "text:3.0000000000"},
+        {"100000000000000000000 * 100000000000000000000 * 100000000000000000000 * "
+         "100000000000000000000 * 100000000000000000000 * 100000000000000000000 * "
+         "100000000000000000000 * 100000000000000000000 * 100000000000000000000 * "
+         "100000000000000000000 * 100000000000000000000 * 100000000000000000000 * "
+         "100000000000000000000 * 100000000000000000000 * 100000000000000000000 * "
+         "100000000000000000000 * 100000000000000000000",
+         "error:"},
+        {"Round(1, 1 / 0.000000000000000000001 * 1000000000000000000000)", "text:1"},
+    };
+    for (const Case& c : cases) {
+        const std::string got = Outcome(c.formula);
+        SCOPED_TRACE(c.formula);
+        EXPECT_EQ(got.find("nan"), std::string::npos) << c.formula;
+        EXPECT_EQ(got.find("inf"), std::string::npos) << c.formula;
+        const std::string want = c.expected;
+        if (want.rfind("error:", 0) == 0)
+            EXPECT_EQ(got.substr(0, want.size()), want) << c.formula << " gave " << got;
+        else
+            EXPECT_EQ(got, want) << c.formula;
+    }
+    // Products that leave the range of numbers name their operator.
+    std::string big = "1";
+    for (int i = 0; i < 16; ++i)
+        big += " * 100000000000000000000";
+    EXPECT_EQ(Outcome(big), "error:" + std::to_string(big.rfind('*') + 1) + ":nombre hors limites");
+    // So does a literal with too many digits.
+    EXPECT_EQ(Outcome("2 + 1" + std::string(400, '0')), "error:5:nombre hors limites");
+    // A field whose digits are too many for a number is refused where it is used as one.
+    Record record;
+    record.fields["HUGE"] = std::string(401, '9');
+    Formula f;
+    Error e;
+    Value v;
+    ASSERT_TRUE(f.Parse("{HUGE} = 1", &e));
+    EXPECT_FALSE(f.Evaluate(&record, nullptr, &v, &e));
+    EXPECT_EQ(e.Describe(), "position 8 : nombre hors limites");
+    ASSERT_TRUE(f.Parse("{HUGE} & ''", &e));
+    ASSERT_TRUE(f.Evaluate(&record, nullptr, &v, &e));
+    EXPECT_EQ(v.ToText(), std::string(401, '9'));  // as a text it is what it is
+}
+
+TEST(FormulaBounds, ToTextWritesEveryDigit) {
+    const std::string seventy =
+        "1234567890123456789012345678901234567890123456789012345678901234567890";
+    const std::string got = Outcome("ToText(" + seventy + ")");
+    // Every digit of the number's magnitude; past the 17 that a number holds, zeros.
+    EXPECT_EQ(got, "text:12345678901234567" + std::string(53, '0'));
+    EXPECT_EQ(Outcome("Length(ToText(" + seventy + "))"), "text:70");
+    EXPECT_EQ(Outcome("ToText(-" + seventy + ", 2)"),
+              "text:-12345678901234567" + std::string(53, '0') + ".00");
+    EXPECT_EQ(Outcome("ToText(9007199254740993)"), "text:9007199254740992");
+    EXPECT_EQ(Outcome("ToText(12345678901234567890)"), "text:12345678901234567000");
+}
+
+// A record on which each field read is counted.
+class CountingRecord : public Record {
+  public:
+    bool Field(std::string_view table, std::string_view name, Value* out) const override {
+        ++reads;
+        return Record::Field(table, name, out);
+    }
+    mutable int reads = 0;
+};
+
+// Named formulas citing the one below twice: each is evaluated once per record, so thirty
+// levels take thirty evaluations, not a billion.
+TEST(FormulaBounds, EachNamedFormulaIsEvaluatedOncePerRecord) {
+    FormulaSet named;
+    Error e;
+    ASSERT_TRUE(named.Add("f0", "{account.ACC_PAT_BAL} - 1249", &e));
+    for (int i = 1; i <= 30; ++i) {
+        const std::string below = "{@f" + std::to_string(i - 1) + "}";
+        ASSERT_TRUE(named.Add("f" + std::to_string(i), below + " + " + below, &e));
+    }
+    const CountingRecord record;
+    Formula f;
+    ASSERT_TRUE(f.Parse("{@f30} + {@F30}", &e));
+    Value v;
+    ASSERT_TRUE(f.Evaluate(&record, &named, &v, &e)) << e.Describe();
+    EXPECT_EQ(v.ToText(), "2147483648");
+    EXPECT_EQ(record.reads, 1);
+
+    // The same memo across the columns of one record; a new record starts afresh.
+    host::formula::RecordMemo memo;
+    Formula g;
+    ASSERT_TRUE(g.Parse("{@f3} * 10", &e));
+    ASSERT_TRUE(f.Evaluate(&record, &named, &v, &e, &memo));
+    ASSERT_TRUE(g.Evaluate(&record, &named, &v, &e, &memo));
+    EXPECT_EQ(v.ToText(), "80");
+    EXPECT_EQ(record.reads, 2);
+    memo.Clear();
+    CountingRecord other;
+    other.fields["ACC_PAT_BAL"] = "1251";
+    ASSERT_TRUE(g.Evaluate(&other, &named, &v, &e, &memo));
+    EXPECT_EQ(v.ToText(), "160");
+    bool selected = false;
+    Formula s;
+    ASSERT_TRUE(s.Parse("{@f1} = 4", &e));
+    ASSERT_TRUE(s.Select(&other, &named, &selected, &e, &memo));
+    EXPECT_TRUE(selected);
+    EXPECT_EQ(other.reads, 1);
+}
+
+// Work that would grow without end stops with a French error naming what ran over.
+TEST(FormulaBounds, RunawayWorkStopsWithAClearError) {
+    FormulaSet named;
+    Error e;
+    // Text doubling at each level.
+    ASSERT_TRUE(named.Add("t0", "'ab'", &e));
+    for (int i = 1; i <= 20; ++i) {
+        const std::string below = "{@t" + std::to_string(i - 1) + "}";
+        ASSERT_TRUE(named.Add("t" + std::to_string(i), below + " & " + below, &e));
+    }
+    std::string got = Outcome("Length({@t20})", &named);
+    EXPECT_EQ(got.substr(0, 8), "error:8:") << got.substr(0, 200);
+    EXPECT_NE(got.find("texte trop long"), std::string::npos) << got.substr(0, 200);
+    // Much work on a long text, cited many times.
+    ASSERT_TRUE(named.Add("long", "'" + std::string(30000, 'x') + "'", &e));
+    got = Outcome(Repeat("Length({@long}) + ", 3000) + "0", &named);
+    EXPECT_NE(got.find("formule trop coûteuse"), std::string::npos) << got.substr(0, 200);
+    // Masks that make the matching backtrack.
+    ASSERT_TRUE(named.Add("a", "'" + std::string(20000, 'a') + "'", &e));
+    got = Outcome("LooksLike({@a}, '*" + std::string(5000, 'a') + "b')", &named);
+    EXPECT_NE(got.find("formule trop coûteuse"), std::string::npos) << got.substr(0, 200);
+    // Named formulas nested past the bound, and deep trees citing deep trees.
+    for (int i = 0; i < 10; ++i) {
+        const std::string next = "{@d" + std::to_string(i + 1) + "}";
+        ASSERT_TRUE(named.Add("d" + std::to_string(i), std::string(150, '-') + next, &e));
+    }
+    ASSERT_TRUE(named.Add("d10", "1", &e));
+    got = Outcome("{@d0}", &named);
+    EXPECT_NE(got.find("trop imbriquées"), std::string::npos) << got.substr(0, 300);
 }
 
 }  // namespace

@@ -143,7 +143,10 @@ void ApplyOne(const Conversion& c, const Slot& slot, const std::string& piece) {
     }
     std::string text = piece;
     if (slot.kind == Slot::Kind::Char) {
-        const char ch = text.empty() ? '\0' : text[0];
+        // A flag holds one ASCII character: a stored character that is not ASCII reads as no
+        // value (and packs again as a blank), never as half a character.
+        const char ch =
+            text.empty() || static_cast<unsigned char>(text[0]) >= 0x80 ? '\0' : text[0];
         if ((slot.rules & kIfNotEmpty) && (ch == '\0' || ch == ' ')) return;
         if ((slot.rules & kIfYesNo) && ch != 'Y' && ch != 'N') return;
         if (slot.set_text) slot.set_text(ch ? std::string(1, ch) : std::string());

@@ -126,6 +126,9 @@ bool PracticeHasData(GenDB& db) {
     const std::string prefix = db.dbTablePrefix();
     for (const std::string& t : host::SchemaTables()) {
         if (t == "SCHEMAVER") continue;
+        // A table that does not exist yet fails its probe; inside the writer's transaction
+        // that failure must stay in a savepoint of its own (PostgreSQL would abort the rest).
+        host::DbTransaction probe(db);
         const bool row = db.dbOpen("SELECT 1 FROM " + prefix + t + " LIMIT 1", kCursor) == 0 &&
                          db.dbFetch(0, kCursor) == 0;
         db.dbClose(kCursor);
@@ -198,10 +201,22 @@ bool GenerateDemo(GenDB& db, const DemoOptions& options, DemoStats* stats, std::
         return true;
     }
 
+    // One writer at a time: a second workstation waits for the first one's practice, then
+    // finds it (and, without --force, leaves it as it is).
+    constexpr const char* kWriterLock = "DEMO";
+    if (!db.Lock(kWriterLock, 3))
+        return Fail(error, "un autre poste écrit un cabinet dans cette base ; rien n'a été écrit");
+    struct Unlock {
+        GenDB& db;
+        ~Unlock() { db.Unlock(kWriterLock, 3); }
+    } unlock{db};
     // One transaction: the old practice goes, the new one comes, or nothing changes.
     const auto load_start = std::chrono::steady_clock::now();
     host::DbTransaction tx(db);
     if (!tx.ok()) return Fail(error, db.dbLastError() ? db.dbLastError() : "transaction refusée");
+    if (!options.force && PracticeHasData(db))
+        return Fail(error,
+                    "la base contient déjà un cabinet ; rien n'a été écrit (--force le remplace)");
     const std::string prefix = db.dbTablePrefix();
     const std::vector<std::string>& tables = host::SchemaTables();
     for (auto it = tables.rbegin(); it != tables.rend(); ++it) {

@@ -574,7 +574,12 @@ std::unique_ptr<GenDB> OpenSqlite(const std::string& dsn, const std::string& pat
     }
     // A file that is not a database (or that cannot be read) shows here rather than at the
     // first query.
-    auto readable = [&] { return Exec(h.db, "SELECT count(*) FROM sqlite_master"); };
+    // Another workstation may hold the write lock (switching the journal, a closing): the
+    // probe waits for it like any other statement of this connection.
+    auto readable = [&] {
+        sqlite3_busy_timeout(h.db, kBusyMillis);
+        return Exec(h.db, "SELECT count(*) FROM sqlite_master");
+    };
     if (wal_mode && !frozen && !readable()) {
         const int code = sqlite3_extended_errcode(h.db) & 0xff;
         if (code == SQLITE_READONLY || code == SQLITE_CANTOPEN) {

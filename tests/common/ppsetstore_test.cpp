@@ -161,6 +161,15 @@ TEST(PackedLayouts, PackCountsCharactersAndUnpackFollowsTheRules) {
     s.Unpack("PPST_A11_FIELD05", "ABCDEFGHIJ");
     EXPECT_EQ(e.opt04, '0');
     EXPECT_STREQ(e.code, "ABCDEF");
+    // A flag holds one ASCII character: an accented one stored there is no value, and never
+    // half a character packed back.
+    s.Unpack("PPST_A2_FIELD04", "é");
+    EXPECT_EQ(e.opt04, '0');
+    PPSetStore ps(Owner::ProcComparison);
+    ASSERT_TRUE(ps.Bind("PPST_A51_FIELD02", {Slot::Text(&f), Slot::Text(&t), Slot::Char(&fold),
+                                             Slot::Char(&mode), Slot::Number(&copies)}));
+    ps.Unpack("PPST_A51_FIELD02", "D01  D09  éP02");
+    EXPECT_EQ(ps.Pack("PPST_A51_FIELD02"), "D01  D09   P02");
 }
 
 class PackedStore : public common_test::DbTest {};

@@ -193,7 +193,7 @@ TEST_P(Harness, TwoWorkstationsWritingTheDemoAtOnce) {
 // to drop, nothing makes the second wait: without --force, on SQLite both write (the second
 // replacing the first's practice); on PostgreSQL, with or without --force, the second fails
 // with the engine's duplicate-key error (app/demo/generate.cpp).
-TEST_P(Harness, DISABLED_TwoWorkstationsCreatingTheDemoAtOnce) {
+TEST_P(Harness, TwoWorkstationsCreatingTheDemoAtOnce) {
     for (bool force : {false, true}) {
         SCOPED_TRACE(force ? "--force" : "without --force");
         RaceCase c;

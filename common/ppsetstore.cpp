@@ -345,12 +345,15 @@ std::string PPSetStore::Pack(std::string_view column) const {
 void PPSetStore::Unpack(std::string_view column, std::string_view stored) {
     const Bound* b = Find(column);
     if (!b) return;
+    // A column written by an older workstation may hold Latin-1 bytes: they read as the
+    // characters they stand for, so that places are counted in whole characters.
+    const std::string text = host::ToValidUtf8(stored);
     size_t pos = 0;
     for (size_t i = 0; i < b->conversions.size(); ++i) {
         const Conversion& c = b->conversions[i];
         // Each value is cut from its own place; what lies past the end of a short
         // stored text reads as empty.
-        const std::string piece = Slice(stored, pos, c.width);
+        const std::string piece = Slice(text, pos, c.width);
         ApplyOne(c, b->slots[i], piece);
         pos += c.width;
     }

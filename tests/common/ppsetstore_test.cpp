@@ -170,6 +170,12 @@ TEST(PackedLayouts, PackCountsCharactersAndUnpackFollowsTheRules) {
                                              Slot::Char(&mode), Slot::Number(&copies)}));
     ps.Unpack("PPST_A51_FIELD02", "D01  D09  éP02");
     EXPECT_EQ(ps.Pack("PPST_A51_FIELD02"), "D01  D09   P02");
+    // Latin-1 bytes left by an older workstation read as their characters, one place each.
+    ps.Unpack("PPST_A51_FIELD02",
+              "D\xe9"
+              "01 D09  NP02");
+    EXPECT_EQ(f, "Dé01 ");
+    EXPECT_EQ(ps.Pack("PPST_A51_FIELD02"), "Dé01 D09  NP02");
 }
 
 class PackedStore : public common_test::DbTest {};

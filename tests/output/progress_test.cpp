@@ -34,12 +34,14 @@ TEST_F(ProgressTest, ViewerShowsTheReportFileOnce) {
         TPrintScreen now(nullptr, "arrpt.prt", true);
         EXPECT_EQ(now.Execute(), IDOK);
     }
-    TPrintScreen later(nullptr, "/tmp/ailleurs/x.prt", false);
+    // A file named by its full path, outside the output folder.
+    const std::string elsewhere = host::Env().output_dir + "/../ailleurs/x.prt";
+    TPrintScreen later(nullptr, elsewhere, false);
     EXPECT_TRUE(backend_.shown_text.size() == 1);
     later.Execute();
     later.Execute();
-    EXPECT_EQ(backend_.shown_text, (std::vector<std::string>{host::Env().output_dir + "/arrpt.prt",
-                                                             "/tmp/ailleurs/x.prt"}));
+    EXPECT_EQ(backend_.shown_text,
+              (std::vector<std::string>{host::Env().output_dir + "/arrpt.prt", elsewhere}));
 }
 
 // The output layer draws through views of its own; installing a back end installs them, and

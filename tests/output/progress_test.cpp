@@ -2,6 +2,8 @@
 // headless default.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "host/base/env.h"
 #include "host/base/wintypes.h"
 #include "host/output/progress.h"
@@ -35,7 +37,8 @@ TEST_F(ProgressTest, ViewerShowsTheReportFileOnce) {
         EXPECT_EQ(now.Execute(), IDOK);
     }
     // A file named by its full path, outside the output folder.
-    const std::string elsewhere = host::Env().output_dir + "/../ailleurs/x.prt";
+    const std::string elsewhere =
+        (std::filesystem::path(host::Env().output_dir).parent_path() / "ailleurs/x.prt").string();
     TPrintScreen later(nullptr, elsewhere, false);
     EXPECT_TRUE(backend_.shown_text.size() == 1);
     later.Execute();

@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kCurDayPayments = 31201;
 constexpr int kCurLatePayments = 31202;
+constexpr size_t kBatch = 100;
 
 // The payments of the rule's producer and billing doctor dated in the month up to the
 // report date, except those entered after their date ...
@@ -81,10 +82,7 @@ class Collector {
           out_(out),
           list_(request.launcher->GetListPtr()),
           msg_(request.launcher->GetMsgPtr()),
-          db_(request.launcher->GetDb()),
-          apps_(list_, msg_),
-          payments_(list_, msg_),
-          treatments_(list_, msg_) {}
+          db_(request.launcher->GetDb()) {}
 
     Outcome Run(std::string* error);
 
@@ -93,11 +91,13 @@ class Collector {
     bool ReadDaySheet(std::string* error);
     bool SqlLines(const rdist_struct& rule, std::vector<Line>* lines, std::string* error);
     void SheetLines(const rdist_struct& rule, std::vector<Line>* lines);
-    bool PaymentKind(long apmt_id, char* sortid, std::string* error);
+    // Reads the applications, payments and treatments of these ids that were not read
+    // yet, a batch at a time.
+    bool ReadApps(const std::vector<long>& ids, std::string* error);
+    bool ReadPayments(const std::vector<long>& ids, std::string* error);
+    bool ReadTreatments(const std::vector<long>& ids, std::string* error);
     // Adds one line to the rule's amounts (what the report calls ProcessRecords).
-    bool ProcessRecords(const Line& line, const std::string& billdr, Amounts* a,
-                        std::string* error);
-    bool IsLab(long ctrt_id, bool* lab, std::string* error);
+    void ProcessRecords(const Line& line, const std::string& billdr, Amounts* a) const;
     // The payments of one billing doctor and producer, read once for every rule of theirs.
     bool PairAmounts(const rdist_struct& rule, Amounts* a, std::string* error);
     void Remainders(const rdist_struct& rule, RuleRow* row) const;
@@ -109,9 +109,6 @@ class Collector {
     DLnkList* list_;
     MsgInfo* msg_;
     GenDB* db_;
-    PmtAppInfo apps_;
-    AccPmtInfo payments_;
-    ClmTrtInfo treatments_;
     bool by_sql_ = true;
     long first_ = 0;
     std::vector<rdist_struct> rules_;  // file order
@@ -121,8 +118,9 @@ class Collector {
     std::set<std::string> lab_codes_;
     std::vector<SheetLine> sheet_;
     std::map<std::pair<std::string, std::string>, Amounts> pairs_;
+    std::unordered_map<long, pmtapp_struct> apps_read_;
     std::unordered_map<long, char> payment_kinds_;  // 'X' payment, 'N' adjustment, 0 neither
-    std::unordered_map<long, bool> lab_lines_;
+    std::unordered_map<long, bool> lab_lines_;      // treatment id -> a laboratory procedure
 };
 
 std::string Collector::Fail(const std::string& what) const {
@@ -233,73 +231,97 @@ void Collector::SheetLines(const rdist_struct& rule, std::vector<Line>* lines) {
         if (s.producer == rule.producer) lines->push_back({s.date, s.papp_id, 0, s.billdr});
 }
 
-// What the application's payment is: 'X' a payment, 'N' an adjustment that counts as a
-// payment, 0 anything else (a fee adjustment, a transfer). The day sheet's sort letter
-// tells when a line counts; its payment tells what it is, as the SQL path reads it.
-bool Collector::PaymentKind(long apmt_id, char* sortid, std::string* error) {
-    auto it = payment_kinds_.find(apmt_id);
-    if (it == payment_kinds_.end()) {
-        char kind = 0;
-        if (payments_.DBFindRecById(host::SqlValue(apmt_id))) {
-            const accpmt_struct& p = payments_.Rec();
-            kind = p.rectype == 'P' ? 'X' : p.rectype == 'A' && p.pmt == 'Y' ? 'N' : 0;
-        } else if (payments_.DbFailed()) {
-            *error = Fail("Lecture du paiement " + std::to_string(apmt_id));
-            return false;
+// Reads the records of ids not in done (each id once), kBatch at a time: every batch has
+// the same size (the last repeats its last id) so that its statement keeps one shape.
+template <class Info, class Done, class Take>
+bool ReadByIds(Info& info, const char* column, const std::vector<long>& ids, const Done& done,
+               const Take& take) {
+    std::vector<long> todo;
+    std::set<long> seen;
+    for (long id : ids)
+        if (!done(id) && seen.insert(id).second) todo.push_back(id);
+    for (size_t first = 0; first < todo.size(); first += kBatch) {
+        std::string marks;
+        std::vector<host::SqlValue> params;
+        for (size_t i = 0; i < kBatch; ++i) {
+            marks += marks.empty() ? "?" : ", ?";
+            params.emplace_back(todo[std::min(first + i, todo.size() - 1)]);
         }
-        it = payment_kinds_.emplace(apmt_id, kind).first;
+        if (info.FindRecs(std::string(column) + " IN (" + marks + ")", params))
+            for (const auto& r : info.Items())
+                take(r);
+        if (info.DbFailed()) return false;
     }
-    *sortid = it->second;
     return true;
 }
 
-bool Collector::IsLab(long ctrt_id, bool* lab, std::string* error) {
-    auto it = lab_lines_.find(ctrt_id);
-    if (it == lab_lines_.end()) {
-        bool is_lab = false;
-        if (treatments_.DBFindRecById(host::SqlValue(ctrt_id))) {
-            const clmtrt_struct& t = treatments_.Rec();
-            const std::string code = host::Trim(t.system_code.empty() ? t.code : t.system_code);
-            is_lab = lab_codes_.count(code) != 0;
-        } else if (treatments_.DbFailed()) {
-            *error = Fail("Lecture du traitement " + std::to_string(ctrt_id));
-            return false;
-        }
-        it = lab_lines_.emplace(ctrt_id, is_lab).first;
-    }
-    *lab = it->second;
-    return true;
+bool Collector::ReadApps(const std::vector<long>& ids, std::string* error) {
+    PmtAppInfo apps(list_, msg_);
+    if (ReadByIds(
+            apps, "PAPP_ID", ids, [&](long id) { return apps_read_.count(id) != 0; },
+            [&](const pmtapp_struct& r) { apps_read_.emplace(r.papp_id, r); }))
+        return true;
+    *error = Fail("Lecture des applications de paiement");
+    return false;
 }
 
-bool Collector::ProcessRecords(const Line& line, const std::string& billdr, Amounts* a,
-                               std::string* error) {
-    if (line.billdr != billdr) return true;
-    if (!apps_.DBFindRecById(host::SqlValue(line.papp_id))) {
-        if (!apps_.DbFailed()) return true;  // an application that is gone adds nothing
-        *error = Fail("Lecture de l'application " + std::to_string(line.papp_id));
-        return false;
-    }
-    const pmtapp_struct& app = apps_.Rec();
+// What a payment is: 'X' a payment, 'N' an adjustment that counts as a payment, 0 anything
+// else (a fee adjustment, a transfer). The day sheet's sort letter tells when a line
+// counts; its payment tells what it is, as the SQL path reads it.
+bool Collector::ReadPayments(const std::vector<long>& ids, std::string* error) {
+    AccPmtInfo payments(list_, msg_);
+    if (ReadByIds(
+            payments, "APMT_ID", ids, [&](long id) { return payment_kinds_.count(id) != 0; },
+            [&](const accpmt_struct& p) {
+                payment_kinds_[p.apmt_id] = p.rectype == 'P'                   ? 'X'
+                                            : p.rectype == 'A' && p.pmt == 'Y' ? 'N'
+                                                                               : 0;
+            }))
+        return true;
+    *error = Fail("Lecture des paiements");
+    return false;
+}
+
+bool Collector::ReadTreatments(const std::vector<long>& ids, std::string* error) {
+    ClmTrtInfo treatments(list_, msg_);
+    if (ReadByIds(
+            treatments, "CTRT_ID", ids, [&](long id) { return lab_lines_.count(id) != 0; },
+            [&](const clmtrt_struct& t) {
+                const std::string code = host::Trim(t.system_code.empty() ? t.code : t.system_code);
+                lab_lines_[t.ctrt_id] = lab_codes_.count(code) != 0;
+            }))
+        return true;
+    *error = Fail("Lecture des traitements");
+    return false;
+}
+
+void Collector::ProcessRecords(const Line& line, const std::string& billdr, Amounts* a) const {
+    if (line.billdr != billdr) return;
+    auto app = apps_read_.find(line.papp_id);
+    if (app == apps_read_.end()) return;  // an application that is gone adds nothing
+    const pmtapp_struct& p = app->second;
     char sortid = line.sortid;
     if (sortid == 0) {
-        if (!PaymentKind(app.apmt_id, &sortid, error)) return false;
-        if (sortid == 0) return true;
+        auto kind = payment_kinds_.find(p.apmt_id);
+        sortid = kind == payment_kinds_.end() ? 0 : kind->second;
+        if (sortid == 0) return;
     }
-    const int64_t amount = app.amount;
+    const int64_t amount = p.amount;
     if (line.date < req_.report_date) {
         a->month_total += amount;
-        return true;
+        return;
     }
     bool lab = false;
-    if (sortid != 'N' && apps_.OwnerKind() == TBL_CLMTRT && !IsLab(app.ctrt_id, &lab, error))
-        return false;
+    if (sortid != 'N' && p.rectype == 'T') {  // owner kind 17: a treatment
+        auto t = lab_lines_.find(p.ctrt_id);
+        lab = t != lab_lines_.end() && t->second;
+    }
     if (sortid == 'N')
         a->pmt_adjust += amount;
     else if (lab)
         a->lab += amount;
     else
         a->payments += amount;
-    return true;
 }
 
 bool Collector::PairAmounts(const rdist_struct& rule, Amounts* a, std::string* error) {
@@ -314,9 +336,22 @@ bool Collector::PairAmounts(const rdist_struct& rule, Amounts* a, std::string* e
     } else {
         SheetLines(rule, &lines);
     }
+    // The records the lines need, read a batch at a time before the lines are added up.
+    std::vector<long> ids, payments, treatments;
+    for (const Line& l : lines)
+        if (l.billdr == rule.billdr) ids.push_back(l.papp_id);
+    if (!ReadApps(ids, error)) return false;
+    for (const Line& l : lines) {
+        auto app = apps_read_.find(l.papp_id);
+        if (l.billdr != rule.billdr || app == apps_read_.end()) continue;
+        if (l.sortid == 0) payments.push_back(app->second.apmt_id);
+        if (l.date >= req_.report_date && app->second.rectype == 'T')
+            treatments.push_back(app->second.ctrt_id);
+    }
+    if (!ReadPayments(payments, error) || !ReadTreatments(treatments, error)) return false;
     Amounts t;
     for (const Line& l : lines)
-        if (!ProcessRecords(l, rule.billdr, &t, error)) return false;
+        ProcessRecords(l, rule.billdr, &t);
     t.day_total = t.payments + t.pmt_adjust + t.lab;
     t.month_total += t.day_total;
     pairs_.emplace(key, t);

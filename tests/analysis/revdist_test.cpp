@@ -3,7 +3,9 @@
 // over the small demo practice, where both modes must give the same rows.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
+#include <map>
 #include <sstream>
 
 #include "analysis/revdist_collect.h"
@@ -289,8 +291,53 @@ TEST(RevDistShare, RoundsHalfUpAsTheTruncationOfPlusOneHalf) {
 INSTANTIATE_TEST_SUITE_P(Engines, RevDistTest, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
 
-// The small demo practice: both calculation modes give the same rows, and the H01 group's
-// shares stay within its own rules.
+// Every billing doctor and producer's sums in one set-based statement, independent of the
+// report: the applications it counts, each dated as it counts, with its adjustment and
+// laboratory marks. Pair -> {adjustments, laboratory, day total, month total} of the day.
+std::map<std::pair<std::string, std::string>, std::array<int64_t, 4>> PairSums(GenDB& db,
+                                                                               long date) {
+    const std::string p = db.dbTablePrefix();
+    const std::string from = std::to_string(date / 100 * 100 + 1), to = std::to_string(date);
+    const std::string kinds =
+        " AND (APMT_RECTYPE = 'P' OR (APMT_RECTYPE = 'A' AND APMT_PMT = 'Y'))";
+    auto part = [&](const std::string& day, const std::string& where) {
+        return "SELECT PAPP_BILLDR AS b, PAPP_PRODUCER AS pr, PAPP_AMOUNT AS amt, " + day +
+               " AS d, APMT_RECTYPE AS k, CASE WHEN PAPP_RECTYPE = 'T' THEN PAPP_CTRTID ELSE 0 "
+               "END AS t FROM " +
+               p + "PMTAPP, " + p + "ACCPMT WHERE APMT_ID = PAPP_APMTID AND " + where + kinds;
+    };
+    const std::string sql =
+        "SELECT b, pr, SUM(CASE WHEN d = " + to +
+        " AND k = 'A' THEN amt ELSE 0 END), SUM(CASE "
+        "WHEN d = " +
+        to +
+        " AND k = 'P' AND PROC_IS_LAB = 'Y' THEN amt ELSE 0 END), SUM(CASE "
+        "WHEN d = " +
+        to + " THEN amt ELSE 0 END), SUM(amt) FROM (" +
+        part("PAPP_DATE", "PAPP_DATE >= " + from + " AND PAPP_DATE <= " + to +
+                              " AND APMT_DATE >= APMT_SYSDATE") +
+        " UNION ALL " +
+        part("PAPP_SYSDATE", "PAPP_SYSDATE >= " + from + " AND PAPP_SYSDATE <= " + to +
+                                 " AND PAPP_DATE < PAPP_SYSDATE") +
+        ") x LEFT JOIN " + p + "CLMTRT ON CTRT_ID = t LEFT JOIN " + p +
+        "PROCCD ON PROC_SYS_CODE = CTRT_SYSTEM_CODE GROUP BY b, pr";
+    std::map<std::pair<std::string, std::string>, std::array<int64_t, 4>> out;
+    EXPECT_EQ(db.dbOpen(sql, 9), 0) << db.dbLastError();
+    for (int r = db.dbFetch(0, 9); r == 0; r = db.dbFetch(1, 9)) {
+        std::string b, pr;
+        std::array<long, 4> v{};
+        db.dbGetField(1, &b, 9);
+        db.dbGetField(2, &pr, 9);
+        for (int i = 0; i < 4; ++i)
+            db.dbGetLong(3 + i, &v[static_cast<size_t>(i)], 9);
+        out[{b, pr}] = {v[0], v[1], v[2], v[3]};
+    }
+    db.dbClose(9);
+    return out;
+}
+
+// The small demo practice: both calculation modes give the same rows, each rule's sums are
+// those of one set-based statement, and no share has the opposite sign of its total.
 class RevDistDemoTest : public output_test::WithBackend,
                         public testing::WithParamInterface<std::string> {};
 
@@ -306,7 +353,10 @@ TEST_P(RevDistDemoTest, BothPathsGiveTheSameRowsOnTheSmallDemo) {
     QDSApplication app(&t.db());
     QDSApplication::SetInstance(&app);
     LauncherInfo launcher(&app);
-    for (long date : {20241115L, 20241114L, 20241101L, 20241031L}) {
+    // The demo's last days, a month's first and last, and the days of its laboratory
+    // payment and of its adjustments counted as payments.
+    int64_t labs = 0, adjustments = 0;
+    for (long date : {20241115L, 20241114L, 20241101L, 20241031L, 20240730L, 20240527L}) {
         SCOPED_TRACE(date);
         const Ran sql = RunToText(&launcher, date, 1);
         const Ran sheet = RunToText(&launcher, date, 0);
@@ -317,9 +367,23 @@ TEST_P(RevDistDemoTest, BothPathsGiveTheSameRowsOnTheSmallDemo) {
         for (size_t i = 0; i < a.size(); ++i)
             EXPECT_EQ(a[i]->amounts, b[i]->amounts) << "rule " << a[i]->rule_id;
         ExpectTotalsAreSums(sql.text);
+        const auto sums = PairSums(t.db(), date);
+        for (const RuleRow* r : a) {
+            auto it = sums.find({r->billdr, r->producer});
+            const std::array<int64_t, 4> s =
+                it == sums.end() ? std::array<int64_t, 4>{} : it->second;
+            EXPECT_EQ(r->amounts.pmt_adjust, s[0]) << "rule " << r->rule_id;
+            EXPECT_EQ(r->amounts.lab, s[1]) << "rule " << r->rule_id;
+            EXPECT_EQ(r->amounts.day_total, s[2]) << "rule " << r->rule_id;
+            EXPECT_EQ(r->amounts.month_total, s[3]) << "rule " << r->rule_id;
+            labs += r->amounts.lab;
+            adjustments += r->amounts.pmt_adjust;
+        }
         for (const RuleRow* r : a)
             EXPECT_GE(r->amounts.month_share * r->amounts.month_total, 0) << "rule " << r->rule_id;
     }
+    EXPECT_NE(labs, 0);
+    EXPECT_NE(adjustments, 0);
     QDSApplication::SetInstance(nullptr);
 }
 

@@ -253,11 +253,11 @@ std::string Mismatch(MemberKind kind, const host::SchemaColumn& col) {
             break;
         case MemberKind::Text:
             if (col.kind != host::ColumnKind::Text)
-                return "a std::string member on an " + col.type + " column";
+                return "a std::string member on a column of type " + col.type;
             break;
         case MemberKind::Char:
             if (col.kind != host::ColumnKind::Text)
-                return "a char member on an " + col.type + " column";
+                return "a char member on a column of type " + col.type;
             if (col.width != 1)
                 return "a char member on a VARCHAR(" + std::to_string(col.width) +
                        ") column (char holds one character)";

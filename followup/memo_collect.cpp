@@ -19,14 +19,16 @@ namespace {
 constexpr int kCursor = 31620;
 
 // The memos due in the range, once per owner; the last column names the owner kind. The
-// parts stand without parentheses, which SQLite does not accept around a union's parts.
+// parts stand without parentheses, which SQLite does not accept around a union's parts, and
+// are joined by UNION ALL: the owner kind keeps their rows apart, so there is nothing to
+// remove and the engine need not compare the memo texts.
 constexpr const char* kUnion =
     "select pnot_id, pnot_duedate, pnot_type, pnot_rectype, pat_id, pat_pname, pat_lname, "
     "pnot_comment, 2 AS owner_kind from %spatnote, %spatient where PNOT_DUEDATE >= %ld and  "
-    "PNOT_DUEDATE <= %ld  and PNOT_PATID > 0 AND PAT_ID = PNOT_PATID UNION select pnot_id, "
+    "PNOT_DUEDATE <= %ld  and PNOT_PATID > 0 AND PAT_ID = PNOT_PATID UNION ALL select pnot_id, "
     "pnot_duedate, pnot_type, pnot_rectype, usr_id, user_name,user_logon, pnot_comment, 25 AS "
     "owner_kind from %spatnote, %suseridcd where PNOT_DUEDATE >= %ld and  PNOT_DUEDATE <= %ld  "
-    "and PNOT_USERID > 0 AND USR_ID = PNOT_USERID UNION select pnot_id, pnot_duedate, "
+    "and PNOT_USERID > 0 AND USR_ID = PNOT_USERID UNION ALL select pnot_id, pnot_duedate, "
     "pnot_type, pnot_rectype, prod_id, prod_first_name, prod_last_name, pnot_comment, 37 AS "
     "owner_kind from %spatnote, %sprodcd where PNOT_DUEDATE >= %ld and  PNOT_DUEDATE <= %ld  "
     "and PNOT_PRDID > 0 AND PROD_ID = PNOT_PRDID";

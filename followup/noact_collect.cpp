@@ -1,6 +1,7 @@
 #include "followup/noact_collect.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "host/base/dates.h"
 #include "host/base/text.h"
@@ -51,7 +52,8 @@ class Collector {
         return false;
     }
     bool Count(const std::string& sql, long* n, std::string* error);
-    bool Treated(long pat_id, bool* yes, std::string* error);
+    // The patients with a completed or in-progress treatment in the activity range.
+    bool ReadTreated(std::string* error);
     bool Items(const std::string& sql, bool treatments, std::vector<Item>* out, std::string* error);
     bool Details(PatientRow* row, std::string* error);
     bool DoctorName(const std::string& code, std::string* error);
@@ -61,6 +63,7 @@ class Collector {
     NoActData* out_;
     GenDB* db_;
     std::string p_;
+    std::unordered_set<long> treated_;
 };
 
 bool Collector::Count(const std::string& sql, long* n, std::string* error) {
@@ -71,15 +74,22 @@ bool Collector::Count(const std::string& sql, long* n, std::string* error) {
     return true;
 }
 
-bool Collector::Treated(long pat_id, bool* yes, std::string* error) {
-    std::string sql = "SELECT COUNT(0) FROM " + p_ + "CLMTRT, " + p_ +
-                      "PATCLM WHERE CTRT_PCLMID = PCLM_ID AND PCLM_PATID = " + Num(pat_id);
+bool Collector::ReadTreated(std::string* error) {
+    // One statement for every patient rather than a count per patient.
+    std::string sql = "SELECT DISTINCT PCLM_PATID FROM " + p_ + "CLMTRT, " + p_ +
+                      "PATCLM WHERE CTRT_PCLMID = PCLM_ID";
     if (c_.active_from) sql += " AND CTRT_DATE >= " + Num(c_.active_from);
     if (c_.active_to) sql += " AND CTRT_DATE <= " + Num(c_.active_to);
     sql += " AND (CTRT_STATUS LIKE 'C%' OR CTRT_STATUS LIKE 'I%') AND CTRT_DEL_DATE = 0 ";
-    long n = 0;
-    if (!Count(sql, &n, error)) return false;
-    *yes = n > 0;
+    if (db_->dbOpen(sql, kDetailCursor) != 0) return Fail("Lecture des traitements", error);
+    int r;
+    for (r = db_->dbFetch(0, kDetailCursor); r == 0; r = db_->dbFetch(1, kDetailCursor)) {
+        long id = 0;
+        db_->dbGetLong(1, &id, kDetailCursor);
+        treated_.insert(id);
+    }
+    db_->dbClose(kDetailCursor);
+    if (r < 0) return Fail("Lecture des traitements", error);
     return true;
 }
 
@@ -203,14 +213,13 @@ Outcome Collector::Run(std::string* error) {
         return Outcome::Failed;
     }
     const bool activity = c_.active_from != 0 || c_.active_to != 0;
+    if (activity && !ReadTreated(error)) return Outcome::Failed;
     for (PatientRow& p : rows) {
         if (req_.meter) {
             req_.meter->Advance();
             if (req_.meter->Cancel()) return Outcome::Cancelled;
         }
-        bool keep = true;
-        if (activity && !Treated(p.id, &keep, error)) return Outcome::Failed;
-        if (!keep) continue;
+        if (activity && !treated_.count(p.id)) continue;
         if (!Details(&p, error)) return Outcome::Failed;
         if (c_.sort == 'D' && !DoctorName(p.doctor, error)) return Outcome::Failed;
         const std::string names = host::U8Fit(p.last_name, 25) + host::U8Fit(p.first_name, 15);

@@ -1,6 +1,9 @@
 #include "followup/noins_collect.h"
 
+#include <unordered_map>
+
 #include "host/base/dates.h"
+#include "host/db/gendb.h"
 #include "host/output/progress.h"
 #include "host/records/context.h"
 #include "host/records/records.h"
@@ -11,6 +14,43 @@ float Percent(const NoInsData& data) {
     if (data.counted <= 0) return 0.0f;
     return static_cast<float>(data.printed.size()) / static_cast<float>(data.counted) * 100.0f;
 }
+
+namespace {
+
+constexpr int kCursor = 31640;
+
+struct Coverage {
+    bool any = false;     // a policy membership
+    bool active = false;  // an active one ('Y')
+};
+
+// Every patient's policy memberships in one statement, rather than one read per patient.
+bool ReadCoverage(GenDB* db, std::unordered_map<long, Coverage>* out, std::string* error) {
+    const std::string sql =
+        "SELECT PDEP_PATID, PDEP_ACTIVE FROM " + std::string(db->dbTablePrefix()) + "PATDEP";
+    if (db->dbOpen(sql, kCursor) != 0) {
+        *error = std::string("Lecture des polices des patients : ") + db->dbLastError();
+        return false;
+    }
+    int r;
+    for (r = db->dbFetch(0, kCursor); r == 0; r = db->dbFetch(1, kCursor)) {
+        long pat = 0;
+        char active = 0;
+        db->dbGetLong(1, &pat, kCursor);
+        db->dbGetChar(2, &active, kCursor);
+        Coverage& c = (*out)[pat];
+        c.any = true;
+        c.active = c.active || active == 'Y';
+    }
+    db->dbClose(kCursor);
+    if (r < 0) {
+        *error = std::string("Lecture des polices des patients : ") + db->dbLastError();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 Outcome Collect(const CollectRequest& req, NoInsData* out, std::string* error) {
     out->criteria = req.criteria;
@@ -24,7 +64,8 @@ Outcome Collect(const CollectRequest& req, NoInsData* out, std::string* error) {
     DLnkList* list = req.launcher->GetListPtr();
     MsgInfo* msg = req.launcher->GetMsgPtr();
     PersInfo patients(list, msg);
-    DependentInfo members(list, msg);
+    std::unordered_map<long, Coverage> coverage;
+    if (!ReadCoverage(req.launcher->GetDb(), &coverage, error)) return Outcome::Failed;
     const Criteria& c = req.criteria;
     const bool by_status = c.status != '*' && c.status != ' ' && c.status != 0;
     if (req.meter) req.meter->SetMax(std::max(1L, patients.GetRecCount()));
@@ -39,15 +80,10 @@ Outcome Collect(const CollectRequest& req, NoInsData* out, std::string* error) {
         ++out->counted;
         if (c.students_only && p.student != 'Y') continue;
         if (by_status && p.status != c.status) continue;
-        const int n = members.GetMembers(p.pat_id);
-        if (n < 0) break;
-        bool insured = n > 0;
-        if (insured && c.check_active) {
-            insured = false;
-            for (const patdep_struct& m : members.Items())
-                insured = insured || m.active == 'Y';
-        }
-        if (insured) continue;
+        // Insured: a membership, or with the check of active policies an active one.
+        const auto cov = coverage.find(p.pat_id);
+        if (cov != coverage.end() && (c.check_active ? cov->second.active : cov->second.any))
+            continue;
         PatientRow r;
         r.id = p.pat_id;
         r.last_name = p.lname;
@@ -62,7 +98,7 @@ Outcome Collect(const CollectRequest& req, NoInsData* out, std::string* error) {
         r.status = p.status;
         out->printed.push_back(std::move(r));
     }
-    if (patients.DbFailed() || members.DbFailed()) {
+    if (patients.DbFailed()) {
         TEmgBase& err = msg->errors();
         *error = "Lecture des patients" + (err.HasError() ? " : " + err.Text() : std::string());
         err.ClearErrMsgInfo();

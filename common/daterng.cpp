@@ -8,10 +8,15 @@ namespace {
 constexpr int kFromAfterToday = 6642;
 constexpr int kToBeforeFrom = 6643;
 
+TDateRngDlg::PeriodReport period_report = nullptr;
+
 }  // namespace
 
-TDateRngDlg::TDateRngDlg(TWindow* parent, TResId res_id, LauncherInfo* launcher, TModule* module)
-    : TReportBaseDlg(parent, res_id, launcher, module), from_(ldate_today()), to_(ldate_today()) {
+TDateRngDlg::TDateRngDlg(TWindow* parent, TResId res_id, LauncherInfo* launcher, TModule* module,
+                         int mode)
+    : TReportBaseDlg(parent, res_id, launcher, module, mode),
+      from_(ldate_today()),
+      to_(ldate_today()) {
     new TDateField(this, 102, module);
     new TDateField(this, 103, module);
     BindDate(102, &from_);
@@ -32,5 +37,14 @@ bool TDateRngDlg::ValidateDlgFields() {
 }
 
 bool TDateRngDlg::DisplayReport() {
-    return ReportNotYetAvailable(*this);
+    if (!period_report) return ReportNotYetAvailable(*this);
+    // Without a to date the period ends today (the check above keeps the from date before).
+    const bool ok = period_report(*this, from_, to_ != 0 ? to_ : ldate_today());
+    if (IsUnattended()) CloseWindow(IDOK);
+    return ok;
+}
+
+bool TDateRngDlg::SetPeriodReport(PeriodReport report) {
+    period_report = report;
+    return true;
 }

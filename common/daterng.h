@@ -1,5 +1,5 @@
 // The criteria dialog with a from date and a to date (controls 102 and 103), both today
-// by default; it runs the office memos report over the period.
+// by default; it runs the practice memo report over the period (followup/memo_reports.h).
 #pragma once
 
 #include "host/ui/reportdlg.h"
@@ -7,7 +7,7 @@
 class TDateRngDlg : public TReportBaseDlg {
   public:
     TDateRngDlg(TWindow* parent, TResId res_id, LauncherInfo* launcher = nullptr,
-                TModule* module = nullptr);
+                TModule* module = nullptr, int mode = 0);
 
     // After the host's checks: a from date later than today needs a to date (6642), and a
     // to date may not come before the from date (6643).
@@ -22,6 +22,11 @@ class TDateRngDlg : public TReportBaseDlg {
         from_ = from;
         to_ = to;
     }
+
+    // The report run over the period. The memo report sets it when the module loads
+    // (followup/memo_reports.cpp); without one, the dialog says the report is not available.
+    using PeriodReport = bool (*)(TDateRngDlg& dlg, long from, long to);
+    static bool SetPeriodReport(PeriodReport report);
 
   private:
     long from_;

@@ -222,7 +222,8 @@ Outcome Collector::Run(std::string* error) {
         if (activity && !treated_.count(p.id)) continue;
         if (!Details(&p, error)) return Outcome::Failed;
         if (c_.sort == 'D' && !DoctorName(p.doctor, error)) return Outcome::Failed;
-        const std::string names = host::U8Fit(p.last_name, 25) + host::U8Fit(p.first_name, 15);
+        const std::string names = host::U8Fit(host::SortKey(p.last_name), 25) +
+                                  host::U8Fit(host::SortKey(p.first_name), 15);
         p.key = c_.sort == 'D' ? host::U8Fit(p.doctor, 4) + names + host::U8Fit(p.chart, 10)
                                : names + host::U8Fit(p.chart, 10);
         out_->patients.push_back(std::move(p));

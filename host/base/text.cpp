@@ -88,6 +88,38 @@ std::string ToUpper(std::string_view s) {
     return out;
 }
 
+std::string SortKey(std::string_view s) {
+    // Latin-1 supplement letters (C3 80..BF) by their base letter; the rest upper-cased.
+    static constexpr char kBase[64 + 1] =
+        "AAAAAAACEEEEIIII"   // C3 80..8F: À Á Â Ã Ä Å Æ Ç È É Ê Ë Ì Í Î Ï
+        "DNOOOOO*OUUUUYTS"   // C3 90..9F
+        "AAAAAAACEEEEIIII"   // C3 A0..AF
+        "DNOOOOO/OUUUUYTY";  // C3 B0..BF
+    const std::string upper = ToUpper(s);
+    std::string out;
+    out.reserve(upper.size());
+    for (size_t i = 0; i < upper.size(); ++i) {
+        const auto c = static_cast<unsigned char>(upper[i]);
+        if (c == 0xC3 && i + 1 < upper.size()) {
+            const auto n = static_cast<unsigned char>(upper[i + 1]);
+            if (n >= 0x80 && n <= 0xBF) {
+                out += kBase[n - 0x80];
+                if (n == 0x86 || n == 0xA6) out += 'E';  // Æ
+                if (n == 0x9F) out += 'S';               // ß
+                ++i;
+                continue;
+            }
+        } else if (c == 0xC5 && i + 1 < upper.size() &&
+                   (upper[i + 1] == '\x92' || upper[i + 1] == '\x93')) {
+            out += "OE";
+            ++i;
+            continue;
+        }
+        out += static_cast<char>(c);
+    }
+    return out;
+}
+
 size_t U8Length(std::string_view s) {
     size_t n = 0;
     for (size_t i = 0; i < s.size(); i += CharLen(s, i))

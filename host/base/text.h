@@ -18,6 +18,9 @@ std::string TrimRight(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string Trim(std::string_view s);
 std::string ToUpper(std::string_view s);  // ASCII and the French accented letters
+// A key that orders names as a French reader does: upper case, accents set aside (É with E,
+// Ç with C, Œ as OE), other bytes kept.
+std::string SortKey(std::string_view s);
 
 // Number of characters of a UTF-8 text (an invalid byte counts as one character).
 size_t U8Length(std::string_view s);

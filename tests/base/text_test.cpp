@@ -1,8 +1,10 @@
 // Amount formats and fixed-width text measured in characters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include "host/base/numfmt.h"
 #include "host/base/text.h"
@@ -82,6 +84,19 @@ TEST(FixedWidth, FitAndCopyNeverSplitACharacter) {
     EXPECT_EQ(host::Trim("  a b  "), "a b");
     EXPECT_EQ(host::ToUpper("élève à l'œuvre"), "ÉLÈVE À L'ŒUVRE");
     EXPECT_EQ(host::ToValidUtf8("Caf\xE9"), "Café");
+}
+
+// Names order as a French reader expects: Émond among the E, Çaron among the C, œ as oe.
+TEST(Text, SortKeySetsAccentsAside) {
+    EXPECT_EQ(host::SortKey("Émond"), "EMOND");
+    EXPECT_EQ(host::SortKey("l'œuvre, Ærø"), "L'OEUVRE, AERO");
+    EXPECT_EQ(host::SortKey("Straße"), "STRASSE");
+    std::vector<std::string> names = {"Fortin", "Émond", "Dubé", "Çaron", "Ebert", "Côté", "Cote"};
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return host::SortKey(a) < host::SortKey(b);
+    });
+    EXPECT_EQ(names, (std::vector<std::string>{"Çaron", "Côté", "Cote", "Dubé", "Ebert", "Émond",
+                                               "Fortin"}));
 }
 
 }  // namespace

@@ -231,7 +231,10 @@ int InsARDetailRpt::PrintDetail(int line) {
         if (it.charge_id == 0) continue;  // the claim line says it all
         const int l = line + n++;
         PrintText(0, l, DateText(it.date));
-        PrintText(10, l, host::U8Fit(it.claim_no, 6));
+        // The claim's number is on the claim line: its last five characters are enough.
+        const size_t chars = host::U8Length(it.claim_no);
+        const size_t skip = chars > 5 ? host::U8Left(it.claim_no, chars - 5).size() : 0;
+        PrintText(11, l, host::U8Fit(it.claim_no.substr(skip), 5));
         PrintText(17, l, host::U8Fit(it.code, 5));
         PrintText(23, l, host::U8Fit(it.description, 16));
         PrintText(40, l, Amount(it.charge));

@@ -64,7 +64,6 @@ bool Cents(const std::string& w, int64_t* out) {
 // The amounts of a line between two columns (characters), left to right.
 std::vector<int64_t> AmountsIn(const std::string& line, size_t from, size_t to) {
     std::vector<int64_t> out;
-    const std::u32string dummy;
     // Column positions count characters: cut on characters, not bytes.
     std::string cut;
     size_t chars = 0;

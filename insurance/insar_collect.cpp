@@ -1,6 +1,7 @@
 #include "insurance/insar_collect.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <unordered_map>
@@ -61,6 +62,9 @@ class Collector {
     bool ReadBatch(size_t first, std::string* error);
     bool Account(const account_struct& a, std::string* error);
     bool Keeps(const ItemRow& item) const;
+    // Reads the claim (number, submission, insurers, code) of every treatment item and the
+    // type of every office item, a hundred at a time, and drops the other carriers' items.
+    bool Details(std::string* error);
     // The names of the totals' carriers and doctors ("Inconnu" for a code no record has).
     bool Names(std::string* error);
     std::string Fail(const std::string& what) const;
@@ -115,8 +119,6 @@ bool Collector::Setup(std::string* error) {
 
 bool Collector::ReadBatch(size_t first, std::string* error) {
     patients_.clear();
-    lines_.clear();
-    office_types_.clear();
     std::vector<long> ids;
     for (size_t i = first; i < accounts_.size() && i < first + kBatch; ++i)
         ids.push_back(accounts_[i].acc_id);
@@ -142,67 +144,6 @@ bool Collector::ReadBatch(size_t first, std::string* error) {
     }
     if (!source_->Prefetch(ids, &msg_->errors())) {
         *error = Fail("Lecture des transactions");
-        return false;
-    }
-    const std::string p = db_->dbTablePrefix();
-    const std::string claims =
-        "SELECT CTRT_ID, PCLM_ID, PCLM_NUMBER, PCLM_SUBMIT_DATE, PCLM_INSCO, CTRT_INS_CO1, "
-        "CTRT_INS_CO2, CTRT_INS_CO3, CTRT_CODE, CTRT_CODE_FC_DESC FROM " +
-        p + "CLMTRT, " + p + "PATCLM, " + p + "PATIENT WHERE PAT_ACCID IN (" + marks +
-        ") AND PCLM_PATID = PAT_ID AND CTRT_PCLMID = PCLM_ID";
-    if (db_->dbOpenParams(claims.c_str(), params, kCurClaims) != 0) {
-        *error = Fail("Lecture des réclamations");
-        return false;
-    }
-    int r;
-    for (r = db_->dbFetch(0, kCurClaims); r == 0; r = db_->dbFetch(1, kCurClaims)) {
-        long ctrt = 0;
-        LineInfo l;
-        std::string claim_co, co[3];
-        db_->dbGetLong(1, &ctrt, kCurClaims);
-        db_->dbGetLong(2, &l.claim_id, kCurClaims);
-        db_->dbGetField(3, &l.claim_no, kCurClaims);
-        db_->dbGetLong(4, &l.submitted, kCurClaims);
-        db_->dbGetField(5, &claim_co, kCurClaims);
-        for (int i = 0; i < 3; ++i) {
-            db_->dbGetField(6 + i, &co[i], kCurClaims);
-            co[i] = host::Trim(co[i]);
-        }
-        db_->dbGetField(9, &l.code, kCurClaims);
-        db_->dbGetField(10, &l.description, kCurClaims);
-        l.claim_no = host::Trim(l.claim_no);
-        l.code = host::Trim(l.code);
-        l.description = host::Trim(l.description);
-        l.carrier = host::Trim(claim_co);
-        if (l.carrier.empty()) l.carrier = co[0];
-        if (l.carrier.empty()) l.carrier = kUnassigned;
-        for (const std::string& other : co)
-            if (!other.empty() && other != l.carrier)
-                l.others += (l.others.empty() ? "" : " ") + other;
-        l.multiple = !l.others.empty();
-        lines_[ctrt] = std::move(l);
-    }
-    db_->dbClose(kCurClaims);
-    if (r < 0) {
-        *error = Fail("Lecture des réclamations");
-        return false;
-    }
-    const std::string office = "SELECT POCH_ID, POCH_TYPE FROM " + p + "PATOCH, " + p +
-                               "PATIENT WHERE PAT_ACCID IN (" + marks + ") AND POCH_PATID = PAT_ID";
-    if (db_->dbOpenParams(office.c_str(), params, kCurOffice) != 0) {
-        *error = Fail("Lecture des frais de cabinet");
-        return false;
-    }
-    for (r = db_->dbFetch(0, kCurOffice); r == 0; r = db_->dbFetch(1, kCurOffice)) {
-        long id = 0;
-        std::string type;
-        db_->dbGetLong(1, &id, kCurOffice);
-        db_->dbGetField(2, &type, kCurOffice);
-        office_types_[id] = host::Trim(type);
-    }
-    db_->dbClose(kCurOffice);
-    if (r < 0) {
-        *error = Fail("Lecture des frais de cabinet");
         return false;
     }
     return true;
@@ -267,21 +208,6 @@ bool Collector::Account(const account_struct& a, std::string* error) {
         it.estimate = ch.ins_estimate;
         it.ins_paid = sums.second;
         it.pat_due = p.pat;
-        if (ch.office) {
-            it.carrier = kUnassigned;
-            it.code = office_types_[ch.id];
-        } else if (auto l = lines_.find(ch.id); l != lines_.end()) {
-            it.carrier = l->second.carrier;
-            it.claim_id = l->second.claim_id;
-            it.claim_no = l->second.claim_no;
-            it.submitted = l->second.submitted;
-            it.multiple = l->second.multiple;
-            it.others = l->second.others;
-            it.code = l->second.code;
-            it.description = l->second.description;
-        } else {
-            it.carrier = kUnassigned;
-        }
         AddAged(&it.due, ch.date, as_of, p.ins);
         listed[it.doctor] += it.due;
         items.push_back(std::move(it));
@@ -310,8 +236,106 @@ bool Collector::Account(const account_struct& a, std::string* error) {
         it.due = rest;
         items.push_back(std::move(it));
     }
+    // The carrier and the claim are read afterwards, for the items kept only.
     for (ItemRow& it : items)
-        if (Keeps(it)) items_.push_back(std::move(it));
+        if (doctor_ == "*" || it.doctor == doctor_) items_.push_back(std::move(it));
+    return true;
+}
+
+bool Collector::Details(std::string* error) {
+    std::vector<long> lines, office;
+    for (const ItemRow& it : items_)
+        if (it.charge_id != 0) (it.office ? office : lines).push_back(it.charge_id);
+    const std::string p = db_->dbTablePrefix();
+    // Each batch has kBatch ids (the last repeats its last id): one statement shape.
+    auto batches = [&](const std::vector<long>& ids, const std::string& head, int cursor,
+                       const char* what, const std::function<void()>& row) {
+        for (size_t first = 0; first < ids.size(); first += kBatch) {
+            std::string marks;
+            std::vector<host::SqlValue> params;
+            for (size_t i = 0; i < kBatch; ++i) {
+                marks += marks.empty() ? "?" : ", ?";
+                params.emplace_back(ids[std::min(first + i, ids.size() - 1)]);
+            }
+            const std::string sql = head + marks + ")";
+            if (db_->dbOpenParams(sql.c_str(), params, cursor) != 0) {
+                *error = Fail(what);
+                return false;
+            }
+            int r;
+            for (r = db_->dbFetch(0, cursor); r == 0; r = db_->dbFetch(1, cursor))
+                row();
+            db_->dbClose(cursor);
+            if (r < 0) {
+                *error = Fail(what);
+                return false;
+            }
+        }
+        return true;
+    };
+    const bool ok =
+        batches(lines,
+                "SELECT CTRT_ID, PCLM_ID, PCLM_NUMBER, PCLM_SUBMIT_DATE, PCLM_INSCO, "
+                "CTRT_INS_CO1, CTRT_INS_CO2, CTRT_INS_CO3, CTRT_CODE, CTRT_CODE_FC_DESC FROM " +
+                    p + "CLMTRT, " + p + "PATCLM WHERE CTRT_PCLMID = PCLM_ID AND CTRT_ID IN (",
+                kCurClaims, "Lecture des réclamations",
+                [&] {
+                    long ctrt = 0;
+                    LineInfo l;
+                    std::string claim_co, co[3];
+                    db_->dbGetLong(1, &ctrt, kCurClaims);
+                    db_->dbGetLong(2, &l.claim_id, kCurClaims);
+                    db_->dbGetField(3, &l.claim_no, kCurClaims);
+                    db_->dbGetLong(4, &l.submitted, kCurClaims);
+                    db_->dbGetField(5, &claim_co, kCurClaims);
+                    for (int i = 0; i < 3; ++i) {
+                        db_->dbGetField(6 + i, &co[i], kCurClaims);
+                        co[i] = host::Trim(co[i]);
+                    }
+                    db_->dbGetField(9, &l.code, kCurClaims);
+                    db_->dbGetField(10, &l.description, kCurClaims);
+                    l.claim_no = host::Trim(l.claim_no);
+                    l.code = host::Trim(l.code);
+                    l.description = host::Trim(l.description);
+                    l.carrier = host::Trim(claim_co);
+                    if (l.carrier.empty()) l.carrier = co[0];
+                    if (l.carrier.empty()) l.carrier = kUnassigned;
+                    for (const std::string& other : co)
+                        if (!other.empty() && other != l.carrier)
+                            l.others += (l.others.empty() ? "" : " ") + other;
+                    l.multiple = !l.others.empty();
+                    lines_[ctrt] = std::move(l);
+                }) &&
+        batches(office, "SELECT POCH_ID, POCH_TYPE FROM " + p + "PATOCH WHERE POCH_ID IN (",
+                kCurOffice, "Lecture des frais de cabinet", [&] {
+                    long id = 0;
+                    std::string type;
+                    db_->dbGetLong(1, &id, kCurOffice);
+                    db_->dbGetField(2, &type, kCurOffice);
+                    office_types_[id] = host::Trim(type);
+                });
+    if (!ok) return false;
+    for (ItemRow& it : items_) {
+        if (it.charge_id == 0) continue;
+        if (it.office) {
+            it.carrier = kUnassigned;
+            it.code = office_types_[it.charge_id];
+        } else if (auto l = lines_.find(it.charge_id); l != lines_.end()) {
+            it.carrier = l->second.carrier;
+            it.claim_id = l->second.claim_id;
+            it.claim_no = l->second.claim_no;
+            it.submitted = l->second.submitted;
+            it.multiple = l->second.multiple;
+            it.others = l->second.others;
+            it.code = l->second.code;
+            it.description = l->second.description;
+        } else {
+            it.carrier = kUnassigned;
+        }
+    }
+    items_.erase(std::remove_if(items_.begin(), items_.end(),
+                                [this](const ItemRow& it) { return !Keeps(it); }),
+                 items_.end());
     return true;
 }
 
@@ -368,6 +392,7 @@ Outcome Collector::Run(std::string* error) {
             if (req_.meter->Cancel()) return Outcome::Cancelled;
         }
     }
+    if (!Details(error)) return Outcome::Failed;
     // The items in the sorted list's order, then grouped into claims.
     InsARSortList sorted(0);
     for (size_t i = 0; i < items_.size(); ++i) {

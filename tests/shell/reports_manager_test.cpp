@@ -238,16 +238,16 @@ TEST_F(ShellTest, EntriesWithoutTheirDialogSaySoAndHostEntriesNameTheirDialog) {
 
     // An entry whose report is not part of the module yet says so, by the entry's name,
     // without a class name, and opens no dialog.
-    ASSERT_FALSE(reports::IsAvailable(104));
+    ASSERT_FALSE(reports::IsAvailable(105));
     backend.ClearRecords();
     const size_t drivers = backend.PendingDrivers();
-    dlg->SendCommand(104);
+    dlg->SendCommand(105);
     EXPECT_EQ(backend.PendingDrivers(), drivers);
     ASSERT_EQ(backend.Messages().size(), 1u);
     const std::string& text = backend.Messages()[0].text;
-    EXPECT_NE(text.find("« " + host::LoadText(11029) + " »"), std::string::npos) << text;
+    EXPECT_NE(text.find("« " + host::LoadText(11030) + " »"), std::string::npos) << text;
     EXPECT_NE(text.find("n'est pas encore disponible"), std::string::npos) << text;
-    EXPECT_EQ(text.find("TInsUnresolvedDlg"), std::string::npos) << text;
+    EXPECT_EQ(text.find("TTrtStsReportDlg"), std::string::npos) << text;
     EXPECT_EQ(backend.Messages()[0].flags & MB_ICONMASK, MB_ICONINFORMATION);
     // A command that is no entry (a double click below the first entry) does nothing.
     EXPECT_EQ(dlg->SendCommand(99), 0);

@@ -1,0 +1,462 @@
+#include "insurance/insar_collect.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <unordered_map>
+#include <utility>
+
+#include "host/base/dates.h"
+#include "host/base/strings.h"
+#include "host/base/text.h"
+#include "host/calc/ledger.h"
+#include "host/db/gendb.h"
+#include "host/output/progress.h"
+#include "host/records/context.h"
+#include "host/records/practice.h"
+#include "host/records/records.h"
+#include "insurance/insar_sortlist.h"
+
+namespace insar {
+
+using host::calc::AgedGroups;
+using host::calc::kFuture;
+using host::calc::kTotal;
+using host::calc::Ledger;
+using host::calc::LedgerApplication;
+using host::calc::LedgerCharge;
+
+namespace {
+
+constexpr int kCurClaims = 31301;
+constexpr int kCurOffice = 31302;
+constexpr size_t kBatch = 100;
+constexpr int kUnknown = 6432;  // "Inconnu"
+
+// What the claim tables say of a treatment line.
+struct LineInfo {
+    long claim_id = 0;
+    std::string claim_no;
+    long submitted = 0;
+    std::string carrier;  // the claim's insurer, else the line's first
+    std::string others;   // the line's other insurers
+    bool multiple = false;
+    std::string code, description;
+};
+
+class Collector {
+  public:
+    Collector(const CollectRequest& request, InsARData* out)
+        : req_(request),
+          c_(out->criteria),
+          out_(out),
+          list_(request.launcher->GetListPtr()),
+          msg_(request.launcher->GetMsgPtr()),
+          db_(request.launcher->GetDb()) {}
+
+    Outcome Run(std::string* error);
+
+  private:
+    bool Setup(std::string* error);
+    bool ReadBatch(size_t first, std::string* error);
+    bool Account(const account_struct& a, std::string* error);
+    bool Keeps(const ItemRow& item) const;
+    // Reads the claim (number, submission, insurers, code) of every treatment item and the
+    // type of every office item, a hundred at a time, and drops the other carriers' items.
+    bool Details(std::string* error);
+    // The names of the totals' carriers and doctors ("Inconnu" for a code no record has).
+    bool Names(std::string* error);
+    std::string Fail(const std::string& what) const;
+
+    const CollectRequest& req_;
+    insarrpt_info& c_;
+    InsARData* out_;
+    DLnkList* list_;
+    MsgInfo* msg_;
+    GenDB* db_;
+    std::unique_ptr<host::calc::LedgerSource> source_;
+    std::string doctor_;  // "*" or a producer code
+    std::string carrier_;
+    std::vector<account_struct> accounts_;
+    std::unordered_map<long, std::vector<patient_struct>> patients_;
+    std::unordered_map<long, LineInfo> lines_;
+    std::unordered_map<long, std::string> office_types_;
+    std::vector<ItemRow> items_;
+};
+
+std::string Collector::Fail(const std::string& what) const {
+    TEmgBase& err = msg_->errors();
+    std::string text = what;
+    if (err.HasError())
+        text += " : " + err.Text();
+    else if (db_ && db_->dbLastError() && *db_->dbLastError())
+        text += std::string(" : ") + db_->dbLastError();
+    err.ClearErrMsgInfo();
+    return text;
+}
+
+bool Collector::Setup(std::string* error) {
+    doctor_ = host::Trim(c_.doctor);
+    carrier_ = host::Trim(c_.carrier);
+    if (doctor_.empty()) doctor_ = "*";
+    if (carrier_.empty()) carrier_ = "*";
+    host::CopyText(c_.doctor, sizeof c_.doctor, doctor_);
+    host::CopyText(c_.carrier, sizeof c_.carrier, carrier_);
+    if (doctor_ != "*") doctor_ = GetProdCode(doctor_.c_str());
+    if (!host::IsValidDate(c_.as_of)) {
+        *error = "Date du rapport invalide : " + std::to_string(c_.as_of);
+        return false;
+    }
+    int mode = req_.mode;
+    if (mode < 0) {
+        const QDSApplication* app = req_.launcher->App();
+        mode = app ? app->m_CalAR : 1;
+    }
+    source_ = std::make_unique<host::calc::LedgerSource>(list_, msg_, mode);
+    return true;
+}
+
+bool Collector::ReadBatch(size_t first, std::string* error) {
+    patients_.clear();
+    std::vector<long> ids;
+    for (size_t i = first; i < accounts_.size() && i < first + kBatch; ++i)
+        ids.push_back(accounts_[i].acc_id);
+    // Every batch has the same size (the last repeats its last account), so that its
+    // statements keep one shape.
+    while (!ids.empty() && ids.size() < kBatch)
+        ids.push_back(ids.back());
+    if (ids.empty()) return true;
+    std::string marks;
+    std::vector<host::SqlValue> params;
+    for (long id : ids) {
+        marks += marks.empty() ? "?" : ", ?";
+        params.emplace_back(id);
+    }
+    PersInfo patients(list_, msg_);
+    patients.SetKey(PersInfo::KEY_ID);
+    if (patients.FindRecs("PAT_ACCID IN (" + marks + ")", params))
+        for (const patient_struct& p : patients.Items())
+            patients_[p.acc_id].push_back(p);
+    if (patients.DbFailed()) {
+        *error = Fail("Lecture des patients");
+        return false;
+    }
+    if (!source_->Prefetch(ids, &msg_->errors())) {
+        *error = Fail("Lecture des transactions");
+        return false;
+    }
+    return true;
+}
+
+bool Collector::Keeps(const ItemRow& item) const {
+    return (doctor_ == "*" || item.doctor == doctor_) &&
+           (carrier_ == "*" || item.carrier == carrier_);
+}
+
+bool Collector::Account(const account_struct& a, std::string* error) {
+    const auto& pats = patients_[a.acc_id];
+    if (pats.empty()) return true;  // an account without patients owes through none
+    if (!host::calc::AccountCounts(a.status, a.delete_date, a.sys_inactive, c_.as_of)) return true;
+    Ledger ledger;
+    if (!source_->Account(a.acc_id, &ledger, &msg_->errors())) {
+        *error = Fail("Lecture du compte " + std::to_string(a.acc_id));
+        return false;
+    }
+    const long as_of = c_.as_of;
+    const bool by_billdr = c_.grouping == 1;
+    host::calc::AgingOptions options;
+    options.as_of = as_of;
+    options.by_billing_doctor = by_billdr;
+    options.include_future = false;
+    const std::map<std::string, AgedGroups> aged =
+        host::calc::AgeLedger(ledger.charges, ledger.applications, options);
+
+    // What was applied to each charge as of the date: patient side, insurance side.
+    std::map<std::pair<bool, long>, std::pair<int64_t, int64_t>> applied;
+    for (const LedgerApplication& app : ledger.applications) {
+        if (!host::calc::ApplicationCounts(app, as_of)) continue;
+        if (app.rectype != 'T' && app.rectype != 'O') continue;
+        auto& sums = applied[{app.rectype == 'O', app.charge_id}];
+        (app.type == 'I' ? sums.second : sums.first) += app.amount;
+    }
+    std::map<long, std::string> names;
+    for (const patient_struct& p : pats)
+        names[p.pat_id] = host::Trim(p.lname) + ", " + host::Trim(p.pname);
+    const std::string account_name = host::Trim(a.lname) + ", " + host::Trim(a.pname);
+
+    std::map<std::string, Aged> listed;  // by doctor: the items' insurance portions
+    std::vector<ItemRow> items;
+    for (const LedgerCharge& ch : ledger.charges) {
+        if (ch.deleted != 0 && ch.deleted <= as_of) continue;
+        if (host::calc::AgeBucket(ch.date, as_of) == kFuture) continue;
+        const auto sums = applied[{ch.office, ch.id}];
+        const int64_t amount = host::calc::ChargeAmount(ch.total, ch.adj_flag, ch.adj_amount);
+        const host::calc::Portions p =
+            host::calc::ChargePortions(amount, ch.ins_estimate, sums.first, sums.second);
+        if (p.ins == 0) continue;
+        ItemRow it;
+        it.acc_id = a.acc_id;
+        it.pat_id = ch.patient;
+        it.charge_id = ch.id;
+        it.office = ch.office;
+        it.doctor = !ch.office && by_billdr && !ch.billdr.empty() ? "D" + ch.billdr : ch.producer;
+        auto name = names.find(ch.patient);
+        it.patient = name == names.end() ? account_name : name->second;
+        it.date = ch.date;
+        it.charge = amount;
+        it.estimate = ch.ins_estimate;
+        it.ins_paid = sums.second;
+        it.pat_due = p.pat;
+        AddAged(&it.due, ch.date, as_of, p.ins);
+        listed[it.doctor] += it.due;
+        items.push_back(std::move(it));
+    }
+    // Insurer money the aging puts to no charge: one unassigned item per doctor.
+    std::set<std::string> doctors;
+    for (const auto& [code, g] : aged)
+        doctors.insert(code);
+    for (const auto& [code, due] : listed)
+        doctors.insert(code);
+    for (const std::string& code : doctors) {
+        auto g = aged.find(code);
+        Aged rest = g == aged.end() ? Aged{} : g->second.ins;
+        rest.v[kFuture] = 0;
+        rest.over_year = 0;
+        const Aged& mine = listed[code];
+        for (int i = 0; i <= kTotal; ++i)
+            rest.v[i] -= mine.v[i];
+        if (rest.IsZero()) continue;
+        ItemRow it;
+        it.acc_id = a.acc_id;
+        it.pat_id = pats.front().pat_id;
+        it.doctor = code;
+        it.carrier = kUnassigned;
+        it.patient = account_name;
+        it.due = rest;
+        items.push_back(std::move(it));
+    }
+    // The carrier and the claim are read afterwards, for the items kept only.
+    for (ItemRow& it : items)
+        if (doctor_ == "*" || it.doctor == doctor_) items_.push_back(std::move(it));
+    return true;
+}
+
+bool Collector::Details(std::string* error) {
+    std::vector<long> lines, office;
+    for (const ItemRow& it : items_)
+        if (it.charge_id != 0) (it.office ? office : lines).push_back(it.charge_id);
+    const std::string p = db_->dbTablePrefix();
+    // Each batch has kBatch ids (the last repeats its last id): one statement shape.
+    auto batches = [&](const std::vector<long>& ids, const std::string& head, int cursor,
+                       const char* what, const std::function<void()>& row) {
+        for (size_t first = 0; first < ids.size(); first += kBatch) {
+            std::string marks;
+            std::vector<host::SqlValue> params;
+            for (size_t i = 0; i < kBatch; ++i) {
+                marks += marks.empty() ? "?" : ", ?";
+                params.emplace_back(ids[std::min(first + i, ids.size() - 1)]);
+            }
+            const std::string sql = head + marks + ")";
+            if (db_->dbOpenParams(sql.c_str(), params, cursor) != 0) {
+                *error = Fail(what);
+                return false;
+            }
+            int r;
+            for (r = db_->dbFetch(0, cursor); r == 0; r = db_->dbFetch(1, cursor))
+                row();
+            db_->dbClose(cursor);
+            if (r < 0) {
+                *error = Fail(what);
+                return false;
+            }
+        }
+        return true;
+    };
+    const bool ok =
+        batches(lines,
+                "SELECT CTRT_ID, PCLM_ID, PCLM_NUMBER, PCLM_SUBMIT_DATE, PCLM_INSCO, "
+                "CTRT_INS_CO1, CTRT_INS_CO2, CTRT_INS_CO3, CTRT_CODE, CTRT_CODE_FC_DESC FROM " +
+                    p + "CLMTRT, " + p + "PATCLM WHERE CTRT_PCLMID = PCLM_ID AND CTRT_ID IN (",
+                kCurClaims, "Lecture des réclamations",
+                [&] {
+                    long ctrt = 0;
+                    LineInfo l;
+                    std::string claim_co, co[3];
+                    db_->dbGetLong(1, &ctrt, kCurClaims);
+                    db_->dbGetLong(2, &l.claim_id, kCurClaims);
+                    db_->dbGetField(3, &l.claim_no, kCurClaims);
+                    db_->dbGetLong(4, &l.submitted, kCurClaims);
+                    db_->dbGetField(5, &claim_co, kCurClaims);
+                    for (int i = 0; i < 3; ++i) {
+                        db_->dbGetField(6 + i, &co[i], kCurClaims);
+                        co[i] = host::Trim(co[i]);
+                    }
+                    db_->dbGetField(9, &l.code, kCurClaims);
+                    db_->dbGetField(10, &l.description, kCurClaims);
+                    l.claim_no = host::Trim(l.claim_no);
+                    l.code = host::Trim(l.code);
+                    l.description = host::Trim(l.description);
+                    l.carrier = host::Trim(claim_co);
+                    if (l.carrier.empty()) l.carrier = co[0];
+                    if (l.carrier.empty()) l.carrier = kUnassigned;
+                    for (const std::string& other : co)
+                        if (!other.empty() && other != l.carrier)
+                            l.others += (l.others.empty() ? "" : " ") + other;
+                    l.multiple = !l.others.empty();
+                    lines_[ctrt] = std::move(l);
+                }) &&
+        batches(office, "SELECT POCH_ID, POCH_TYPE FROM " + p + "PATOCH WHERE POCH_ID IN (",
+                kCurOffice, "Lecture des frais de cabinet", [&] {
+                    long id = 0;
+                    std::string type;
+                    db_->dbGetLong(1, &id, kCurOffice);
+                    db_->dbGetField(2, &type, kCurOffice);
+                    office_types_[id] = host::Trim(type);
+                });
+    if (!ok) return false;
+    for (ItemRow& it : items_) {
+        if (it.charge_id == 0) continue;
+        if (it.office) {
+            it.carrier = kUnassigned;
+            it.code = office_types_[it.charge_id];
+        } else if (auto l = lines_.find(it.charge_id); l != lines_.end()) {
+            it.carrier = l->second.carrier;
+            it.claim_id = l->second.claim_id;
+            it.claim_no = l->second.claim_no;
+            it.submitted = l->second.submitted;
+            it.multiple = l->second.multiple;
+            it.others = l->second.others;
+            it.code = l->second.code;
+            it.description = l->second.description;
+        } else {
+            it.carrier = kUnassigned;
+        }
+    }
+    items_.erase(std::remove_if(items_.begin(), items_.end(),
+                                [this](const ItemRow& it) { return !Keeps(it); }),
+                 items_.end());
+    return true;
+}
+
+bool Collector::Names(std::string* error) {
+    std::map<std::string, std::string> carriers, doctors;
+    InsCoInfo insco(list_, msg_);
+    if (insco.GetAll())
+        for (const insco_struct& i : insco.Items())
+            carriers[host::Trim(i.ins_code)] = host::Trim(i.name);
+    if (insco.DbFailed()) {
+        *error = Fail("Lecture des compagnies d'assurance");
+        return false;
+    }
+    ProdInfo producers(list_, msg_);
+    if (producers.GetAll())
+        for (const prodcd_struct& p : producers.Items())
+            doctors[p.code] = host::Trim(host::Trim(p.first_name) + " " + host::Trim(p.last_name));
+    if (producers.DbFailed()) {
+        *error = Fail("Lecture des producteurs");
+        return false;
+    }
+    const std::string& unknown = host::LoadText(kUnknown);
+    for (TotalRow& t : out_->carriers) {
+        auto it = carriers.find(t.code);
+        t.name = t.code == kUnassigned ? "" : it == carriers.end() ? unknown : it->second;
+    }
+    for (TotalRow& t : out_->doctors) {
+        auto it = doctors.find(t.code);
+        t.name = it == doctors.end() ? unknown : it->second;
+    }
+    return true;
+}
+
+Outcome Collector::Run(std::string* error) {
+    if (!db_) {
+        *error = "Aucune base de données ouverte";
+        return Outcome::Failed;
+    }
+    if (!Setup(error)) return Outcome::Failed;
+    AccountInfo accounts(list_, msg_);
+    accounts.SetKey(AccountInfo::KEY_NAME);
+    for (bool ok = accounts.DBGetFirst(); ok; ok = accounts.DBGetNext())
+        accounts_.push_back(*accounts.GetRecPtr());
+    if (accounts.DbFailed()) {
+        *error = Fail("Lecture des comptes");
+        return Outcome::Failed;
+    }
+    if (req_.meter) req_.meter->SetMax(static_cast<long>(accounts_.size()));
+    for (size_t i = 0; i < accounts_.size(); ++i) {
+        if (i % kBatch == 0 && !ReadBatch(i, error)) return Outcome::Failed;
+        if (!Account(accounts_[i], error)) return Outcome::Failed;
+        if (req_.meter) {
+            req_.meter->Advance();
+            if (req_.meter->Cancel()) return Outcome::Cancelled;
+        }
+    }
+    if (!Details(error)) return Outcome::Failed;
+    // The items in the sorted list's order, then grouped into claims.
+    InsARSortList sorted(0);
+    for (size_t i = 0; i < items_.size(); ++i) {
+        const ItemRow& it = items_[i];
+        insarlst_info rec;
+        rec.doctor = it.doctor;
+        rec.carrier = it.carrier;
+        rec.patient = it.patient;
+        rec.number = it.claim_id ? it.claim_id : it.acc_id;
+        rec.code = it.code;
+        rec.date = it.date;
+        rec.amount1 = it.due.v[kTotal];
+        rec.item = i;
+        sorted.AddToList(std::move(rec));
+    }
+    for (const insarlst_info* r = sorted.GetFirst(); r; r = sorted.GetNext()) {
+        ItemRow& it = items_[r->item];
+        ClaimRow* c = out_->claims.empty() ? nullptr : &out_->claims.back();
+        if (!c || c->doctor != it.doctor || c->carrier != it.carrier ||
+            c->claim_id != it.claim_id || c->items.front().acc_id != it.acc_id ||
+            c->items.front().pat_id != it.pat_id) {
+            ClaimRow n;
+            n.doctor = it.doctor;
+            n.carrier = it.carrier;
+            n.patient = it.patient;
+            n.claim_id = it.claim_id;
+            n.claim_no = it.claim_no;
+            n.submitted = it.submitted;
+            n.multiple = it.multiple;
+            n.others = it.others;
+            out_->claims.push_back(std::move(n));
+            c = &out_->claims.back();
+        }
+        c->due += it.due;
+        c->items.push_back(std::move(it));
+    }
+    // The overdue choice and the minimum balance keep claims (host/calc/aging.h's rules
+    // on the claim's insurance amounts).
+    auto& claims = out_->claims;
+    claims.erase(std::remove_if(claims.begin(), claims.end(),
+                                [this](const ClaimRow& c) {
+                                    AgedGroups g;
+                                    g.ins = c.due;
+                                    g.tot = c.due;
+                                    return !host::calc::ListedUnderOverdue(
+                                        g, 0, c_.overdue_num,
+                                        c_.overdue_num == 1 ? 0 : c_.min_balance);
+                                }),
+                 claims.end());
+    SumClaims(out_);
+    return Names(error) ? Outcome::Done : Outcome::Failed;
+}
+
+}  // namespace
+
+Outcome Collect(const CollectRequest& request, InsARData* out, std::string* error) {
+    if (!request.launcher) {
+        *error = "Aucune base de données ouverte";
+        return Outcome::Failed;
+    }
+    *out = InsARData();
+    out->criteria = request.criteria;
+    Collector collector(request, out);
+    return collector.Run(error);
+}
+
+}  // namespace insar

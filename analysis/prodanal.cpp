@@ -349,6 +349,35 @@ class Hold {
 
 }  // namespace
 
+namespace {
+
+struct AppDates {
+    long date = 0, sysdate = 0;          // PAPP_DATE, PAPP_SYSDATE
+    long pmt_date = 0, pmt_sysdate = 0;  // APMT_DATE, APMT_SYSDATE
+    char pmt_rectype = '\0';             // APMT_RECTYPE
+};
+
+// The classes of an application and the date of each, as the closings' statements define
+// them:
+//   L  a payment's application of its own date, the payment not entered after that date;
+//   L  a payment's application entered after its date, on its entry date;
+//   N  an adjustment's application, not after the adjustment;
+//   P  a transfer's application of its own date;
+//   Q  an application dated after its payment (any kind).
+std::vector<std::pair<char, long>> ClassesOf(const AppDates& a) {
+    std::vector<std::pair<char, long>> out;
+    const char k = a.pmt_rectype;
+    if (k == 'P' && a.date == a.pmt_date && a.pmt_date >= a.pmt_sysdate)
+        out.push_back({'L', a.date});
+    if (k == 'P' && a.date < a.sysdate) out.push_back({'L', a.sysdate});
+    if (k == 'A' && a.date <= a.pmt_date) out.push_back({'N', a.date});
+    if (k == 'T' && a.date == a.pmt_date) out.push_back({'P', a.date});
+    if (a.date > a.pmt_date) out.push_back({'Q', a.date});
+    return out;
+}
+
+}  // namespace
+
 bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     if (!Begin(by_billdr, fold_aux)) return false;
     GenDB& db = *launcher_->GetDb();
@@ -380,8 +409,9 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
                                "PATCLM WHERE pclm_id = ctrt_pclmid and (pclm_status = 'I' or "
                                "pclm_status = 'C') AND ";
     const std::string app_cols =
-        ", PAPP_AMOUNT, PAPP_RECTYPE, APMT_ADJ_KIND, CTRT_TYPE, PAPP_PATID FROM " + p +
-        "PMTAPP INNER JOIN " + p + "ACCPMT ON APMT_ID = PAPP_APMTID LEFT JOIN " + p +
+        ", PAPP_AMOUNT, PAPP_RECTYPE, APMT_ADJ_KIND, CTRT_TYPE, PAPP_PATID, PAPP_SYSDATE, "
+        "APMT_DATE, APMT_SYSDATE, APMT_RECTYPE FROM " +
+        p + "PMTAPP INNER JOIN " + p + "ACCPMT ON APMT_ID = PAPP_APMTID LEFT JOIN " + p +
         "CLMTRT ON CTRT_ID = PAPP_CTRTID AND PAPP_RECTYPE = 'T' WHERE ";
     struct Query {
         char sortid;
@@ -397,18 +427,10 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
         {kDeletedCharge,
          "SELECT POCH_ID, POCH_BILLDR, '', POCH_DELDATE, POCH_TOTAL, POCH_PATID FROM " + p +
              "PATOCH WHERE " + range("POCH_DELDATE")},
-        {'L', "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_DATE" + app_cols +
-                  range("PAPP_DATE") +
-                  " AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE AND "
-                  "APMT_RECTYPE = 'P'"},
-        {'L', "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_SYSDATE" + app_cols +
-                  range("PAPP_SYSDATE") + " AND PAPP_DATE < PAPP_SYSDATE AND APMT_RECTYPE = 'P'"},
-        {'N', "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_DATE" + app_cols +
-                  range("PAPP_DATE") + " AND APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE"},
-        {'P', "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_DATE" + app_cols +
-                  range("PAPP_DATE") + " AND APMT_RECTYPE = 'T' AND PAPP_DATE = APMT_DATE"},
-        {'Q', "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_DATE" + app_cols +
-                  range("PAPP_DATE") + " AND PAPP_DATE > APMT_DATE"},
+        // The applications, read once: each row is a line of every class whose condition it
+        // meets (ClassesOf), as the closings' five statements would find it.
+        {'A', "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_DATE" + app_cols + "(" +
+                  range("PAPP_DATE") + " OR " + range("PAPP_SYSDATE") + ")"},
     };
     long rows = 0;
     for (const Query& q : queries) {
@@ -445,14 +467,29 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
                 line.amount = amount;
                 db.dbGetLong(6, &line.patid, kCurLines);
             } else {
-                char rectype = '\0', type = '\0';
+                char rectype = '\0', type = '\0', pmt_type = '\0';
+                AppDates d;
                 line.rectype = 'A';
                 line.amount = amount;
                 db.dbGetChar(6, &rectype, kCurLines);
                 db.dbGetChar(7, &line.adj_kind, kCurLines);
                 db.dbGetChar(8, &type, kCurLines);
                 db.dbGetLong(9, &line.patid, kCurLines);
+                db.dbGetLong(10, &d.sysdate, kCurLines);
+                db.dbGetLong(11, &d.pmt_date, kCurLines);
+                db.dbGetLong(12, &d.pmt_sysdate, kCurLines);
+                db.dbGetChar(13, &pmt_type, kCurLines);
                 line.lab = rectype == 'T' && type == 'L';
+                d.date = line.date;
+                d.pmt_rectype = pmt_type;
+                for (const auto& [sortid, date] : ClassesOf(d)) {
+                    if (!InRange(date)) continue;
+                    line.sortid = sortid;
+                    line.date = date;
+                    Account(line);
+                }
+                if (++rows % 1000 == 0) hold.counter().IncrementCtr(1000);
+                continue;
             }
             if (!InRange(line.date)) continue;
             Account(line);

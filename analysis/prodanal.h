@@ -6,7 +6,8 @@
 // and the receivable integrity check build it for their own totals.
 //
 // Two collection paths give the same lists: SQL over the practice tables (calculation mode
-// 1) or the practice's day sheet with each line's record read by id (any other mode).
+// 1; each table read once, an application becoming a line of every class whose condition it
+// meets) or the practice's day sheet with each line's record read by id (any other mode).
 // Rules the engine keeps on both paths:
 //   - A zero date is no date: a line dated 0 (a treatment never deleted, for one) is never
 //     in range, whatever the start date.

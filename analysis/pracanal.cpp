@@ -341,16 +341,17 @@ ReportTable Rows(const Report& r, ReportTable t, const std::vector<std::string>&
                 t.Amount(keys[at[i]], f[i]);
         }
     };
-    auto positions = [&](const prodanal_info* p, int k, size_t n) {
+    // The columns of a line's figures: the production's in order (an auxiliary's last one
+    // left out); the payments' without the net regular and laboratory ones on the YTD line.
+    auto positions = [&](int k, size_t n) {
         std::vector<size_t> at;
         if (count_first) {
             for (size_t i = 0; i < n; ++i)
-                at.push_back(i);  // an auxiliary's last column is left out
+                at.push_back(i);
         } else {
             at = k == PA_YTD ? std::vector<size_t>{0, 1, 2, 5}
                              : std::vector<size_t>{0, 1, 2, 3, 4, 5};
         }
-        (void)p;
         return at;
     };
     if (engine)
@@ -361,7 +362,7 @@ ReportTable Rows(const Report& r, ReportTable t, const std::vector<std::string>&
                 t.Row().Text("Producteur", p->code).Text("Description", p->descript);
                 t.Text("Periode", PracAnalBase::PeriodLabel(k));
                 const std::vector<int64_t> f = r.Figures(*p, k);
-                cells(f, positions(p, k, f.size()));
+                cells(f, positions(k, f.size()));
             }
         }
     if (r.Selection().PrintsTotals())
@@ -371,7 +372,7 @@ ReportTable Rows(const Report& r, ReportTable t, const std::vector<std::string>&
             const auto& totals = r.Totals();
             std::vector<int64_t> f;
             const std::vector<size_t> at =
-                count_first ? std::vector<size_t>{0, 1, 2, 3, 4, 5, 6} : positions(nullptr, k, 0);
+                count_first ? std::vector<size_t>{0, 1, 2, 3, 4, 5, 6} : positions(k, 0);
             for (size_t c : at)
                 f.push_back(totals[c][static_cast<size_t>(k)]);
             cells(f, at);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <tuple>
 #include <unordered_map>
 
 #include "host/base/debuglog.h"
@@ -142,22 +143,44 @@ drbalfwd_info* TProducerAnalysisObj::FindCode(const std::string& code) const {
     return nullptr;
 }
 
+void TProducerAnalysisObj::Touch(TDElem* e, const Line& line, bool created) {
+    const Seen now{line.date, line.sortid, line.recid, seq_};
+    auto it = seen_.find(e);
+    if (it == seen_.end()) {
+        if (!created) return;  // an entry of a producer record
+        seen_.emplace(e, now);
+        ++seq_;
+        return;
+    }
+    const Seen& was = it->second;
+    if (std::tie(now.date, now.sortid, now.recid) < std::tie(was.date, was.sortid, was.recid)) {
+        it->second = now;
+        ++seq_;
+    }
+}
+
 prodanal_info* TProducerAnalysisObj::Producer(const std::string& code, const Line& line) {
-    if (prodanal_info* p = FindProducer(code)) return p;
-    auto* p = new prodanal_info;
-    p->code = code;
-    p->descript = host::LoadText(kUnknown);
-    producers_ + p;
-    seen_.push_back({p, {line.date, line.sortid, line.recid, seq_++}});
+    prodanal_info* p = FindProducer(code);
+    const bool created = !p;
+    if (created) {
+        p = new prodanal_info;
+        p->code = code;
+        p->descript = host::LoadText(kUnknown);
+        producers_ + p;
+    }
+    if (!p->has_record) Touch(p, line, created);
     return p;
 }
 
 drbalfwd_info* TProducerAnalysisObj::Code(const std::string& code, const Line& line) {
-    if (drbalfwd_info* c = FindCode(code)) return c;
-    auto* c = new drbalfwd_info;
-    c->code = code;
-    codes_ + c;
-    seen_.push_back({c, {line.date, line.sortid, line.recid, seq_++}});
+    drbalfwd_info* c = FindCode(code);
+    const bool created = !c;
+    if (created) {
+        c = new drbalfwd_info;
+        c->code = code;
+        codes_ + c;
+    }
+    Touch(c, line, created);
     return c;
 }
 
@@ -173,9 +196,7 @@ std::string TProducerAnalysisObj::BillDrCode(const std::string& billdr) const {
 // The entries met only in the transactions, in the order of their first line (date, class,
 // record id), whatever order the path read the lines in.
 void TProducerAnalysisObj::OrderNewEntries() {
-    std::unordered_map<TDElem*, Seen> first;
-    for (const auto& [e, s] : seen_)
-        first.emplace(e, s);
+    std::unordered_map<TDElem*, Seen>& first = seen_;
     auto reorder = [&](TDList& list, size_t from) {
         std::vector<TDElem*> tail;
         for (size_t i = from; i < list.Count(); ++i)

@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/base/dates.h"
@@ -165,6 +166,9 @@ class TProducerAnalysisObj {
         long recid;
         int seq;
     };
-    std::vector<std::pair<TDElem*, Seen>> seen_;
+    // Keeps an entry's earliest line (date, class, record id), whatever order the lines
+    // come in.
+    void Touch(TDElem* e, const Line& line, bool created);
+    std::unordered_map<TDElem*, Seen> seen_;
     int seq_ = 0;
 };

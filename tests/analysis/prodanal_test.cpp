@@ -173,6 +173,27 @@ TEST_P(ProdAnalTest, WithoutMonthEndAZeroDateIsNoDate) {
     EXPECT_EQ(digests[0], digests[1]);
 }
 
+// Producers without a record come after the others in the order of their earliest line
+// (date, class, record id), on both paths, although the SQL path reads the treatments of
+// every date before any payment.
+TEST_P(ProdAnalTest, UnknownProducersInTheOrderOfTheirEarliestLine) {
+    pa_test::PracticeWriter w(db_->db(), 2000);
+    w.Treatment(20, 102, 21, "04", "D04", 20241105, 0, 1000, 'T');
+    w.Payment(20, 2, 'P', 20241102, 20241102, 500);
+    w.Application(20, 20, 'P', 0, 21, 20241102, 20241102, 500, "D03", "03", 'L', 20241102);
+    std::string digests[2];
+    for (bool sql : {true, false}) {
+        SCOPED_TRACE(sql ? "SQL" : "day sheet");
+        auto e = Run(sql);
+        std::vector<std::string> order;
+        for (TDElem* x : e->GetProducerList())
+            order.push_back(static_cast<prodanal_info*>(x)->code);
+        EXPECT_EQ(order, (std::vector<std::string>{"D01", "D02", "A01", "H01", "D03", "D04"}));
+        digests[sql ? 0 : 1] = Digest(*e);
+    }
+    EXPECT_EQ(digests[0], digests[1]);
+}
+
 // The producer mapping and the end date, the same on both paths.
 TEST_P(ProdAnalTest, MappingAndEndDate) {
     for (bool sql : {true, false}) {

@@ -253,16 +253,17 @@ void TProducerAnalysisObj::Account(const Line& line) {
 
     int period = line.date == report_date_ ? PA_TODAY : PA_MTD;
     if (!period_.InPeriod(line.date)) period = PA_YTD;
+    if (line.period >= 0) period = line.period;
 
     int64_t amount = 0;
     switch (s) {
         case 'F':
         case 'G': {
             amount = line.amount;
-            int count = 1;
+            int64_t count = line.count;
             if (s == 'G') {
                 amount = -amount;
-                count = -1;
+                count = -count;
             }
             AddFrom(pa->acc[PA_PROCS], period, count);
             AddFrom(pa->acc[line.lab ? PA_LAB : PA_DENTAL], period, amount);
@@ -370,35 +371,6 @@ class Hold {
 
 }  // namespace
 
-namespace {
-
-struct AppDates {
-    long date = 0, sysdate = 0;          // PAPP_DATE, PAPP_SYSDATE
-    long pmt_date = 0, pmt_sysdate = 0;  // APMT_DATE, APMT_SYSDATE
-    char pmt_rectype = '\0';             // APMT_RECTYPE
-};
-
-// The classes of an application and the date of each, as the closings' statements define
-// them:
-//   L  a payment's application of its own date, the payment not entered after that date;
-//   L  a payment's application entered after its date, on its entry date;
-//   N  an adjustment's application, not after the adjustment;
-//   P  a transfer's application of its own date;
-//   Q  an application dated after its payment (any kind).
-std::vector<std::pair<char, long>> ClassesOf(const AppDates& a) {
-    std::vector<std::pair<char, long>> out;
-    const char k = a.pmt_rectype;
-    if (k == 'P' && a.date == a.pmt_date && a.pmt_date >= a.pmt_sysdate)
-        out.push_back({'L', a.date});
-    if (k == 'P' && a.date < a.sysdate) out.push_back({'L', a.sysdate});
-    if (k == 'A' && a.date <= a.pmt_date) out.push_back({'N', a.date});
-    if (k == 'T' && a.date == a.pmt_date) out.push_back({'P', a.date});
-    if (a.date > a.pmt_date) out.push_back({'Q', a.date});
-    return out;
-}
-
-}  // namespace
-
 bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     if (!Begin(by_billdr, fold_aux)) return false;
     GenDB& db = *launcher_->GetDb();
@@ -425,35 +397,68 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     auto range = [&](const char* column) {
         return std::string("(") + column + " >= " + lo + " AND " + column + cmp + hi + ")";
     };
-    const std::string trt_cols = ", CTRT_TOTAL, CTRT_ADJ_FLAG, CTRT_ADJ_AMT, CTRT_TYPE, PCLM_PATID";
-    const std::string claims = " FROM " + p + "CLMTRT, " + p +
-                               "PATCLM WHERE pclm_id = ctrt_pclmid and (pclm_status = 'I' or "
-                               "pclm_status = 'C') AND ";
-    const std::string app_cols =
-        ", PAPP_AMOUNT, PAPP_RECTYPE, APMT_ADJ_KIND, CTRT_TYPE, PAPP_PATID, PAPP_SYSDATE, "
-        "APMT_DATE, APMT_SYSDATE, APMT_RECTYPE FROM " +
-        p + "PMTAPP INNER JOIN " + p + "ACCPMT ON APMT_ID = PAPP_APMTID LEFT JOIN " + p +
-        "CLMTRT ON CTRT_ID = PAPP_CTRTID AND PAPP_RECTYPE = 'T' WHERE ";
+    // Each statement sums its lines on the server by billing doctor, producer, class,
+    // period and laboratory flag (and adjustment kind), with their number and the earliest
+    // of them (date * 10^10 + record id), which orders the producers met only here.
+    const std::string first = std::to_string(period_.GetFirstDay());
+    const std::string last = std::to_string(period_.GetLastDay());
+    auto per = [&](const std::string& col) {
+        return "CASE WHEN " + col + " = " + hi + " THEN 0 WHEN " + col + " >= " + first + " AND " +
+               col + " <= " + last + " THEN 1 ELSE 2 END";
+    };
+    auto earliest = [](const std::string& col, const char* id) {
+        return "MIN(" + col + " * 10000000000 + " + id + ")";
+    };
+    const std::string charge =
+        "CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN -CTRT_ADJ_AMT "
+        "ELSE 0 END";
+    auto treatments = [&](const char* col) {
+        return "SELECT CTRT_BILL_DOC, CTRT_PRODUCER, " + per(col) +
+               ", CASE WHEN CTRT_TYPE = 'L' THEN 'L' ELSE '' END, '', SUM(" + charge +
+               "), COUNT(*), " + earliest(col, "CTRT_ID") + " FROM " + p + "CLMTRT, " + p +
+               "PATCLM WHERE pclm_id = ctrt_pclmid and (pclm_status = 'I' or pclm_status = "
+               "'C') AND " +
+               range(col) + " GROUP BY 1, 2, 3, 4";
+    };
+    auto charges = [&](const char* col) {
+        return "SELECT POCH_BILLDR, '', " + per(col) + ", '', '', SUM(POCH_TOTAL), COUNT(*), " +
+               earliest(col, "POCH_ID") + " FROM " + p + "PATOCH WHERE " + range(col) +
+               " GROUP BY 1, 3";
+    };
+    // The applications, read once: each is a line of every class whose condition it meets
+    // (k.c 'E' stands for a payment entered after its date, a class 'L' line of its entry
+    // date), as the closings' five statements would find it.
+    const std::string app_date = "CASE WHEN k.c = 'E' THEN PAPP_SYSDATE ELSE PAPP_DATE END";
+    const std::string apps =
+        "SELECT PAPP_BILLDR, PAPP_PRODUCER, " + per(app_date) +
+        ", CASE WHEN PAPP_RECTYPE = 'T' AND CTRT_TYPE = 'L' THEN 'L' ELSE '' END, CASE WHEN k.c "
+        "= 'E' THEN 'L' WHEN k.c = 'N' AND APMT_ADJ_KIND = 'N' THEN 'F' ELSE k.c END, "
+        "SUM(PAPP_AMOUNT), COUNT(*), " +
+        earliest(app_date, "PAPP_ID") + " FROM " + p + "PMTAPP INNER JOIN " + p +
+        "ACCPMT ON APMT_ID = PAPP_APMTID LEFT JOIN " + p +
+        "CLMTRT ON CTRT_ID = PAPP_CTRTID AND PAPP_RECTYPE = 'T' CROSS JOIN (SELECT 'L' AS c "
+        "UNION ALL SELECT 'E' UNION ALL SELECT 'N' UNION ALL SELECT 'P' UNION ALL SELECT 'Q') k "
+        "WHERE (" +
+        range("PAPP_DATE") + " OR " + range("PAPP_SYSDATE") + ") AND ((k.c = 'L' AND " +
+        range("PAPP_DATE") +
+        " AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE AND APMT_RECTYPE = 'P') OR "
+        "(k.c = 'E' AND " +
+        range("PAPP_SYSDATE") +
+        " AND PAPP_DATE < PAPP_SYSDATE AND APMT_RECTYPE = 'P') OR (k.c = 'N' AND " +
+        range("PAPP_DATE") +
+        " AND APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE) OR (k.c = 'P' AND " +
+        range("PAPP_DATE") +
+        " AND APMT_RECTYPE = 'T' AND PAPP_DATE = APMT_DATE) OR (k.c = 'Q' AND " +
+        range("PAPP_DATE") + " AND PAPP_DATE > APMT_DATE)) GROUP BY 1, 2, 3, 4, 5";
     struct Query {
-        char sortid;
+        char sortid;  // 0: the class is the row's fifth column
         std::string sql;
     };
-    const std::vector<Query> queries = {
-        {'F', "SELECT CTRT_ID, CTRT_BILL_DOC, CTRT_PRODUCER, CTRT_SYSTEM_DATE" + trt_cols + claims +
-                  range("ctrt_system_date")},
-        {'G', "SELECT CTRT_ID, CTRT_BILL_DOC, CTRT_PRODUCER, CTRT_DEL_DATE" + trt_cols + claims +
-                  range("ctrt_del_date")},
-        {'H', "SELECT POCH_ID, POCH_BILLDR, '', POCH_SYSDATE, POCH_TOTAL, POCH_PATID FROM " + p +
-                  "PATOCH WHERE " + range("POCH_SYSDATE")},
-        {kDeletedCharge,
-         "SELECT POCH_ID, POCH_BILLDR, '', POCH_DELDATE, POCH_TOTAL, POCH_PATID FROM " + p +
-             "PATOCH WHERE " + range("POCH_DELDATE")},
-        // The applications, read once: each row is a line of every class whose condition it
-        // meets (ClassesOf), as the closings' five statements would find it.
-        {'A', "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_DATE" + app_cols + "(" +
-                  range("PAPP_DATE") + " OR " + range("PAPP_SYSDATE") + ")"},
-    };
-    long rows = 0;
+    const std::vector<Query> queries = {{'F', treatments("ctrt_system_date")},
+                                        {'G', treatments("ctrt_del_date")},
+                                        {'H', charges("POCH_SYSDATE")},
+                                        {kDeletedCharge, charges("POCH_DELDATE")},
+                                        {'\0', apps}};
     for (const Query& q : queries) {
         if (db.dbOpenReadOnly(q.sql, kCurLines) != 0) {
             End();
@@ -463,58 +468,33 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
         for (r = db.dbFetch(0, kCurLines); r == 0; r = db.dbFetch(1, kCurLines)) {
             Line line;
             std::string text;
-            line.sortid = q.sortid;
-            line.found = true;
-            db.dbGetLong(1, &line.recid, kCurLines);
-            db.dbGetField(2, &text, kCurLines);
+            long period = 0, amount = 0, key = 0;
+            char lab = '\0', cls = '\0';
+            db.dbGetField(1, &text, kCurLines);
             Copy(line.billdr, sizeof line.billdr, text);
-            db.dbGetField(3, &text, kCurLines);
+            db.dbGetField(2, &text, kCurLines);
             Copy(line.producer, sizeof line.producer, text);
-            db.dbGetLong(4, &line.date, kCurLines);
-            long amount = 0;
-            db.dbGetLong(5, &amount, kCurLines);
-            if (q.sortid == 'F' || q.sortid == 'G') {
-                char flag = '\0', type = '\0';
-                long adj = 0;
-                line.rectype = 'T';
-                db.dbGetChar(6, &flag, kCurLines);
-                db.dbGetLong(7, &adj, kCurLines);
-                db.dbGetChar(8, &type, kCurLines);
-                db.dbGetLong(9, &line.patid, kCurLines);
-                line.amount = host::calc::ChargeAmount(amount, flag, adj);
-                line.lab = type == 'L';
-            } else if (q.sortid == 'H' || q.sortid == kDeletedCharge) {
-                line.rectype = 'O';
-                line.amount = amount;
-                db.dbGetLong(6, &line.patid, kCurLines);
-            } else {
-                char rectype = '\0', type = '\0', pmt_type = '\0';
-                AppDates d;
-                line.rectype = 'A';
-                line.amount = amount;
-                db.dbGetChar(6, &rectype, kCurLines);
-                db.dbGetChar(7, &line.adj_kind, kCurLines);
-                db.dbGetChar(8, &type, kCurLines);
-                db.dbGetLong(9, &line.patid, kCurLines);
-                db.dbGetLong(10, &d.sysdate, kCurLines);
-                db.dbGetLong(11, &d.pmt_date, kCurLines);
-                db.dbGetLong(12, &d.pmt_sysdate, kCurLines);
-                db.dbGetChar(13, &pmt_type, kCurLines);
-                line.lab = rectype == 'T' && type == 'L';
-                d.date = line.date;
-                d.pmt_rectype = pmt_type;
-                for (const auto& [sortid, date] : ClassesOf(d)) {
-                    if (!InRange(date)) continue;
-                    line.sortid = sortid;
-                    line.date = date;
-                    Account(line);
-                }
-                if (++rows % 1000 == 0) hold.counter().IncrementCtr(1000);
-                continue;
+            db.dbGetLong(3, &period, kCurLines);
+            db.dbGetChar(4, &lab, kCurLines);
+            db.dbGetChar(5, &cls, kCurLines);
+            db.dbGetLong(6, &amount, kCurLines);
+            db.dbGetLong(7, &line.count, kCurLines);
+            db.dbGetLong(8, &key, kCurLines);
+            line.found = true;
+            line.period = static_cast<int>(period);
+            line.amount = amount;
+            line.lab = lab == 'L';
+            line.date = key / 10000000000L;
+            line.recid = key % 10000000000L;
+            line.sortid = q.sortid;
+            line.rectype = q.sortid == 'F' || q.sortid == 'G' ? 'T' : q.sortid ? 'O' : 'A';
+            if (!q.sortid) {
+                // 'F' marks an adjustment of fees ('N' of adjustment kind 'N').
+                line.sortid = cls == 'F' ? 'N' : cls;
+                line.adj_kind = cls == 'F' ? 'N' : '\0';
             }
-            if (!InRange(line.date)) continue;
             Account(line);
-            if (++rows % 1000 == 0) hold.counter().IncrementCtr(1000);
+            hold.counter().IncrementCtr(line.count);
         }
         db.dbClose(kCurLines);
         if (r < 0) {

@@ -6,8 +6,9 @@
 // and the receivable integrity check build it for their own totals.
 //
 // Two collection paths give the same lists: SQL over the practice tables (calculation mode
-// 1; each table read once, an application becoming a line of every class whose condition it
-// meets) or the practice's day sheet with each line's record read by id (any other mode).
+// 1; the server sums the lines by producer, billing doctor, class, period and laboratory
+// flag, and each statement reads its table once) or the practice's day sheet with each
+// line's record read by id (any other mode).
 // Rules the engine keeps on both paths:
 //   - A zero date is no date: a line dated 0 (a treatment never deleted, for one) is never
 //     in range, whatever the start date.
@@ -130,6 +131,11 @@ class TProducerAnalysisObj {
         int64_t amount = 0;    // treatment total with adjustment, charge, or applied amount
         bool lab = false;      // a laboratory treatment, or an application to one
         char adj_kind = '\0';  // the adjustment's kind (class 'N')
+        // A line standing for several of one producer, class and period (the SQL path sums
+        // them on the server): their number, and their period (-1: from the date). date and
+        // recid are then those of the earliest of them.
+        long count = 1;
+        int period = -1;
     };
 
   private:

@@ -425,31 +425,24 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
                earliest(col, "POCH_ID") + " FROM " + p + "PATOCH WHERE " + range(col) +
                " GROUP BY 1, 3";
     };
-    // The applications, read once: each is a line of every class whose condition it meets
-    // (k.c 'E' stands for a payment entered after its date, a class 'L' line of its entry
-    // date), as the closings' five statements would find it.
-    const std::string app_date = "CASE WHEN k.c = 'E' THEN PAPP_SYSDATE ELSE PAPP_DATE END";
-    const std::string apps =
-        "SELECT PAPP_BILLDR, PAPP_PRODUCER, " + per(app_date) +
-        ", CASE WHEN PAPP_RECTYPE = 'T' AND CTRT_TYPE = 'L' THEN 'L' ELSE '' END, CASE WHEN k.c "
-        "= 'E' THEN 'L' WHEN k.c = 'N' AND APMT_ADJ_KIND = 'N' THEN 'F' ELSE k.c END, "
-        "SUM(PAPP_AMOUNT), COUNT(*), " +
-        earliest(app_date, "PAPP_ID") + " FROM " + p + "PMTAPP INNER JOIN " + p +
-        "ACCPMT ON APMT_ID = PAPP_APMTID LEFT JOIN " + p +
-        "CLMTRT ON CTRT_ID = PAPP_CTRTID AND PAPP_RECTYPE = 'T' CROSS JOIN (SELECT 'L' AS c "
-        "UNION ALL SELECT 'E' UNION ALL SELECT 'N' UNION ALL SELECT 'P' UNION ALL SELECT 'Q') k "
-        "WHERE (" +
-        range("PAPP_DATE") + " OR " + range("PAPP_SYSDATE") + ") AND ((k.c = 'L' AND " +
-        range("PAPP_DATE") +
-        " AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE AND APMT_RECTYPE = 'P') OR "
-        "(k.c = 'E' AND " +
-        range("PAPP_SYSDATE") +
-        " AND PAPP_DATE < PAPP_SYSDATE AND APMT_RECTYPE = 'P') OR (k.c = 'N' AND " +
-        range("PAPP_DATE") +
-        " AND APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE) OR (k.c = 'P' AND " +
-        range("PAPP_DATE") +
-        " AND APMT_RECTYPE = 'T' AND PAPP_DATE = APMT_DATE) OR (k.c = 'Q' AND " +
-        range("PAPP_DATE") + " AND PAPP_DATE > APMT_DATE)) GROUP BY 1, 2, 3, 4, 5";
+    // The applications: those of their own date in one statement, the class decided per
+    // row (the closings' conditions for 'L', 'N', 'P' and 'Q' exclude one another); the
+    // payments' applications entered after their date in another, a class 'L' line of their
+    // entry date (such an application may also be a line of its own date).
+    auto apps = [&](const char* date, const std::string& cls, const std::string& where) {
+        return "SELECT PAPP_BILLDR, PAPP_PRODUCER, " + per(date) +
+               ", CASE WHEN PAPP_RECTYPE = 'T' AND CTRT_TYPE = 'L' THEN 'L' ELSE '' END, " + cls +
+               ", SUM(PAPP_AMOUNT), COUNT(*), " + earliest(date, "PAPP_ID") + " FROM " + p +
+               "PMTAPP INNER JOIN " + p + "ACCPMT ON APMT_ID = PAPP_APMTID LEFT JOIN " + p +
+               "CLMTRT ON CTRT_ID = PAPP_CTRTID AND PAPP_RECTYPE = 'T' WHERE " + range(date) +
+               where + " GROUP BY 1, 2, 3, 4, 5";
+    };
+    // 'F' marks an adjustment of fees (class 'N', adjustment kind 'N').
+    const std::string own_class =
+        "CASE WHEN APMT_RECTYPE = 'P' AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE "
+        "THEN 'L' WHEN APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE THEN CASE WHEN "
+        "APMT_ADJ_KIND = 'N' THEN 'F' ELSE 'N' END WHEN APMT_RECTYPE = 'T' AND PAPP_DATE = "
+        "APMT_DATE THEN 'P' WHEN PAPP_DATE > APMT_DATE THEN 'Q' ELSE '' END";
     struct Query {
         char sortid;  // 0: the class is the row's fifth column
         std::string sql;
@@ -458,7 +451,10 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
                                         {'G', treatments("ctrt_del_date")},
                                         {'H', charges("POCH_SYSDATE")},
                                         {kDeletedCharge, charges("POCH_DELDATE")},
-                                        {'\0', apps}};
+                                        {'\0', apps("PAPP_DATE", own_class, "")},
+                                        {'\0', apps("PAPP_SYSDATE", "'L'",
+                                                    " AND PAPP_DATE < PAPP_SYSDATE AND "
+                                                    "APMT_RECTYPE = 'P'")}};
     for (const Query& q : queries) {
         if (db.dbOpenReadOnly(q.sql, kCurLines) != 0) {
             End();
@@ -489,7 +485,7 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
             line.sortid = q.sortid;
             line.rectype = q.sortid == 'F' || q.sortid == 'G' ? 'T' : q.sortid ? 'O' : 'A';
             if (!q.sortid) {
-                // 'F' marks an adjustment of fees ('N' of adjustment kind 'N').
+                if (cls != 'L' && cls != 'N' && cls != 'P' && cls != 'Q' && cls != 'F') continue;
                 line.sortid = cls == 'F' ? 'N' : cls;
                 line.adj_kind = cls == 'F' ? 'N' : '\0';
             }

@@ -216,3 +216,9 @@ char* ldate_to_str1(char* buf, long date, int format) {
     }
     return buf;
 }
+
+TDatePeriodObj::TDatePeriodObj(long date) {
+    if (!host::IsValidDate(date)) return;
+    first_ = date / 100 * 100 + 1;
+    last_ = host::MonthEnd(date);
+}

@@ -32,6 +32,20 @@ long daysdiff_betweendates(long a, long b);
 // an invalid date. Returns buf.
 char* ldate_to_str1(char* buf, long date, int format);
 
+// The month of a date: its first and last day bound the month to date of the analyses.
+// A date that is not a real date has no month: both bounds are 0 and no date lies in it.
+class TDatePeriodObj {
+  public:
+    explicit TDatePeriodObj(long date);
+    long GetFirstDay() const { return first_; }
+    long GetLastDay() const { return last_; }
+    // True when date lies between the first and the last day (0 never does).
+    bool InPeriod(long date) const { return first_ != 0 && date >= first_ && date <= last_; }
+
+  private:
+    long first_ = 0, last_ = 0;
+};
+
 namespace host {
 
 // True for a real calendar date (20240229 yes, 20230229 and 20240231 no).

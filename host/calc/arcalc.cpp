@@ -71,6 +71,23 @@ bool HasFuture(const Ledger& ledger, long as_of, bool keep_deleted) {
     return false;
 }
 
+// Credits the auxiliaries' charges and credits (producer beginning with 'A') to their
+// billing doctor ("D" + code); true when there was any.
+bool FoldAuxiliaries(Ledger* ledger) {
+    bool any = false;
+    auto fold = [&](std::string& producer, const std::string& billdr) {
+        if (!producer.empty() && producer[0] == 'A' && !billdr.empty()) {
+            producer = "D" + billdr;
+            any = true;
+        }
+    };
+    for (auto& c : ledger->charges)
+        fold(c.producer, c.billdr);
+    for (auto& a : ledger->applications)
+        fold(a.producer, a.billdr);
+    return any;
+}
+
 dr_ar_bucket MakeBucket(const std::string& code, const AgedGroups& g) {
     dr_ar_bucket b;
     host::CopyText(b.prod_code, sizeof b.prod_code, code);
@@ -247,8 +264,19 @@ bool DrArCalc::CalcAR(long account, bool is_account, bool recheck, TEmgBase* err
     }
     const AgedGroups all = host::calc::SumGroups(prod);
     computed_ = host::calc::StoredBalancesOf(all, as_of_);
-    by_prod_.assign(1, MakeBucket("", all));
-    for (const auto& [code, g] : prod)
+    // The receivable by producer handed to the closings puts an auxiliary's amounts on its
+    // billing doctor, as the producer analysis does; the stored balances above keep the
+    // aging by producer.
+    auto folded = prod;
+    if (FoldAuxiliaries(&ledger)) {
+        opt.by_billing_doctor = false;
+        folded = host::calc::AgeLedger(ledger.charges, ledger.applications, opt);
+        if (!separate_insurance_)
+            for (auto& [code, g] : folded)
+                FoldInsurance(&g);
+    }
+    by_prod_.assign(1, MakeBucket("", host::calc::SumGroups(folded)));
+    for (const auto& [code, g] : folded)
         by_prod_.push_back(MakeBucket(code, g));
     by_bill_.assign(1, MakeBucket("", host::calc::SumGroups(bill)));
     for (const auto& [code, g] : bill)

@@ -112,7 +112,9 @@ class DrArCalc {
     // future amounts.
     bool GetOneAR(int64_t rows[2][6]) const;
     // The account's receivable by producer and by billing doctor: entries 1..*count (entry
-    // 0: all together).
+    // 0: all together). By producer, an auxiliary's amounts (producer beginning with 'A')
+    // are its billing doctor's, as the producer analysis counts them; ArCalc keeps the
+    // auxiliaries on their own entries.
     const dr_ar_bucket* GetAllProdDrAR(int* count) const;
     const dr_ar_bucket* GetAllBillDrAR(int* count) const;
     // Writes the last computed balances and aged amounts onto the account (balances_only:

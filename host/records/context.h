@@ -73,6 +73,9 @@ class QDSApplication {
     bool future_ar = true;
     // Whether doctor codes are shown as producer codes (1) or billing codes.
     int doctor_code_option = 0;
+    // Whether the billing doctors are taken from the personnel records (the producer
+    // records that IsBillingDr accepts) rather than from their codes alone.
+    bool billdr_from_personnel = false;
     // The current patient (0: none).
     long current_patient = 0;
     std::string user_login;

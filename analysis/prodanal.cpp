@@ -1,0 +1,666 @@
+#include "analysis/prodanal.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <tuple>
+#include <unordered_map>
+
+#include "host/base/debuglog.h"
+#include "host/base/strings.h"
+#include "host/base/text.h"
+#include "host/calc/aging.h"
+#include "host/db/gendb.h"
+#include "host/output/progress.h"
+#include "host/records/context.h"
+#include "host/records/practice.h"
+#include "host/records/records.h"
+
+namespace {
+
+constexpr int kCounterTitle = 6298;
+constexpr int kCounterMsg = 6299;
+constexpr int kUnknown = 6300;  // "Producteur Inconnu"
+constexpr int kCurDayEnd = 31201;
+constexpr int kCurLines = 31202;
+constexpr size_t kBatch = 500;
+// The class of an office charge deleted: no day-sheet line records it, both paths read it
+// from the charges by deletion date.
+constexpr char kDeletedCharge = 'I';
+
+void Copy(char* out, size_t size, const std::string& text) {
+    const std::string t = host::Trim(text);
+    std::snprintf(out, size, "%s", t.c_str());
+}
+
+std::string Description(const prodcd_struct& p) {
+    const std::string first = host::Trim(p.first_name), last = host::Trim(p.last_name);
+    if (first.empty()) return last;
+    const std::string both = first + " " + last;
+    if (host::U8Length(both) < 25) return both;
+    const std::string initial = host::U8Format("%-1.1s", first.c_str());
+    return host::U8Format("%-24.24s", (initial + ". " + last).c_str());
+}
+
+// Adds amount to the period of the line and every later one.
+void AddFrom(int64_t* acc, int period, int64_t amount) {
+    for (int p = period; p < PA_PERIODS; ++p)
+        acc[p] += amount;
+}
+
+}  // namespace
+
+TProducerAnalysisObj::TProducerAnalysisObj(LauncherInfo* launcher, long start_date,
+                                           long report_date, TWindow* parent, bool include_end_date)
+    : launcher_(launcher),
+      parent_(parent),
+      start_date_(start_date),
+      report_date_(report_date),
+      include_end_(include_end_date),
+      period_(report_date) {
+    // The tables read, held shared while collecting.
+    for (int32_t t : {TBL_CLMTRT, TBL_PATCLM, TBL_PATOCH, TBL_PMTAPP, TBL_ACCPMT, TBL_DAYSHT})
+        locks_.push_back({t, 1, 2});
+    QDSApplication* app = launcher_ ? launcher_->App() : nullptr;
+    if (app && app->billdr_from_personnel && launcher_->GetDb()) {
+        billdrs_ = std::make_unique<TDList>();
+        ProdInfo prods(launcher_->GetListPtr(), launcher_->GetMsgPtr());
+        prods.SetKey(ProdInfo::KEY_CODE);
+        for (bool ok = prods.DBGetFirst(); ok; ok = prods.DBGetNext())
+            if (IsBillingDr(prods.Rec().code.c_str(), launcher_->GetDb())) {
+                auto* b = new billdr_info;
+                b->code = prods.Rec().code;
+                *billdrs_ + b;
+            }
+    }
+}
+
+TProducerAnalysisObj::~TProducerAnalysisObj() = default;
+
+bool TProducerAnalysisObj::Fail(const std::string& what) {
+    error_ = what;
+    GenDB* db = launcher_ ? launcher_->GetDb() : nullptr;
+    TEmgBase& err = launcher_->GetMsgPtr()->errors();
+    if (err.HasError())
+        error_ += " : " + err.Text();
+    else if (db && db->dbLastError())
+        error_ += std::string(" : ") + db->dbLastError();
+    err.ClearErrMsgInfo();
+    return false;
+}
+
+// Producers with a record, D then A then H, each in code order, with their brought-forward
+// figures.
+void TProducerAnalysisObj::Init() {
+    producers_.DeleteElems();
+    codes_.DeleteElems();
+    seen_.clear();
+    seq_ = 0;
+    ProdInfo prods(launcher_->GetListPtr(), launcher_->GetMsgPtr());
+    for (const char type : {'D', 'A', 'H'}) {
+        for (bool ok = prods.DBFindFirst(ProdInfo::KEY_TYPE, {std::string(1, type)}); ok;
+             ok = prods.DBFindNext()) {
+            const prodcd_struct& r = prods.Rec();
+            auto* p = new prodanal_info;
+            p->flag = r.flag;
+            p->code = host::Trim(r.code);
+            p->descript = Description(r);
+            p->has_record = true;
+            const long ytd[] = {r.ytd_procs,  r.ytd_dental, r.ytd_lab,    r.ytd_offchg,
+                                r.ytd_feeadj, r.ytd_fees,   r.ytd_feesaux};
+            for (int i = 0; i < 7; ++i)
+                p->acc[i][PA_YTD] = ytd[i];
+            p->acc[PA_PMT_TOT][PA_YTD] = r.ytd_pmts;
+            p->acc[PA_TRF_TOT][PA_YTD] = r.ytd_transf;
+            p->acc[PA_PADJ_TOT][PA_YTD] = r.ytd_pmtadj;
+            p->acc[PA_NET_TOT][PA_YTD] = r.ytd_net;
+            producers_ + p;
+            auto* c = new drbalfwd_info;
+            c->code = p->code;
+            c->bal_prod = r.ar_prod;
+            c->bal_billdr = r.ar_billdr;
+            c->flag = r.flag;
+            codes_ + c;
+        }
+    }
+    first_new_producer_ = producers_.Count();
+    first_new_code_ = codes_.Count();
+}
+
+prodanal_info* TProducerAnalysisObj::FindProducer(const std::string& code) const {
+    for (TDElem* e : producers_) {
+        auto* p = static_cast<prodanal_info*>(e);
+        if (p->code == code) return p;
+    }
+    return nullptr;
+}
+
+drbalfwd_info* TProducerAnalysisObj::FindCode(const std::string& code) const {
+    for (TDElem* e : codes_) {
+        auto* c = static_cast<drbalfwd_info*>(e);
+        if (c->code == code) return c;
+    }
+    return nullptr;
+}
+
+void TProducerAnalysisObj::Touch(TDElem* e, const Line& line, bool created) {
+    const Seen now{line.date, line.sortid, line.recid, seq_};
+    auto it = seen_.find(e);
+    if (it == seen_.end()) {
+        if (!created) return;  // an entry of a producer record
+        seen_.emplace(e, now);
+        ++seq_;
+        return;
+    }
+    const Seen& was = it->second;
+    if (std::tie(now.date, now.sortid, now.recid) < std::tie(was.date, was.sortid, was.recid)) {
+        it->second = now;
+        ++seq_;
+    }
+}
+
+prodanal_info* TProducerAnalysisObj::Producer(const std::string& code, const Line& line) {
+    prodanal_info* p = FindProducer(code);
+    const bool created = !p;
+    if (created) {
+        p = new prodanal_info;
+        p->code = code;
+        p->descript = host::LoadText(kUnknown);
+        producers_ + p;
+    }
+    if (!p->has_record) Touch(p, line, created);
+    return p;
+}
+
+drbalfwd_info* TProducerAnalysisObj::Code(const std::string& code, const Line& line) {
+    drbalfwd_info* c = FindCode(code);
+    const bool created = !c;
+    if (created) {
+        c = new drbalfwd_info;
+        c->code = code;
+        codes_ + c;
+    }
+    Touch(c, line, created);
+    return c;
+}
+
+std::string TProducerAnalysisObj::BillDrCode(const std::string& billdr) const {
+    if (billdrs_)
+        for (TDElem* e : *billdrs_) {
+            const std::string& code = static_cast<billdr_info*>(e)->code;
+            if (code.size() > 1 && code.substr(1) == billdr) return code;
+        }
+    return "D" + billdr;
+}
+
+// The entries met only in the transactions, in the order of their first line (date, class,
+// record id), whatever order the path read the lines in.
+void TProducerAnalysisObj::OrderNewEntries() {
+    std::unordered_map<TDElem*, Seen>& first = seen_;
+    auto reorder = [&](TDList& list, size_t from) {
+        std::vector<TDElem*> tail;
+        for (size_t i = from; i < list.Count(); ++i)
+            tail.push_back(list[i]);
+        std::stable_sort(tail.begin(), tail.end(), [&](TDElem* a, TDElem* b) {
+            const Seen &x = first[a], &y = first[b];
+            if (x.date != y.date) return x.date < y.date;
+            if (x.sortid != y.sortid) return x.sortid < y.sortid;
+            if (x.recid != y.recid) return x.recid < y.recid;
+            return x.seq < y.seq;
+        });
+        for (TDElem* e : tail)
+            list.Detach(e);
+        for (TDElem* e : tail)
+            list + e;
+    };
+    reorder(producers_, first_new_producer_);
+    reorder(codes_, first_new_code_);
+}
+
+void TProducerAnalysisObj::Account(const Line& line) {
+    if (!line.found) {
+        if (trace_)
+            std::fprintf(trace_,
+                         "DAYSHEET: DATE=%ld, RECID=%ld, BILLDR=%s, PRODUCER=%s, SORTID=%c, "
+                         "RECTYPE=%c, PATID=%ld\n",
+                         line.date, line.recid, line.billdr, line.producer,
+                         line.sortid ? line.sortid : ' ', line.rectype ? line.rectype : ' ',
+                         line.patid);
+        return;
+    }
+    const char s = line.sortid;
+    if ((s == 'F' || s == 'G') && line.rectype == 'D') return;
+    const std::string billdr = line.billdr;
+    std::string producer = line.producer;
+    if (s == 'H' || s == kDeletedCharge) producer = BillDrCode(billdr);
+    if (fold_aux_ && !producer.empty() && producer[0] == 'A' && !billdr.empty())
+        producer = BillDrCode(billdr);
+    if (by_billdr_ && !billdr.empty()) producer = BillDrCode(billdr);
+
+    prodanal_info* pa = Producer(producer, line);
+    const bool aux = pa->IsAuxiliary() && !billdr.empty();
+    prodanal_info* parent = aux ? Producer(BillDrCode(billdr), line) : nullptr;
+    // The receivable: the producer's entry and the billing doctor's; an auxiliary's line
+    // goes whole to its doctor.
+    drbalfwd_info* by_prod = nullptr;
+    drbalfwd_info* by_bill = nullptr;
+    if (aux) {
+        by_prod = by_bill = Code(parent->code, line);
+    } else {
+        by_prod = Code(producer, line);
+        by_bill = billdr.empty() ? by_prod : Code(BillDrCode(billdr), line);
+    }
+
+    int period = line.date == report_date_ ? PA_TODAY : PA_MTD;
+    if (!period_.InPeriod(line.date)) period = PA_YTD;
+    if (line.period >= 0) period = line.period;
+
+    int64_t amount = 0;
+    switch (s) {
+        case 'F':
+        case 'G': {
+            amount = line.amount;
+            int64_t count = line.count;
+            if (s == 'G') {
+                amount = -amount;
+                count = -count;
+            }
+            AddFrom(pa->acc[PA_PROCS], period, count);
+            AddFrom(pa->acc[line.lab ? PA_LAB : PA_DENTAL], period, amount);
+            AddFrom(pa->acc[PA_FEES], period, amount);
+            AddFrom(pa->acc[PA_FEESAUX], period, amount);
+            if (parent) AddFrom(parent->acc[PA_FEESAUX], period, amount);
+            break;
+        }
+        case 'H':
+        case kDeletedCharge:
+            amount = s == 'H' ? line.amount : -line.amount;
+            AddFrom(pa->acc[PA_OFFCHG], period, amount);
+            AddFrom(pa->acc[PA_FEES], period, amount);
+            AddFrom(pa->acc[PA_FEESAUX], period, amount);
+            if (parent) AddFrom(parent->acc[PA_FEESAUX], period, amount);
+            break;
+        case 'L':
+        case 'N':
+        case 'P':
+        case 'Q': {
+            amount = -line.amount;
+            if (s == 'N' && line.adj_kind == 'N') {
+                AddFrom(pa->acc[PA_FEEADJ], period, amount);
+                AddFrom(pa->acc[PA_FEES], period, amount);
+                AddFrom(pa->acc[PA_FEESAUX], period, amount);
+                if (parent) AddFrom(parent->acc[PA_FEESAUX], period, amount);
+                break;
+            }
+            prodanal_info* to = parent ? parent : pa;
+            int reg = PA_PMT_REG, lab = PA_PMT_LAB, tot = PA_PMT_TOT;
+            if (s == 'N') {
+                reg = PA_PADJ_REG, lab = PA_PADJ_LAB, tot = PA_PADJ_TOT;
+            } else if (s == 'P' || s == 'Q') {
+                reg = PA_TRF_REG, lab = PA_TRF_LAB, tot = PA_TRF_TOT;
+            }
+            AddFrom(to->acc[line.lab ? lab : reg], period, amount);
+            AddFrom(to->acc[tot], period, amount);
+            AddFrom(to->acc[line.lab ? PA_NET_LAB : PA_NET_REG], period, amount);
+            AddFrom(to->acc[PA_NET_TOT], period, amount);
+            break;
+        }
+        default:
+            return;
+    }
+    by_prod->bal_prod += amount;
+    by_bill->bal_billdr += amount;
+}
+
+bool TProducerAnalysisObj::Begin(bool by_billdr, bool fold_aux) {
+    error_.clear();
+    by_billdr_ = by_billdr;
+    fold_aux_ = fold_aux;
+    if (!launcher_ || !launcher_->GetDb()) {
+        error_ = "Analyse des producteurs : aucune base de données ouverte";
+        return false;
+    }
+    Init();
+    return true;
+}
+
+void TProducerAnalysisObj::End() {
+    OrderNewEntries();
+    seen_.clear();
+}
+
+bool TProducerAnalysisObj::Collect(bool by_billdr, bool fold_aux) {
+    QDSApplication* app = launcher_ ? launcher_->App() : nullptr;
+    const bool sql = !app || app->m_CalAR == 1;
+    WriteDebugLogFile(sql ? "Analyse des producteurs : CALC_FROM_DATABASE"
+                          : "Analyse des producteurs : CALC_FROM_DAYSHEET");
+    return sql ? CollectSql(by_billdr, fold_aux) : CollectDaySheet(by_billdr, fold_aux);
+}
+
+namespace {
+
+// The tables held shared and the day sheet kept for the length of a collection, with the
+// counter window shown; everything is given back on destruction.
+class Hold {
+  public:
+    Hold(LauncherInfo* launcher, TWindow* parent, const std::vector<lock_pkt>& locks,
+         long report_date)
+        : sheet_(launcher->GetListPtr(), launcher->GetMsgPtr()), locks_(locks), counter_(parent) {
+        locked_ = sheet_.LockAll(locks_);
+        kept_ = locked_ && sheet_.DoKeep();
+        char date[32];
+        ldate_to_str1(date, report_date, DATE_FMT_DMY);
+        counter_.SetWindowTitle(host::LoadText(kCounterTitle) + " (" + date + ")");
+        counter_.SetWindowMsg(host::LoadText(kCounterMsg));
+        counter_.DisplayCounterDlg();
+    }
+    ~Hold() {
+        if (kept_) sheet_.UndoKeep();
+        if (locked_) sheet_.FreeAll(locks_);
+        counter_.CloseCounterDlg();
+    }
+    bool Ok() const { return kept_; }
+    TCounter& counter() { return counter_; }
+
+  private:
+    DayShtInfo sheet_;
+    const std::vector<lock_pkt>& locks_;
+    TCounter counter_;
+    bool locked_ = false, kept_ = false;
+};
+
+}  // namespace
+
+bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
+    if (!Begin(by_billdr, fold_aux)) return false;
+    GenDB& db = *launcher_->GetDb();
+    Hold hold(launcher_, parent_, locks_, report_date_);
+    if (!hold.Ok()) {
+        End();
+        return Fail("Verrouillage du journal");
+    }
+    const std::string p = db.dbTablePrefix();
+    // The day after the last month-end, when the start date is earlier.
+    if (db.dbOpen("SELECT DEND_MENDDATE FROM " + p + "DAYEND WHERE DEND_ID = 1", kCurDayEnd) != 0)
+        return Fail("Lecture de la fin de mois");
+    if (db.dbFetch(0, kCurDayEnd) == 0) {
+        long mend = 0;
+        db.dbGetLong(1, &mend, kCurDayEnd);
+        const long next = mend > 0 ? incr_date(mend, 1) : 0;
+        if (next > 0 && (start_date_ == 0 || start_date_ < next)) start_date_ = next;
+    }
+    db.dbClose(kCurDayEnd);
+
+    const std::string lo = std::to_string(LowDate());
+    const std::string cmp = include_end_ ? " <= " : " < ";
+    const std::string hi = std::to_string(report_date_);
+    auto range = [&](const char* column) {
+        return std::string("(") + column + " >= " + lo + " AND " + column + cmp + hi + ")";
+    };
+    // Each statement sums its lines on the server by billing doctor, producer, class,
+    // period and laboratory flag (and adjustment kind), with their number and the earliest
+    // of them (date * 10^10 + record id), which orders the producers met only here.
+    const std::string first = std::to_string(period_.GetFirstDay());
+    const std::string last = std::to_string(period_.GetLastDay());
+    auto per = [&](const std::string& col) {
+        return "CASE WHEN " + col + " = " + hi + " THEN 0 WHEN " + col + " >= " + first + " AND " +
+               col + " <= " + last + " THEN 1 ELSE 2 END";
+    };
+    auto earliest = [](const std::string& col, const char* id) {
+        return "MIN(" + col + " * 10000000000 + " + id + ")";
+    };
+    const std::string charge =
+        "CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN -CTRT_ADJ_AMT "
+        "ELSE 0 END";
+    auto treatments = [&](const char* col) {
+        return "SELECT CTRT_BILL_DOC, CTRT_PRODUCER, " + per(col) +
+               ", CASE WHEN CTRT_TYPE = 'L' THEN 'L' ELSE '' END, '', SUM(" + charge +
+               "), COUNT(*), " + earliest(col, "CTRT_ID") + " FROM " + p + "CLMTRT, " + p +
+               "PATCLM WHERE pclm_id = ctrt_pclmid and (pclm_status = 'I' or pclm_status = "
+               "'C') AND " +
+               range(col) + " GROUP BY 1, 2, 3, 4";
+    };
+    auto charges = [&](const char* col) {
+        return "SELECT POCH_BILLDR, '', " + per(col) + ", '', '', SUM(POCH_TOTAL), COUNT(*), " +
+               earliest(col, "POCH_ID") + " FROM " + p + "PATOCH WHERE " + range(col) +
+               " GROUP BY 1, 3";
+    };
+    // The applications: those of their own date in one statement, the class decided per
+    // row (the closings' conditions for 'L', 'N', 'P' and 'Q' exclude one another); the
+    // payments' applications entered after their date in another, a class 'L' line of their
+    // entry date (such an application may also be a line of its own date).
+    auto apps = [&](const char* date, const std::string& cls, const std::string& where) {
+        return "SELECT PAPP_BILLDR, PAPP_PRODUCER, " + per(date) +
+               ", CASE WHEN PAPP_RECTYPE = 'T' AND CTRT_TYPE = 'L' THEN 'L' ELSE '' END, " + cls +
+               ", SUM(PAPP_AMOUNT), COUNT(*), " + earliest(date, "PAPP_ID") + " FROM " + p +
+               "PMTAPP INNER JOIN " + p + "ACCPMT ON APMT_ID = PAPP_APMTID LEFT JOIN " + p +
+               "CLMTRT ON CTRT_ID = PAPP_CTRTID AND PAPP_RECTYPE = 'T' WHERE " + range(date) +
+               where + " GROUP BY 1, 2, 3, 4, 5";
+    };
+    // 'F' marks an adjustment of fees (class 'N', adjustment kind 'N').
+    const std::string own_class =
+        "CASE WHEN APMT_RECTYPE = 'P' AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE "
+        "THEN 'L' WHEN APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE THEN CASE WHEN "
+        "APMT_ADJ_KIND = 'N' THEN 'F' ELSE 'N' END WHEN APMT_RECTYPE = 'T' AND PAPP_DATE = "
+        "APMT_DATE THEN 'P' WHEN PAPP_DATE > APMT_DATE THEN 'Q' ELSE '' END";
+    struct Query {
+        char sortid;  // 0: the class is the row's fifth column
+        std::string sql;
+    };
+    const std::vector<Query> queries = {{'F', treatments("ctrt_system_date")},
+                                        {'G', treatments("ctrt_del_date")},
+                                        {'H', charges("POCH_SYSDATE")},
+                                        {kDeletedCharge, charges("POCH_DELDATE")},
+                                        {'\0', apps("PAPP_DATE", own_class, "")},
+                                        {'\0', apps("PAPP_SYSDATE", "'L'",
+                                                    " AND PAPP_DATE < PAPP_SYSDATE AND "
+                                                    "APMT_RECTYPE = 'P'")}};
+    for (const Query& q : queries) {
+        if (db.dbOpenReadOnly(q.sql, kCurLines) != 0) {
+            End();
+            return Fail("Lecture des transactions");
+        }
+        int r;
+        for (r = db.dbFetch(0, kCurLines); r == 0; r = db.dbFetch(1, kCurLines)) {
+            Line line;
+            std::string text;
+            long period = 0, amount = 0, key = 0;
+            char lab = '\0', cls = '\0';
+            db.dbGetField(1, &text, kCurLines);
+            Copy(line.billdr, sizeof line.billdr, text);
+            db.dbGetField(2, &text, kCurLines);
+            Copy(line.producer, sizeof line.producer, text);
+            db.dbGetLong(3, &period, kCurLines);
+            db.dbGetChar(4, &lab, kCurLines);
+            db.dbGetChar(5, &cls, kCurLines);
+            db.dbGetLong(6, &amount, kCurLines);
+            db.dbGetLong(7, &line.count, kCurLines);
+            db.dbGetLong(8, &key, kCurLines);
+            line.found = true;
+            line.period = static_cast<int>(period);
+            line.amount = amount;
+            line.lab = lab == 'L';
+            line.date = key / 10000000000L;
+            line.recid = key % 10000000000L;
+            line.sortid = q.sortid;
+            line.rectype = q.sortid == 'F' || q.sortid == 'G' ? 'T' : q.sortid ? 'O' : 'A';
+            if (!q.sortid) {
+                if (cls != 'L' && cls != 'N' && cls != 'P' && cls != 'Q' && cls != 'F') continue;
+                line.sortid = cls == 'F' ? 'N' : cls;
+                line.adj_kind = cls == 'F' ? 'N' : '\0';
+            }
+            Account(line);
+            hold.counter().IncrementCtr(line.count);
+        }
+        db.dbClose(kCurLines);
+        if (r < 0) {
+            End();
+            return Fail("Lecture des transactions");
+        }
+    }
+    End();
+    return true;
+}
+
+namespace {
+
+// Reads the records of a batch of day-sheet lines by id and completes the lines.
+class Resolver {
+  public:
+    explicit Resolver(LauncherInfo* l)
+        : trt_(l->GetListPtr(), l->GetMsgPtr()),
+          och_(l->GetListPtr(), l->GetMsgPtr()),
+          app_(l->GetListPtr(), l->GetMsgPtr()),
+          pmt_(l->GetListPtr(), l->GetMsgPtr()) {}
+
+    bool Resolve(std::vector<TProducerAnalysisObj::Line>& lines) {
+        std::vector<long> trt_ids, och_ids, app_ids;
+        for (const auto& l : lines) {
+            if (l.sortid == 'F' || l.sortid == 'G') trt_ids.push_back(l.recid);
+            if (l.sortid == 'H') och_ids.push_back(l.recid);
+            if (std::strchr("LNPQ", l.sortid)) app_ids.push_back(l.recid);
+        }
+        std::unordered_map<long, clmtrt_struct> trts;
+        std::unordered_map<long, patoch_struct> ochs;
+        std::unordered_map<long, pmtapp_struct> apps;
+        std::unordered_map<long, accpmt_struct> pmts;
+        if (!Read(trt_, "CTRT_ID", trt_ids, &trts)) return false;
+        if (!Read(och_, "POCH_ID", och_ids, &ochs)) return false;
+        if (!Read(app_, "PAPP_ID", app_ids, &apps)) return false;
+        std::vector<long> pmt_ids, lab_ids;
+        for (const auto& [id, a] : apps) {
+            pmt_ids.push_back(a.apmt_id);
+            if (a.rectype == 'T' && a.ctrt_id && !trts.count(a.ctrt_id))
+                lab_ids.push_back(a.ctrt_id);
+        }
+        if (!Read(pmt_, "APMT_ID", pmt_ids, &pmts)) return false;
+        if (!Read(trt_, "CTRT_ID", lab_ids, &trts)) return false;
+        for (auto& l : lines) {
+            if (l.sortid == 'F' || l.sortid == 'G') {
+                auto it = trts.find(l.recid);
+                if (it == trts.end()) continue;
+                const clmtrt_struct& t = it->second;
+                l.found = true;
+                l.amount = host::calc::ChargeAmount(t.total, t.adj_flag, t.adj_amt);
+                l.lab = t.type == 'L';
+            } else if (l.sortid == 'H') {
+                auto it = ochs.find(l.recid);
+                if (it == ochs.end()) continue;
+                l.found = true;
+                l.amount = it->second.total;
+            } else {
+                auto it = apps.find(l.recid);
+                if (it == apps.end()) continue;
+                const pmtapp_struct& a = it->second;
+                auto pm = pmts.find(a.apmt_id);
+                if (pm == pmts.end()) continue;
+                l.found = true;
+                l.amount = a.amount;
+                l.adj_kind = pm->second.adj_kind;
+                if (a.rectype == 'T') {
+                    auto t = trts.find(a.ctrt_id);
+                    l.lab = t != trts.end() && t->second.type == 'L';
+                }
+            }
+        }
+        return true;
+    }
+
+  private:
+    // Records by id, a batch of ids at a time; each batch has the same number of ids so
+    // that its statement keeps one shape.
+    template <class Info, class Rec>
+    static bool Read(Info& info, const char* column, std::vector<long> ids,
+                     std::unordered_map<long, Rec>* out) {
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        for (size_t i = 0; i < ids.size(); i += kBatch) {
+            std::vector<host::SqlValue> params;
+            std::string marks;
+            for (size_t k = 0; k < kBatch; ++k) {
+                params.emplace_back(ids[std::min(i + k, ids.size() - 1)]);
+                marks += k ? ", ?" : "?";
+            }
+            if (info.FindRecs(std::string(column) + " IN (" + marks + ")", params))
+                for (const Rec& r : info.Items())
+                    out->emplace(Id(r), r);
+            if (info.DbFailed()) return false;
+        }
+        return true;
+    }
+    static long Id(const clmtrt_struct& r) { return r.ctrt_id; }
+    static long Id(const patoch_struct& r) { return r.poch_id; }
+    static long Id(const pmtapp_struct& r) { return r.papp_id; }
+    static long Id(const accpmt_struct& r) { return r.apmt_id; }
+
+    ClmTrtInfo trt_;
+    PatOffChgInfo och_;
+    PmtAppInfo app_;
+    AccPmtInfo pmt_;
+};
+
+}  // namespace
+
+bool TProducerAnalysisObj::CollectDaySheet(bool by_billdr, bool fold_aux) {
+    if (!Begin(by_billdr, fold_aux)) return false;
+    Hold hold(launcher_, parent_, locks_, report_date_);
+    if (!hold.Ok()) {
+        End();
+        return Fail("Verrouillage du journal");
+    }
+    DayShtInfo sheet(launcher_->GetListPtr(), launcher_->GetMsgPtr());
+    Resolver resolver(launcher_);
+    std::vector<Line> batch;
+    auto flush = [&]() {
+        if (!resolver.Resolve(batch)) return false;
+        for (const Line& l : batch)
+            Account(l);
+        hold.counter().IncrementCtr(static_cast<long>(batch.size()));
+        batch.clear();
+        return true;
+    };
+    for (bool ok = sheet.DBLocateFirst(DayShtInfo::KEY_DATE, {LowDate()}); ok;
+         ok = sheet.DBGetNext()) {
+        dsht_struct d;
+        sheet.GetDsht(&d);
+        if (d.date < LowDate()) continue;
+        if (!InRange(d.date)) break;
+        if (!d.sortid || !std::strchr("FGHLNPQ", d.sortid)) continue;
+        Line line;
+        line.date = d.date;
+        line.recid = d.recid;
+        std::memcpy(line.billdr, d.billdr, sizeof line.billdr);
+        std::memcpy(line.producer, d.producer, sizeof line.producer);
+        line.sortid = d.sortid;
+        line.rectype = d.rectype;
+        line.patid = d.patid;
+        batch.push_back(line);
+        if (batch.size() >= 4 * kBatch && !flush()) {
+            End();
+            return Fail("Lecture des transactions");
+        }
+    }
+    if (sheet.DbFailed() || !flush()) {
+        End();
+        return Fail("Lecture du journal");
+    }
+    // Office charges deleted in the period.
+    PatOffChgInfo charges(launcher_->GetListPtr(), launcher_->GetMsgPtr());
+    const std::string cmp = include_end_ ? " <= ?" : " < ?";
+    if (charges.FindRecs("POCH_DELDATE >= ? AND POCH_DELDATE" + cmp, {LowDate(), report_date_}))
+        for (const patoch_struct& c : charges.Items()) {
+            Line line;
+            line.date = c.deldate;
+            line.recid = c.poch_id;
+            Copy(line.billdr, sizeof line.billdr, c.billdr);
+            line.sortid = kDeletedCharge;
+            line.rectype = 'O';
+            line.patid = c.pat_id;
+            line.found = true;
+            line.amount = c.total;
+            Account(line);
+        }
+    End();
+    if (charges.DbFailed()) return Fail("Lecture des frais de bureau");
+    return true;
+}

@@ -1,0 +1,145 @@
+// The practice analysis over the large demo practice for its last day (the year to date is
+// the whole history: the demo has no month-end), next to its floor: one set-based query
+// that computes the same per-producer, per-period, per-class sums.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "analysis/pracanal_dialogs.h"
+#include "analysis/prodanal.h"
+#include "bench/practice.h"
+#include "common/report_run.h"
+#include "host/base/env.h"
+#include "host/records/context.h"
+
+namespace {
+
+// Every line the engine counts, with its producer, its period (0 the day, 1 the month,
+// 2 before) and its class, summed. The engine's mapping rules (auxiliaries' payments on
+// their doctor, office charges on the billing doctor) are left to the reading side.
+std::string FloorQuery(GenDB& db, long day) {
+    const std::string p = db.dbTablePrefix();
+    const std::string d = std::to_string(day);
+    const std::string first = std::to_string(day / 100 * 100 + 1);
+    auto period = [&](const std::string& col) {
+        return "CASE WHEN " + col + " = " + d + " THEN 0 WHEN " + col + " >= " + first +
+               " THEN 1 ELSE 2 END";
+    };
+    auto range = [&](const std::string& col) { return col + " >= 1 AND " + col + " <= " + d; };
+    const std::string charge =
+        "CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN -CTRT_ADJ_AMT "
+        "ELSE 0 END";
+    const std::string claims = " FROM " + p + "CLMTRT, " + p +
+                               "PATCLM WHERE PCLM_ID = CTRT_PCLMID AND PCLM_STATUS IN ('I', "
+                               "'C') AND ";
+    const std::string app_date =
+        "CASE WHEN APMT_RECTYPE = 'P' AND PAPP_DATE < PAPP_SYSDATE THEN PAPP_SYSDATE ELSE "
+        "PAPP_DATE END";
+    return "SELECT prod, per, cls, SUM(amt) AS total, COUNT(*) AS n FROM ("
+           " SELECT CTRT_PRODUCER AS prod, " +
+           period("CTRT_SYSTEM_DATE") + " AS per, CTRT_TYPE AS cls, " + charge + " AS amt" +
+           claims + range("CTRT_SYSTEM_DATE") + " UNION ALL SELECT CTRT_PRODUCER, " +
+           period("CTRT_DEL_DATE") + ", 'G', -(" + charge + ")" + claims + range("CTRT_DEL_DATE") +
+           " UNION ALL SELECT 'D' || POCH_BILLDR, " + period("POCH_SYSDATE") +
+           ", 'H', POCH_TOTAL FROM " + p + "PATOCH WHERE " + range("POCH_SYSDATE") +
+           " UNION ALL SELECT 'D' || POCH_BILLDR, " + period("POCH_DELDATE") +
+           ", 'I', -POCH_TOTAL FROM " + p + "PATOCH WHERE " + range("POCH_DELDATE") +
+           " UNION ALL SELECT PAPP_PRODUCER, " + period(app_date) +
+           ", APMT_RECTYPE, -PAPP_AMOUNT FROM " + p + "PMTAPP, " + p +
+           "ACCPMT WHERE APMT_ID = PAPP_APMTID AND " + range(app_date) +
+           ") lines GROUP BY prod, per, cls";
+}
+
+void BM_Floor(benchmark::State& state) {
+    GenDB* db = bench::PracticeOrSkip(state);
+    if (!db) return;
+    const std::string q = FloorQuery(*db, bench::kToday);
+    long rows = 0, lines = 0;
+    for (auto _ : state) {
+        rows = lines = 0;
+        int64_t total = 0;
+        if (db->dbOpen(q, 7) != 0) {
+            state.SkipWithError(db->dbLastError());
+            return;
+        }
+        for (int r = db->dbFetch(0, 7); r == 0; r = db->dbFetch(1, 7)) {
+            long amount = 0, n = 0;
+            db->dbGetLong(4, &amount, 7);
+            db->dbGetLong(5, &n, 7);
+            total += amount;
+            lines += n;
+            ++rows;
+        }
+        db->dbClose(7);
+        benchmark::DoNotOptimize(total);
+    }
+    state.counters["groups"] = static_cast<double>(rows);
+    state.counters["lines"] = static_cast<double>(lines);
+}
+
+// The engine alone, on one path (sql: calculation mode 1, else the day sheet).
+void Engine(benchmark::State& state, bool sql) {
+    GenDB* db = bench::PracticeOrSkip(state);
+    if (!db) return;
+    QDSApplication app(db);
+    QDSApplication::SetInstance(&app);
+    LauncherInfo launcher(&app);
+    size_t producers = 0;
+    for (auto _ : state) {
+        TProducerAnalysisObj e(&launcher, 0, bench::kToday, nullptr, true);
+        if (!(sql ? e.CollectSql(false, false) : e.CollectDaySheet(false, false)))
+            state.SkipWithError(e.Error().c_str());
+        producers = e.GetProducerList().Count();
+    }
+    state.counters["producers"] = static_cast<double>(producers);
+    QDSApplication::SetInstance(nullptr);
+}
+
+void BM_EngineSql(benchmark::State& s) {
+    Engine(s, true);
+}
+void BM_EngineDaySheet(benchmark::State& s) {
+    Engine(s, false);
+}
+
+// The whole report as catalog 111 runs it (SQL path): both analyses with the year to date,
+// their pages and tables.
+void BM_Report(benchmark::State& state) {
+    GenDB* db = bench::PracticeOrSkip(state);
+    if (!db) return;
+    QDSApplication app(db);
+    QDSApplication::SetInstance(&app);
+    LauncherInfo launcher(&app);
+    const std::string out = bench::Env("RAPPORTS_BENCH_DIR", "/tmp/rapports-bench") + "/out";
+    std::filesystem::create_directories(out);
+    host::Env().output_dir = out;
+    for (auto _ : state) {
+        PracAnalysisRun run(&launcher, bench::kToday, "*", false, 1, 1);
+        FILE* prt = std::fopen((out + "/pranyrpt.prt").c_str(), "w");
+        std::string error;
+        if (!reports::RunHeadless(run, &launcher, prt, 1, "pranyrpt", &error))
+            state.SkipWithError(error.c_str());
+        std::fclose(prt);
+    }
+    QDSApplication::SetInstance(nullptr);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Floor)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_EngineSql)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->UseRealTime();
+BENCHMARK(BM_EngineDaySheet)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_Report)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+BENCHMARK_MAIN();

@@ -184,8 +184,26 @@ class Collector {
     }
 
     // The patient's names and the claim or service number; left empty when they cannot
-    // be read.
+    // be read. Each treatment, office charge or patient is read once.
     void Names(CashReceiptsElem* e) {
+        const long id = e->owner == kTreatment ? e->treatment_id
+                        : e->owner == kPatient ? e->patient_id
+                                               : e->office_charge_id;
+        const auto key = std::make_pair(e->owner, id);
+        if (auto it = names_.find(key); it != names_.end()) {
+            const CashReceiptsElem& n = it->second;
+            e->claim = n.claim;
+            e->patient_id = n.patient_id;
+            e->last_name = n.last_name;
+            e->first_name = n.first_name;
+            e->med_no = n.med_no;
+            return;
+        }
+        ReadNames(e);
+        names_.emplace(key, *e);
+    }
+
+    void ReadNames(CashReceiptsElem* e) {
         std::string sql;
         int at = 1;
         switch (e->owner) {
@@ -246,6 +264,7 @@ class Collector {
     CashReceiptsData* out_;
     GenDB* db_;
     std::string p_;
+    std::map<std::pair<short, long>, CashReceiptsElem> names_;
 };
 
 }  // namespace

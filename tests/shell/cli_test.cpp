@@ -86,7 +86,7 @@ TEST_F(Cli, WhatCannotRunSaysWhyWithItsExitCode) {
         {"run 9999" + db, 2, "entrée inconnue : 9999"},
         {"run abc" + db, 2, "entrée inconnue : abc"},
         {"run 102 --time 25:00" + db, 2, "heure invalide pour --time"},
-        {"run 114" + db, 3, "n'est pas encore disponible"},
+        {"run 116" + db, 3, "n'est pas encore disponible"},
         {"run 600 --save-defaults" + db, 2, "--set et --save-defaults ne s'appliquent pas"},
         {"run 600 --set code=BNC" + db, 2, "imprime le modèle bankrpt.rpt sans dialogue"},
         {"run 600 --set code" + db, 2, "--set attend NOM=VALEUR : code"},

@@ -21,6 +21,11 @@ std::string Pad(const std::string& s, size_t width) {
     return host::U8Fit(s, width);
 }
 
+// Names order as a French reader orders them, accents set aside.
+std::string Name(const std::string& s, size_t width) {
+    return host::U8Fit(host::SortKey(s), width);
+}
+
 std::string Id(long id) {
     return host::U8Format("%09ld", id);
 }
@@ -45,12 +50,12 @@ std::string SortKey(const CashReceiptsElem& e, char sort, bool grouped) {
     const std::string dr = Pad(grouped ? e.billdr : "", 2);
     switch (sort) {
         case 'M':
-            return dr + Pad(e.med_no, 15) + Pad(e.last_name, 25) + Id(e.payment_id) +
+            return dr + Pad(e.med_no, 15) + Name(e.last_name, 25) + Id(e.payment_id) +
                    Pad(e.claim, 6);
         case 'A':
-            return dr + Pad(e.code, 6) + Id(e.payment_id) + Pad(e.claim, 6) + Pad(e.last_name, 25);
+            return dr + Pad(e.code, 6) + Id(e.payment_id) + Pad(e.claim, 6) + Name(e.last_name, 25);
         default:
-            return dr + Pad(e.last_name, 25) + Pad(e.first_name, 15) + Id(e.patient_id) +
+            return dr + Name(e.last_name, 25) + Name(e.first_name, 15) + Id(e.patient_id) +
                    Id(e.payment_id) + Pad(e.claim, 6);
     }
 }

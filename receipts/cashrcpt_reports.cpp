@@ -126,8 +126,14 @@ int CashReceiptsObj::PrintDetail(int line) {
 }
 
 int CashReceiptsObj::PrintSubTitle(int line) {
-    for (int i = 0; i < 7; ++i)
-        PrintText(kCols[i], line, S(kHeadName + i));
+    // A heading wider than its column is cut a blank short of the next one ("No. de
+    // Réclamation" at 74 would otherwise run into "Montant Pmt" at 88).
+    for (int i = 0; i < 7; ++i) {
+        const std::string& head = S(kHeadName + i);
+        PrintText(
+            kCols[i], line,
+            i < 6 ? host::U8Left(head, static_cast<size_t>(kCols[i + 1] - kCols[i] - 1)) : head);
+    }
     PrintRule(line + 1, 0, kCols[6] + 11);
     return line + 3;
 }

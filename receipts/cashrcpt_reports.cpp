@@ -76,7 +76,10 @@ host::output::ReportTable ReceiptsTable(const CashReceiptsData& data) {
 
 CashReceiptsObj::CashReceiptsObj(LauncherInfo* launcher, TWindow* parent,
                                  const cashrcpt::CashReceiptsData& data, bool show_meter, FILE* out)
-    : OvReportObj(launcher, parent, 'C', show_meter, 0, true, out, false, true), data_(data) {}
+    : OvReportObj(launcher, parent, 'C', show_meter, 0, true, out, false, true), data_(data) {
+    // The copies asked for in the dialog, one at least.
+    SetCopies(data.criteria.copies < 1 ? 1 : data.criteria.copies);
+}
 
 void CashReceiptsObj::SetColumns() {
     SetColumnStarts({kCols, kCols + 7});

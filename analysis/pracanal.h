@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "analysis/prodanal.h"
+#include "host/db/gendb.h"
 #include "host/output/ovreport.h"
 #include "host/output/report_table.h"
-
-class GenDB;
 
 // Which producers a practice analysis prints: all of them (selection off), one code, or
 // with the code '*' every producer or only the billing doctors.

@@ -14,7 +14,8 @@ endif()
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 
 set(LAYERS base db records calc output ui ui/qt)
-set(SUBSYSTEMS receivables insurance closing analysis followup generator)
+include(${CMAKE_CURRENT_LIST_DIR}/subsystems.cmake)
+set(SUBSYSTEMS ${RAPPORTS_SUBSYSTEMS})
 set(MODULE_FOLDERS shell common ${SUBSYSTEMS})
 set(OUTSIDE_FOLDERS app tests bench)
 set(QT_HEADER "^(Qt[A-Za-z]*/|Q[A-Za-z0-9]+$|qt[56]/)")
@@ -38,10 +39,11 @@ function(folder_of path out)
 endfunction()
 
 set(violations "")
-file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/host/* ${SOURCE_DIR}/shell/*
-     ${SOURCE_DIR}/common/* ${SOURCE_DIR}/receivables/* ${SOURCE_DIR}/insurance/*
-     ${SOURCE_DIR}/closing/* ${SOURCE_DIR}/analysis/* ${SOURCE_DIR}/followup/*
-     ${SOURCE_DIR}/generator/*)
+set(globs ${SOURCE_DIR}/host/*)
+foreach(folder IN LISTS MODULE_FOLDERS)
+  list(APPEND globs ${SOURCE_DIR}/${folder}/*)
+endforeach()
+file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${globs})
 list(FILTER files INCLUDE REGEX "\\.(h|hpp|cpp|cc|inc|in)$")
 list(SORT files)
 foreach(file IN LISTS files)

@@ -86,7 +86,7 @@ REPORTS_REGISTER({
     .caption = "Reçus en Argent",
     .log_name = "Cash Receipts",
     .text_file = "CashReceipts.prt",
-    .template_name = "",
+    .template_name = "cashrcpt.rpt",
     .make_dialog = [](const reports::DialogArgs& a) -> std::unique_ptr<TReportBaseDlg> {
         return std::make_unique<CashReceiptsDlg>(a.parent, 7032, a.launcher, a.module, a.mode);
     },

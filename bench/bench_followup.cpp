@@ -40,55 +40,13 @@ std::string NoInsFloor(const std::string& p) {
            "PATDEP WHERE PDEP_PATID = PAT_ID) ORDER BY PAT_LNAME, PAT_PNAME";
 }
 
-void Floor(benchmark::State& state, std::string (*query)(const std::string&)) {
-    GenDB* db = bench::PracticeOrSkip(state);
-    if (!db) return;
-    const std::string q = query(db->dbTablePrefix());
-    long rows = 0;
-    for (auto _ : state) {
-        rows = 0;
-        if (db->dbOpen(q, 7) != 0) {
-            state.SkipWithError(db->dbLastError());
-            return;
-        }
-        for (int r = db->dbFetch(0, 7); r == 0; r = db->dbFetch(1, 7))
-            ++rows;
-        db->dbClose(7);
-    }
-    state.counters["rows"] = static_cast<double>(rows);
-}
-
-// Runs the report made by make once per iteration to its text file; count gives its rows.
-template <class Make, class Count>
-void Report(benchmark::State& state, const char* document, Make make, Count count) {
-    GenDB* db = bench::PracticeOrSkip(state);
-    if (!db) return;
-    QDSApplication app(db);
-    QDSApplication::SetInstance(&app);
-    LauncherInfo launcher(&app);
-    const std::string out = bench::Env("RAPPORTS_BENCH_DIR", "/tmp/rapports-bench") + "/out";
-    std::filesystem::create_directories(out);
-    host::Env().output_dir = out;
-    long rows = 0;
-    for (auto _ : state) {
-        FILE* prt = std::fopen((out + "/" + document + ".prt").c_str(), "w");
-        auto run = make();
-        std::string error;
-        if (!reports::RunHeadless(*run, &launcher, prt, 1, document, &error))
-            state.SkipWithError(error.c_str());
-        rows = count(*run);
-        std::fclose(prt);
-    }
-    state.counters["rows"] = static_cast<double>(rows);
-    QDSApplication::SetInstance(nullptr);
-}
-
 void BM_MemoFloor(benchmark::State& s) {
-    Floor(s, MemoFloor);
+    bench::RunFloor(s, [](GenDB& db) { return MemoFloor(db.dbTablePrefix()); });
 }
 void BM_MemoReport(benchmark::State& s, int mode) {
-    Report(
-        s, "tickrpt", [&] { return std::make_unique<MemoReportRun>(20241101, 20241130, mode); },
+    bench::RunReport(
+        s, "tickrpt", "rows",
+        [&] { return std::make_unique<MemoReportRun>(20241101, 20241130, mode); },
         [](const MemoReportRun& r) { return static_cast<long>(r.Data().lines.size()); });
 }
 void BM_MemoSql(benchmark::State& s) {
@@ -98,20 +56,20 @@ void BM_MemoRecords(benchmark::State& s) {
     BM_MemoReport(s, 0);
 }
 void BM_NoActFloor(benchmark::State& s) {
-    Floor(s, NoActFloor);
+    bench::RunFloor(s, [](GenDB& db) { return NoActFloor(db.dbTablePrefix()); });
 }
 void BM_NoAct(benchmark::State& s) {
-    Report(
-        s, "PatNoActivity",
+    bench::RunReport(
+        s, "PatNoActivity", "rows",
         [] { return std::make_unique<NoActReportRun>(noact::DefaultCriteria(bench::kToday)); },
         [](const NoActReportRun& r) { return static_cast<long>(r.Data().patients.size()); });
 }
 void BM_NoInsFloor(benchmark::State& s) {
-    Floor(s, NoInsFloor);
+    bench::RunFloor(s, [](GenDB& db) { return NoInsFloor(db.dbTablePrefix()); });
 }
 void BM_NoIns(benchmark::State& s) {
-    Report(
-        s, "noinsrpt",
+    bench::RunReport(
+        s, "noinsrpt", "rows",
         [] {
             return std::make_unique<NoInsReportRun>(noins::Criteria{false, 0, '*'});
         },

@@ -32,24 +32,6 @@ cashrcpt::Criteria ReceiptCriteria() {
     return c;
 }
 
-void Floor(benchmark::State& state, std::string (*query)(GenDB&)) {
-    GenDB* db = bench::PracticeOrSkip(state);
-    if (!db) return;
-    const std::string q = query(*db);
-    long rows = 0;
-    for (auto _ : state) {
-        rows = 0;
-        if (db->dbOpen(q, 7) != 0) {
-            state.SkipWithError(db->dbLastError());
-            return;
-        }
-        for (int r = db->dbFetch(0, 7); r == 0; r = db->dbFetch(1, 7))
-            ++rows;
-        db->dbClose(7);
-    }
-    state.counters["rows"] = static_cast<double>(rows);
-}
-
 std::string AllocFloor(GenDB& db) {
     return "SELECT PAPP_PRODUCER, SUM(PAPP_AMOUNT), COUNT(*) " +
            pmtalloc::Condition(AllocCriteria(), db.dbTablePrefix()) +
@@ -67,45 +49,21 @@ std::string ReceiptFloor(GenDB& db) {
            "CLMTRT ON CTRT_ID = T GROUP BY A, B, COALESCE(CTRT_PCLMID, 0), O, Q";
 }
 
-// Runs the report made by make once per iteration to its text file; count gives its lines.
-template <class Make, class Count>
-void Report(benchmark::State& state, const char* document, Make make, Count count) {
-    GenDB* db = bench::PracticeOrSkip(state);
-    if (!db) return;
-    QDSApplication app(db);
-    QDSApplication::SetInstance(&app);
-    LauncherInfo launcher(&app);
-    const std::string out = bench::Env("RAPPORTS_BENCH_DIR", "/tmp/rapports-bench") + "/out";
-    std::filesystem::create_directories(out);
-    host::Env().output_dir = out;
-    long lines = 0;
-    for (auto _ : state) {
-        FILE* prt = std::fopen((out + "/" + document + ".prt").c_str(), "w");
-        auto run = make();
-        std::string error;
-        if (!reports::RunHeadless(*run, &launcher, prt, 1, document, &error))
-            state.SkipWithError(error.c_str());
-        lines = count(*run);
-        std::fclose(prt);
-    }
-    state.counters["lines"] = static_cast<double>(lines);
-    QDSApplication::SetInstance(nullptr);
-}
-
 void BM_AllocationsFloor(benchmark::State& s) {
-    Floor(s, AllocFloor);
+    bench::RunFloor(s, AllocFloor);
 }
 void BM_Allocations(benchmark::State& s) {
-    Report(
-        s, "pmtalloc", [] { return std::make_unique<PmtAllocReportRun>(AllocCriteria()); },
+    bench::RunReport(
+        s, "pmtalloc", "lines", [] { return std::make_unique<PmtAllocReportRun>(AllocCriteria()); },
         [](const PmtAllocReportRun& r) { return static_cast<long>(r.Data().Count()); });
 }
 void BM_ReceiptsFloor(benchmark::State& s) {
-    Floor(s, ReceiptFloor);
+    bench::RunFloor(s, ReceiptFloor);
 }
 void BM_Receipts(benchmark::State& s) {
-    Report(
-        s, "cashrcpt", [] { return std::make_unique<CashReceiptsReportRun>(ReceiptCriteria()); },
+    bench::RunReport(
+        s, "cashrcpt", "lines",
+        [] { return std::make_unique<CashReceiptsReportRun>(ReceiptCriteria()); },
         [](const CashReceiptsReportRun& r) { return static_cast<long>(r.Data().Count()); });
 }
 

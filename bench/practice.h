@@ -14,8 +14,11 @@
 #include <string>
 
 #include "app/demo/demo.h"
+#include "common/report_run.h"
 #include "host/base/dates.h"
+#include "host/base/env.h"
 #include "host/db/gendb.h"
+#include "host/records/context.h"
 
 namespace bench {
 
@@ -73,6 +76,53 @@ inline GenDB* PracticeOrSkip(benchmark::State& state) {
     GenDB* db = Practice(static_cast<int>(state.range(0)));
     if (!db) state.SkipWithError("engine not available");
     return db;
+}
+
+// Runs a floor statement once per iteration and counts its rows.
+template <class Query>
+void RunFloor(benchmark::State& state, Query query) {
+    GenDB* db = PracticeOrSkip(state);
+    if (!db) return;
+    const std::string q = query(*db);
+    long rows = 0;
+    for (auto _ : state) {
+        rows = 0;
+        if (db->dbOpen(q, 7) != 0) {
+            state.SkipWithError(db->dbLastError());
+            return;
+        }
+        for (int r = db->dbFetch(0, 7); r == 0; r = db->dbFetch(1, 7))
+            ++rows;
+        db->dbClose(7);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
+// Runs the report that make builds once per iteration to its text file, without a dialog;
+// count gives the rows it printed, reported under counter.
+template <class Make, class Count>
+void RunReport(benchmark::State& state, const char* document, const char* counter, Make make,
+               Count count) {
+    GenDB* db = PracticeOrSkip(state);
+    if (!db) return;
+    QDSApplication app(db);
+    QDSApplication::SetInstance(&app);
+    LauncherInfo launcher(&app);
+    const std::string out = Env("RAPPORTS_BENCH_DIR", "/tmp/rapports-bench") + "/out";
+    std::filesystem::create_directories(out);
+    host::Env().output_dir = out;
+    long rows = 0;
+    for (auto _ : state) {
+        FILE* prt = std::fopen((out + "/" + document + ".prt").c_str(), "w");
+        auto run = make();
+        std::string error;
+        if (!reports::RunHeadless(*run, &launcher, prt, 1, document, &error))
+            state.SkipWithError(error.c_str());
+        rows = count(*run);
+        std::fclose(prt);
+    }
+    state.counters[counter] = static_cast<double>(rows);
+    QDSApplication::SetInstance(nullptr);
 }
 
 }  // namespace bench

@@ -247,31 +247,11 @@ bool Collector::Details(std::string* error) {
     for (const ItemRow& it : items_)
         if (it.charge_id != 0) (it.office ? office : lines).push_back(it.charge_id);
     const std::string p = db_->dbTablePrefix();
-    // Each batch has kBatch ids (the last repeats its last id): one statement shape.
     auto batches = [&](const std::vector<long>& ids, const std::string& head, int cursor,
                        const char* what, const std::function<void()>& row) {
-        for (size_t first = 0; first < ids.size(); first += kBatch) {
-            std::string marks;
-            std::vector<host::SqlValue> params;
-            for (size_t i = 0; i < kBatch; ++i) {
-                marks += marks.empty() ? "?" : ", ?";
-                params.emplace_back(ids[std::min(first + i, ids.size() - 1)]);
-            }
-            const std::string sql = head + marks + ")";
-            if (db_->dbOpenParams(sql.c_str(), params, cursor) != 0) {
-                *error = Fail(what);
-                return false;
-            }
-            int r;
-            for (r = db_->dbFetch(0, cursor); r == 0; r = db_->dbFetch(1, cursor))
-                row();
-            db_->dbClose(cursor);
-            if (r < 0) {
-                *error = Fail(what);
-                return false;
-            }
-        }
-        return true;
+        if (host::SelectByIds(*db_, ids, head, cursor, kBatch, row)) return true;
+        *error = Fail(what);
+        return false;
     };
     const bool ok =
         batches(lines,

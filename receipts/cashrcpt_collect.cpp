@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kCursor = 31652;
 constexpr int kNameCursor = 31653;
+constexpr size_t kBatch = 200;  // ids per name query
 
 // The field cut or padded to width characters, as "%-*.*s" does by character.
 std::string Pad(const std::string& s, size_t width) {
@@ -146,14 +147,13 @@ class Collector {
             }
         }
         db_->dbClose(kCursor);
-        if (r < 0) return Fail(error);
+        if (r < 0 || !ReadNames(lines)) return Fail(error);
 
         // Applications of one payment by one billing doctor to one claim, office charge or
         // patient make one line.
         std::vector<CashReceiptsElem> merged;
         std::map<std::tuple<long, std::string, short, std::string, long>, size_t> index;
         for (CashReceiptsElem& e : lines) {
-            Names(&e);
             const long who = e.owner == kPatient        ? e.patient_id
                              : e.owner == kOfficeCharge ? e.office_charge_id
                                                         : 0;
@@ -188,63 +188,71 @@ class Collector {
         return Outcome::Failed;
     }
 
-    // The patient's names and the claim or service number; left empty when they cannot
-    // be read. Each treatment, office charge or patient is read once.
-    void Names(CashReceiptsElem* e) {
-        const long id = e->owner == kTreatment ? e->treatment_id
-                        : e->owner == kPatient ? e->patient_id
-                                               : e->office_charge_id;
-        const auto key = std::make_pair(e->owner, id);
-        if (auto it = names_.find(key); it != names_.end()) {
-            const CashReceiptsElem& n = it->second;
-            e->claim = n.claim;
-            e->patient_id = n.patient_id;
-            e->last_name = n.last_name;
-            e->first_name = n.first_name;
-            e->med_no = n.med_no;
-            return;
+    // The patients' names and the claim or service numbers of the lines, read by batches of
+    // ids (each treatment, office charge or patient once); a line whose owner cannot be
+    // found keeps them empty.
+    bool ReadNames(std::vector<CashReceiptsElem>& lines) {
+        std::vector<long> ids[3];
+        for (const CashReceiptsElem& e : lines)
+            ids[e.owner == kTreatment ? 0 : e.owner == kPatient ? 1 : 2].push_back(Owner(e));
+        for (std::vector<long>& v : ids) {
+            std::sort(v.begin(), v.end());
+            v.erase(std::unique(v.begin(), v.end()), v.end());
         }
-        ReadNames(e);
-        names_.emplace(key, *e);
+        std::map<std::pair<short, long>, CashReceiptsElem> names;
+        // Reads "id, [number,] last, first, medical number[, patient]" rows for one owner kind.
+        auto read = [&](short owner, const std::vector<long>& v, const std::string& head,
+                        bool numbered) {
+            return host::SelectByIds(*db_, v, head, kNameCursor, kBatch, [&] {
+                long id = 0;
+                CashReceiptsElem n;
+                int at = 1;
+                db_->dbGetLong(1, &id, kNameCursor);
+                if (numbered) db_->dbGetField(++at, &n.claim, kNameCursor);
+                db_->dbGetField(++at, &n.last_name, kNameCursor);
+                db_->dbGetField(++at, &n.first_name, kNameCursor);
+                db_->dbGetField(++at, &n.med_no, kNameCursor);
+                n.patient_id = id;
+                if (numbered) db_->dbGetLong(++at, &n.patient_id, kNameCursor);
+                n.claim = host::Trim(n.claim);
+                n.last_name = host::Trim(n.last_name);
+                n.first_name = host::Trim(n.first_name);
+                n.med_no = host::Trim(n.med_no);
+                names[{owner, id}] = std::move(n);
+            });
+        };
+        const bool ok =
+            read(kTreatment, ids[0],
+                 "SELECT CTRT_ID, CTRT_CLAIM_NO, PAT_LNAME, PAT_PNAME, PAT_MED_NO1, PAT_ID FROM " +
+                     p_ + "CLMTRT, " + p_ + "PATCLM, " + p_ +
+                     "PATIENT WHERE PCLM_ID = CTRT_PCLMID AND PAT_ID = PCLM_PATID AND CTRT_ID IN (",
+                 true) &&
+            read(kPatient, ids[1],
+                 "SELECT PAT_ID, PAT_LNAME, PAT_PNAME, PAT_MED_NO1 FROM " + p_ +
+                     "PATIENT WHERE PAT_ID IN (",
+                 false) &&
+            read(kOfficeCharge, ids[2],
+                 "SELECT POCH_ID, POCH_SERVNO, PAT_LNAME, PAT_PNAME, PAT_MED_NO1, PAT_ID FROM " +
+                     p_ + "PATOCH, " + p_ + "PATIENT WHERE POCH_PATID = PAT_ID AND POCH_ID IN (",
+                 true);
+        if (!ok) return false;
+        for (CashReceiptsElem& e : lines) {
+            auto it = names.find({e.owner, Owner(e)});
+            if (it == names.end()) continue;
+            const CashReceiptsElem& n = it->second;
+            e.claim = n.claim;
+            e.patient_id = n.patient_id;
+            e.last_name = n.last_name;
+            e.first_name = n.first_name;
+            e.med_no = n.med_no;
+        }
+        return true;
     }
 
-    void ReadNames(CashReceiptsElem* e) {
-        std::string sql;
-        int at = 1;
-        switch (e->owner) {
-            case kTreatment:
-                sql = "SELECT CTRT_CLAIM_NO, PAT_LNAME, PAT_PNAME, PAT_MED_NO1, PAT_ID FROM " + p_ +
-                      "CLMTRT, " + p_ + "PATCLM, " + p_ +
-                      "PATIENT WHERE CTRT_ID = " + std::to_string(e->treatment_id) +
-                      " AND PCLM_ID = CTRT_PCLMID AND PAT_ID = PCLM_PATID";
-                break;
-            case kPatient:
-                sql = "SELECT PAT_LNAME, PAT_PNAME, PAT_MED_NO1 FROM " + p_ +
-                      "PATIENT WHERE PAT_ID = " + std::to_string(e->patient_id);
-                at = 0;
-                break;
-            default:
-                sql = "SELECT POCH_SERVNO, PAT_LNAME, PAT_PNAME, PAT_MED_NO1, PAT_ID FROM " + p_ +
-                      "PATOCH, " + p_ +
-                      "PATIENT WHERE POCH_ID = " + std::to_string(e->office_charge_id) +
-                      " AND POCH_PATID = PAT_ID";
-                break;
-        }
-        if (db_->dbOpen(sql, kNameCursor) != 0) return;
-        if (db_->dbFetch(0, kNameCursor) == 0) {
-            if (at == 1) {
-                db_->dbGetField(1, &e->claim, kNameCursor);
-                db_->dbGetLong(5, &e->patient_id, kNameCursor);
-            }
-            db_->dbGetField(at + 1, &e->last_name, kNameCursor);
-            db_->dbGetField(at + 2, &e->first_name, kNameCursor);
-            db_->dbGetField(at + 3, &e->med_no, kNameCursor);
-            e->claim = host::Trim(e->claim);
-            e->last_name = host::Trim(e->last_name);
-            e->first_name = host::Trim(e->first_name);
-            e->med_no = host::Trim(e->med_no);
-        }
-        db_->dbClose(kNameCursor);
+    static long Owner(const CashReceiptsElem& e) {
+        return e.owner == kTreatment ? e.treatment_id
+               : e.owner == kPatient ? e.patient_id
+                                     : e.office_charge_id;
     }
 
     // "01 - Tremblay, Marie"; the code alone when no producer has it.
@@ -269,7 +277,6 @@ class Collector {
     CashReceiptsData* out_;
     GenDB* db_;
     std::string p_;
-    std::map<std::pair<short, long>, CashReceiptsElem> names_;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "host/db/gendb.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <limits>
 
@@ -354,6 +356,26 @@ bool GenDB::Unlock(const std::string& table, int mode) {
     if (count == 0) return false;
     if (--count == 0) ReleaseLock(key, exclusive);
     if (st.exclusive == 0 && st.shared == 0) locks_.erase(it);
+    return true;
+}
+
+bool SelectByIds(GenDB& db, const std::vector<long>& ids, const std::string& head, int cursor,
+                 size_t batch, const std::function<void()>& row) {
+    for (size_t first = 0; first < ids.size(); first += batch) {
+        std::string marks;
+        std::vector<SqlValue> params;
+        for (size_t i = 0; i < batch; ++i) {
+            marks += marks.empty() ? "?" : ", ?";
+            params.emplace_back(ids[std::min(first + i, ids.size() - 1)]);
+        }
+        const std::string sql = head + marks + ")";
+        if (db.dbOpenParams(sql.c_str(), params, cursor) != 0) return false;
+        int r;
+        for (r = db.dbFetch(0, cursor); r == 0; r = db.dbFetch(1, cursor))
+            row();
+        db.dbClose(cursor);
+        if (r < 0) return false;
+    }
     return true;
 }
 

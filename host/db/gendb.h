@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -251,6 +252,13 @@ bool CreateSchemaIndexes(GenDB& db, std::string* error);
 bool SchemaExists(GenDB& db);
 // Names of the practice tables (without prefix), in creation order.
 const std::vector<std::string>& SchemaTables();
+
+// Runs head + "?, ?, ...)" over ids in batches of batch ids on cursor (the last batch
+// repeats its last id, so that every batch is one statement shape) and calls row for each
+// row fetched; "SELECT ... WHERE X_ID IN (" is the usual head. False with dbLastError set
+// when a statement fails.
+bool SelectByIds(GenDB& db, const std::vector<long>& ids, const std::string& head, int cursor,
+                 size_t batch, const std::function<void()>& row);
 
 // A transaction that rolls back unless committed.
 class DbTransaction {

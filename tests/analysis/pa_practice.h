@@ -29,21 +29,20 @@
 #include <string>
 
 #include "host/db/gendb.h"
+#include "tests/support/rows.h"
 
 namespace pa_test {
 
 inline constexpr long kReportDate = 20241115;
 
-inline void Exec(GenDB& db, const std::string& sql) {
-    if (db.dbExecute(sql) != 0) throw std::runtime_error(sql + ": " + db.dbLastError());
-}
+using testing_support::Exec;
 
 class PracticeWriter {
   public:
     PracticeWriter(GenDB& db, long first_day_id)
         : db_(db), p_(db.dbTablePrefix()), day_id_(first_day_id) {}
     void Insert(const std::string& table, const std::string& cols, const std::string& vals) {
-        Exec(db_, "INSERT INTO " + p_ + table + " (" + cols + ") VALUES (" + vals + ")");
+        testing_support::Insert(db_, table, cols, vals);
     }
     void Day(long date, long recid, const char* billdr, const char* producer, char sortid,
              char rectype, long patid) {

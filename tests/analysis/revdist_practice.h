@@ -32,21 +32,20 @@
 #include <string>
 
 #include "host/db/gendb.h"
+#include "tests/support/rows.h"
 
 namespace revdist_test {
 
 inline constexpr long kDate = 20241115;
 
-inline void Exec(GenDB& db, const std::string& sql) {
-    if (db.dbExecute(sql) != 0) throw std::runtime_error(sql + ": " + db.dbLastError());
-}
+using testing_support::Exec;
 
 class PracticeBuilder {
   public:
     explicit PracticeBuilder(GenDB& db) : db_(db), p_(db.dbTablePrefix()) {}
 
     void Insert(const std::string& table, const std::string& cols, const std::string& vals) {
-        Exec(db_, "INSERT INTO " + p_ + table + " (" + cols + ") VALUES (" + vals + ")");
+        testing_support::Insert(db_, table, cols, vals);
     }
     void Rule(long id, const char* group, const char* billdr, const char* producer, int pct,
               char rem) {

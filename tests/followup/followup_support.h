@@ -16,6 +16,7 @@
 #include "host/output/textprint.h"
 #include "host/records/context.h"
 #include "tests/output/helpers.h"
+#include "tests/support/rows.h"
 #include "tests/support/testdb.h"
 
 namespace followup_test {
@@ -37,9 +38,7 @@ class EngineTest : public output_test::WithBackend,
     }
     GenDB& db() { return t_->db(); }
     void Insert(const std::string& table, const std::string& cols, const std::string& vals) {
-        const std::string sql = "INSERT INTO " + std::string(db().dbTablePrefix()) + table + " (" +
-                                cols + ") VALUES (" + vals + ")";
-        if (db().dbExecute(sql) != 0) throw std::runtime_error(sql + ": " + db().dbLastError());
+        testing_support::Insert(db(), table, cols, vals);
     }
 
     std::unique_ptr<testing_support::TestDb> t_;

@@ -32,20 +32,16 @@
 #include <string>
 
 #include "host/db/gendb.h"
+#include "tests/support/rows.h"
 
 namespace insar_test {
 
 inline constexpr long kAsOf = 20241115;
 
-inline void Exec(GenDB& db, const std::string& sql) {
-    if (db.dbExecute(sql) != 0) throw std::runtime_error(sql + ": " + db.dbLastError());
-}
+using testing_support::Exec;
 
 inline void BuildPractice(GenDB& db) {
-    const std::string p = db.dbTablePrefix();
-    auto ins = [&](const std::string& table, const std::string& cols, const std::string& vals) {
-        Exec(db, "INSERT INTO " + p + table + " (" + cols + ") VALUES (" + vals + ")");
-    };
+    auto ins = testing_support::Inserter(db);
     const std::string prod =
         "PROD_ID, PROD_CODE, PROD_TYPE, PROD_FIRST_NAME, PROD_LAST_NAME, PROD_TITLE, PROD_BILLDR";
     ins("PRODCD", prod, "1, 'D01', 'D', 'Marie', 'Tremblay', 'Dre', '01'");

@@ -309,10 +309,7 @@ TEST_P(ARReportTest, BothCalculationModesPrintTheSameReport) {
 //    payment plan of 50.00 with doctor 05, whom the producer records do not know.
 void AddFaultAccounts(GenDB& db) {
     using ar_test::Exec;
-    const std::string p = db.dbTablePrefix();
-    auto ins = [&](const std::string& table, const std::string& cols, const std::string& vals) {
-        Exec(db, "INSERT INTO " + p + table + " (" + cols + ") VALUES (" + vals + ")");
-    };
+    auto ins = testing_support::Inserter(db);
     const std::string acc = "ACC_ID, ACC_LNAME, ACC_PNAME, ACC_ADD_AMT, ACC_PPLAN_BAL";
     ins("ACCOUNT", acc, "8, 'Pelletier', 'Zoé', 0, 0");
     ins("ACCOUNT", acc, "9, 'Fortin', 'Guy', 0, 0");

@@ -93,8 +93,9 @@ std::string TDayEndRepSummation::Kinds() const {
                         : c_.selector != 0      ? "ABFGHLMOQRS"
                                                 : "ABFGHKMOQRS";
     GenDB* db = launcher_->GetDb();
-    const std::string flag = host::Trim(db->QueryText(
-        std::string("SELECT ppst_a2_field04 FROM ") + db->dbTablePrefix() + "PPSET WHERE PPST_ID = 2"));
+    const std::string flag =
+        host::Trim(db->QueryText(std::string("SELECT ppst_a2_field04 FROM ") + db->dbTablePrefix() +
+                                 "PPSET WHERE PPST_ID = 2"));
     if (flag != "Y") kinds.erase(0, 1);
     return kinds;
 }
@@ -129,8 +130,9 @@ bool TDayEndRepSummation::KeysBySql(std::vector<Key>* keys) {
                "ACCOUNT WHERE APMT_DATE = " + d + " and ACC_ID = APMT_ACCID AND APMT_RECTYPE = '" +
                rectype + "'" + extra;
     };
-    const std::string app = "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_PATID, APMT_RECTYPE FROM " +
-                            p + "PMTAPP," + p + "ACCPMT WHERE ";
+    const std::string app =
+        "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_PATID, APMT_RECTYPE FROM " + p +
+        "PMTAPP," + p + "ACCPMT WHERE ";
     // The summary's transfers: a later application is a reallocation ('Q').
     const std::string app_q =
         "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_PATID, CASE WHEN PAPP_DATE > APMT_DATE "
@@ -147,8 +149,10 @@ bool TDayEndRepSummation::KeysBySql(std::vector<Key>* keys) {
         {'M', acc("A", "")},
         {'O', acc("T", " AND APMT_DATE = APMT_SYSDATE")},
         // An application of the day, or a back-dated one entered that day.
-        {'L', app + "(( PAPP_DATE = " + d + " AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE) OR (PAPP_SYSDATE = " +
-                  d + " AND PAPP_DATE < PAPP_SYSDATE)) and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'P'"},
+        {'L',
+         app + "(( PAPP_DATE = " + d +
+             " AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE) OR (PAPP_SYSDATE = " + d +
+             " AND PAPP_DATE < PAPP_SYSDATE)) and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'P'"},
         {'N', app + "((PAPP_DATE = " + d + " AND PAPP_DATE = APMT_DATE) OR (APMT_DATE = " + d +
                   " AND PAPP_DATE < APMT_DATE)) and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'A'"},
         {'P', app_q + "PAPP_DATE = " + d +
@@ -202,10 +206,12 @@ bool TDayEndRepSummation::KeysByDaySheet(std::vector<Key>* keys) {
         error_ = "Le journal de la journée est verrouillé par un autre poste";
         return false;
     }
-    const std::string sql = std::string("SELECT DSHT_SORTID, DSHT_RECID, DSHT_BILLDR, DSHT_PRODUCER, "
-                                        "DSHT_PATID, DSHT_RECTYPE FROM ") +
-                            db->dbTablePrefix() + "DAYSHT WHERE DSHT_DATE = " +
-                            std::to_string(c_.date) + " ORDER BY DSHT_SORTID, DSHT_RECID";
+    const std::string sql = std::string(
+                                "SELECT DSHT_SORTID, DSHT_RECID, DSHT_BILLDR, DSHT_PRODUCER, "
+                                "DSHT_PATID, DSHT_RECTYPE FROM ") +
+                            db->dbTablePrefix() +
+                            "DAYSHT WHERE DSHT_DATE = " + std::to_string(c_.date) +
+                            " ORDER BY DSHT_SORTID, DSHT_RECID";
     bool ok = db->dbOpen(sql, kCursor) == 0;
     if (ok) {
         int r;
@@ -388,15 +394,18 @@ bool TDayEndRepSummation::Details(std::vector<Key>& keys, std::vector<Elem>* out
         return Fail("Lecture des paiements");
     // The code tables are small: read whole.
     std::map<std::string, std::pair<std::string, char>> pmt_codes, adj_codes;
-    auto codes = [&](const std::string& sql, std::map<std::string, std::pair<std::string, char>>* m) {
+    auto codes = [&](const std::string& sql,
+                     std::map<std::string, std::pair<std::string, char>>* m) {
         if (db->dbOpen(sql, c) != 0) return false;
         for (int r = db->dbFetch(0, c); r == 0; r = db->dbFetch(1, c))
             (*m)[Field(db, 1, c)] = {Field(db, 2, c), Char(db, 3, c)};
         db->dbClose(c);
         return true;
     };
-    if (!codes("SELECT PAYMENT_CODE, PAYMENT_DESCRIPT, PAYMENT_DPSTS FROM " + p + "PMTSCD", &pmt_codes) ||
-        !codes("SELECT ADJUST_CODE, ADJUST_DESCRIPT, ADJUST_KIND FROM " + p + "ADJUSTCD", &adj_codes))
+    if (!codes("SELECT PAYMENT_CODE, PAYMENT_DESCRIPT, PAYMENT_DPSTS FROM " + p + "PMTSCD",
+               &pmt_codes) ||
+        !codes("SELECT ADJUST_CODE, ADJUST_DESCRIPT, ADJUST_KIND FROM " + p + "ADJUSTCD",
+               &adj_codes))
         return Fail("Lecture des codes de paiement");
 
     // Whose line it is: the application's own patient, else its treatment's or its
@@ -405,8 +414,10 @@ bool TDayEndRepSummation::Details(std::vector<Key>& keys, std::vector<Elem>* out
         if (k.patient_id) continue;
         if (auto a = apps.find(k.id); std::strchr("LNPQ", k.kind) && a != apps.end()) {
             k.patient_id = a->second.patient;
-            if (!k.patient_id && trts.count(a->second.ctrt)) k.patient_id = trts[a->second.ctrt].patient;
-            if (!k.patient_id && ochs.count(a->second.poch)) k.patient_id = ochs[a->second.poch].patient;
+            if (!k.patient_id && trts.count(a->second.ctrt))
+                k.patient_id = trts[a->second.ctrt].patient;
+            if (!k.patient_id && ochs.count(a->second.poch))
+                k.patient_id = ochs[a->second.poch].patient;
         } else if (k.kind == 'F' || k.kind == 'G') {
             if (trts.count(k.id)) k.patient_id = trts[k.id].patient;
         } else if (k.kind == 'H') {
@@ -435,8 +446,8 @@ bool TDayEndRepSummation::Details(std::vector<Key>& keys, std::vector<Elem>* out
     for (const auto& [id, m] : pmts)
         acc_ids.push_back(m.account);
     std::unordered_map<long, Person> accounts;
-    if (!ForIds(db, "SELECT ACC_ID, ACC_LNAME, ACC_PNAME FROM " + p + "ACCOUNT WHERE ACC_ID", acc_ids,
-                [&] {
+    if (!ForIds(db, "SELECT ACC_ID, ACC_LNAME, ACC_PNAME FROM " + p + "ACCOUNT WHERE ACC_ID",
+                acc_ids, [&] {
                     Person& w = accounts[Long(db, 1, c)];
                     w.last = Field(db, 2, c);
                     w.first = Field(db, 3, c);
@@ -517,7 +528,7 @@ bool TDayEndRepSummation::Details(std::vector<Key>& keys, std::vector<Elem>* out
                 e.descr = code != table.end() && !code->second.first.empty() ? code->second.first
                                                                              : m.descr;
                 if (adjustment)
-                    e.adj_kind = m.adj_kind != ' ' ? m.adj_kind
+                    e.adj_kind = m.adj_kind != ' '     ? m.adj_kind
                                  : code != table.end() ? code->second.second
                                                        : 'N';
                 else
@@ -549,7 +560,7 @@ bool TDayEndRepSummation::Details(std::vector<Key>& keys, std::vector<Elem>* out
                 e.descr = code != table.end() && !code->second.first.empty() ? code->second.first
                                                                              : m.descr;
                 if (adjustment)
-                    e.adj_kind = m.adj_kind != ' ' ? m.adj_kind
+                    e.adj_kind = m.adj_kind != ' '     ? m.adj_kind
                                  : code != table.end() ? code->second.second
                                                        : 'N';
                 e.direct = !adjustment && code != table.end() && code->second.second == 'Y';
@@ -558,8 +569,10 @@ bool TDayEndRepSummation::Details(std::vector<Key>& keys, std::vector<Elem>* out
             }
         }
         const Person* who = nullptr;
-        if (e.patient_id && people.count(e.patient_id)) who = &people[e.patient_id];
-        else if (e.account_id && accounts.count(e.account_id)) who = &accounts[e.account_id];
+        if (e.patient_id && people.count(e.patient_id))
+            who = &people[e.patient_id];
+        else if (e.account_id && accounts.count(e.account_id))
+            who = &accounts[e.account_id];
         if (who) {
             e.last_name = who->last;
             e.first_name = who->first;
@@ -594,8 +607,10 @@ bool TDayEndRepSummation::Totals(DayEndData* out) {
                     t.day[Control::kPayments] -= e.amount;
                     break;
                 case 'M':
-                    if (e.adj_kind == 'N') t.day[Control::kFeeAdj] += e.amount;
-                    else t.day[Control::kPmtAdj] -= e.amount;
+                    if (e.adj_kind == 'N')
+                        t.day[Control::kFeeAdj] += e.amount;
+                    else
+                        t.day[Control::kPmtAdj] -= e.amount;
                     break;
                 default:
                     break;
@@ -628,9 +643,10 @@ bool TDayEndRepSummation::Totals(DayEndData* out) {
         ProducerSummary s;
         s.code = Field(db, 1, c);
         const std::string first = Field(db, 2, c), last = Field(db, 3, c), title = Field(db, 4, c);
-        s.heading = title.empty() ? host::U8Format("%s %s (%s)", first.c_str(), last.c_str(), s.code.c_str())
-                                  : host::U8Format("%s %s, %s (%s)", first.c_str(), last.c_str(),
-                                                   title.c_str(), s.code.c_str());
+        s.heading = title.empty()
+                        ? host::U8Format("%s %s (%s)", first.c_str(), last.c_str(), s.code.c_str())
+                        : host::U8Format("%s %s, %s (%s)", first.c_str(), last.c_str(),
+                                         title.c_str(), s.code.c_str());
         s.type = Char(db, 5, c);
         s.working = false;
         by_code[s.code] = s;
@@ -661,8 +677,10 @@ bool TDayEndRepSummation::Totals(DayEndData* out) {
                 (e.lab ? s.lab : s.fees).Add(-e.pat, -e.ins);
                 break;
             case 'N':
-                if (e.adj_kind == 'N') s.Line('I').Add(e.pat, e.ins);
-                else s.Line('V').Add(-e.pat, -e.ins);
+                if (e.adj_kind == 'N')
+                    s.Line('I').Add(e.pat, e.ins);
+                else
+                    s.Line('V').Add(-e.pat, -e.ins);
                 break;
             default:  // 'P', 'Q'
                 s.Line('P').Add(-e.pat, -e.ins);
@@ -727,8 +745,7 @@ Outcome TDayEndRepSummation::Collect(DayEndData* out, std::string* error) {
     if (c_.pass == kReportPass) {
         for (const Elem& e : out->elems) {
             const char kind = SectionOf(e.kind);
-            if (out->sections.empty() || out->sections.back().kind != kind)
-            {
+            if (out->sections.empty() || out->sections.back().kind != kind) {
                 Section s;
                 s.kind = kind;
                 out->sections.push_back(std::move(s));

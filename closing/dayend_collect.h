@@ -28,7 +28,7 @@ enum Pass : int { kReportPass = 1, kSummaryPass = 2 };
 struct Criteria {
     long date = 0;
     int pass = kReportPass;
-    bool quick = false;         // the quick form
+    bool quick = false;  // the quick form
     short copies = 1;
     bool skip_deleted = false;  // deleted treatments left out
     bool descriptions = false;  // procedure descriptions
@@ -44,13 +44,13 @@ struct Criteria {
 
 // One transaction of the day (stDayEndElem).
 struct Elem {
-    char kind = ' ';      // the transaction kind letter
-    long rec_id = 0;      // patient, treatment, office charge, account payment or application
-    std::string billdr;   // billing doctor ("01")
-    std::string producer; // producer code ("D01", "H02")
+    char kind = ' ';       // the transaction kind letter
+    long rec_id = 0;       // patient, treatment, office charge, account payment or application
+    std::string billdr;    // billing doctor ("01")
+    std::string producer;  // producer code ("D01", "H02")
     long patient_id = 0;
     long account_id = 0;
-    long date = 0;        // the transaction's own date
+    long date = 0;  // the transaction's own date
     std::string last_name, first_name;
     std::string address;  // patients: street and city
     std::string status;   // treatments
@@ -58,17 +58,17 @@ struct Elem {
     std::string descr;
     std::string tooth, surface;
     long units = 0;
-    bool lab = false;       // a laboratory treatment, or an application to one
-    char adj_flag = ' ';    // treatments: 'S' surcharge, 'D' discount
-    int64_t adj = 0;        // the surcharge or discount
-    int64_t pat = 0;        // patient portion
-    int64_t ins = 0;        // insurance portion
-    int64_t amount = 0;     // the line's effect on the receivable (see above)
-    char type = ' ';        // payments: 'P' patient, 'I' insurer
-    char adj_kind = ' ';    // adjustments: 'N' fees, 'P' payments
-    char dep = ' ';         // deposited flag
+    bool lab = false;     // a laboratory treatment, or an application to one
+    char adj_flag = ' ';  // treatments: 'S' surcharge, 'D' discount
+    int64_t adj = 0;      // the surcharge or discount
+    int64_t pat = 0;      // patient portion
+    int64_t ins = 0;      // insurance portion
+    int64_t amount = 0;   // the line's effect on the receivable (see above)
+    char type = ' ';      // payments: 'P' patient, 'I' insurer
+    char adj_kind = ' ';  // adjustments: 'N' fees, 'P' payments
+    char dep = ' ';       // deposited flag
     std::string payor, trxno;
-    bool direct = false;    // paid by a code with the direct-deposit flag
+    bool direct = false;  // paid by a code with the direct-deposit flag
 };
 
 // The letter whose section a line belongs to (post-dated payments and adjustments share
@@ -111,10 +111,10 @@ struct Triple {
 inline constexpr char kSummaryLetters[] = "ABFGHILMPV";
 
 struct ProducerSummary {
-    std::string code;     // "D01"; "" for the practice totals
-    std::string heading;  // "Marie Tremblay (D01)"
-    char type = 'D';      // the producer record's type ('H' hygienist)
-    bool working = true;  // has transactions of the day
+    std::string code;                // "D01"; "" for the practice totals
+    std::string heading;             // "Marie Tremblay (D01)"
+    char type = 'D';                 // the producer record's type ('H' hygienist)
+    bool working = true;             // has transactions of the day
     std::array<Triple, 10> lines{};  // by kSummaryLetters; A and B count patients in total
     Triple fees, lab;                // payments applied to fees and to laboratory fees
     int64_t closing = 0;             // the producer's receivable at the end of the day
@@ -127,9 +127,9 @@ struct ProducerSummary {
 
 struct DayEndData {
     Criteria criteria;
-    std::vector<Elem> elems;         // sorted
-    std::vector<Section> sections;   // report pass
-    Control control;                 // report pass
+    std::vector<Elem> elems;                 // sorted
+    std::vector<Section> sections;           // report pass
+    Control control;                         // report pass
     std::vector<ProducerSummary> producers;  // summary pass: the working producers
     std::vector<ProducerSummary> idle;       // summary pass: producers without transactions
     ProducerSummary practice;                // summary pass: the whole practice

@@ -235,9 +235,9 @@ bool TDayEndReportDlg::ProcessOutStandingReports(const std::vector<long>& days) 
         if (!RunDetailSummationReports(day)) return false;
         std::string error;
         if (!dayend::MarkPrinted(*db, day, &error)) {
-            Message(host::U8Format(host::LoadText(kNotSaved).c_str(), Dmy(day).c_str(),
-                                   error.c_str()),
-                    MB_OK | MB_ICONERROR);
+            Message(
+                host::U8Format(host::LoadText(kNotSaved).c_str(), Dmy(day).c_str(), error.c_str()),
+                MB_OK | MB_ICONERROR);
             return false;
         }
     }
@@ -322,8 +322,8 @@ bool TDayEndReportDlg::DisplayReport() {
         return false;
     }
     if (state.month_end && date <= state.month_end) {
-        Message(host::U8Format(host::LoadText(kBeforeMonthEnd).c_str(),
-                               Dmy(state.month_end).c_str()));
+        Message(
+            host::U8Format(host::LoadText(kBeforeMonthEnd).c_str(), Dmy(state.month_end).c_str()));
         return false;
     }
     // Earlier days still open, when this run does not close the day: accepted as done on
@@ -351,9 +351,9 @@ bool TDayEndReportDlg::DisplayReport() {
     if (Yes(info_.create)) {
         printed = RunDetailSummationReports(date);
         if (printed && !dayend::MarkPrinted(*db, date, &error))
-            Message(host::U8Format(host::LoadText(kNotSaved).c_str(), Dmy(date).c_str(),
-                                   error.c_str()),
-                    MB_OK | MB_ICONERROR);
+            Message(
+                host::U8Format(host::LoadText(kNotSaved).c_str(), Dmy(date).c_str(), error.c_str()),
+                MB_OK | MB_ICONERROR);
     } else {
         RunDetailSummationReports(date);
     }
@@ -364,9 +364,9 @@ bool TDayEndReportDlg::DisplayReport() {
         const bool purge = Yes(info_.purge);
         auto tasks = [purge, date](GenDB& tx, std::string* why) {
             if (!purge) return true;
-            const std::string sql = "DELETE FROM " + std::string(tx.dbTablePrefix()) +
-                                    "PATAPT WHERE PAPT_DELDATE > 0 AND PAPT_DELDATE <= " +
-                                    std::to_string(date);
+            const std::string sql =
+                "DELETE FROM " + std::string(tx.dbTablePrefix()) +
+                "PATAPT WHERE PAPT_DELDATE > 0 AND PAPT_DELDATE <= " + std::to_string(date);
             if (tx.dbExecute(sql) == 0) return true;
             *why = tx.dbLastError() ? tx.dbLastError() : "purge";
             return false;

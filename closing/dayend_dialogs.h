@@ -13,31 +13,31 @@ class TProdCBox;
 
 // The dialog's 25 fields.
 struct dayend_info {
-    long date = 0;           // 101
-    char create = 'Y';       // 102
-    char producer[5] = "*";  // 103
-    char quick = 'N';        // 104
-    char summaries = 'N';    // 105
-    char separate = 'N';     // 106
-    int separate_by = 0;     // 107 'P' / 108 'D'
-    char descriptions = 'N'; // 109
-    char no_deleted = 'N';   // 110
-    char memos = 'N';        // 111
-    char close = 'N';        // 112
-    char purge = 'N';        // 113
-    char ar_check = 'N';     // 114
-    short copies = 1;        // 115
-    char analysis = 'N';     // 117
-    char year_totals = 'N';  // 118
-    char pmt_analysis = 'N'; // 119
-    char revdist = 'N';      // 120
-    char sap = 'N';          // 121
-    char balances = 'N';     // 122
-    char selected_only = 'N';// 123
-    char tooth = 'Y';        // 124
-    char chrono = 'N';       // 125
-    char appointments = 'N'; // 126
-    char digital = 'N';      // 127
+    long date = 0;             // 101
+    char create = 'Y';         // 102
+    char producer[5] = "*";    // 103
+    char quick = 'N';          // 104
+    char summaries = 'N';      // 105
+    char separate = 'N';       // 106
+    int separate_by = 0;       // 107 'P' / 108 'D'
+    char descriptions = 'N';   // 109
+    char no_deleted = 'N';     // 110
+    char memos = 'N';          // 111
+    char close = 'N';          // 112
+    char purge = 'N';          // 113
+    char ar_check = 'N';       // 114
+    short copies = 1;          // 115
+    char analysis = 'N';       // 117
+    char year_totals = 'N';    // 118
+    char pmt_analysis = 'N';   // 119
+    char revdist = 'N';        // 120
+    char sap = 'N';            // 121
+    char balances = 'N';       // 122
+    char selected_only = 'N';  // 123
+    char tooth = 'Y';          // 124
+    char chrono = 'N';         // 125
+    char appointments = 'N';   // 126
+    char digital = 'N';        // 127
 };
 
 class TDayEndReportDlg : public TReportBaseDlg {

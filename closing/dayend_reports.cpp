@@ -105,8 +105,7 @@ int SectionTitle(char kind) {
 
 PrintLine Heads(char kind, bool descr) {
     LineOf l;
-    if (IsPatient(kind))
-        return l.At(2, S(6078)).At(13, S(6079)).At(42, S(6080)).At(100, S(6081));
+    if (IsPatient(kind)) return l.At(2, S(6078)).At(13, S(6079)).At(42, S(6080)).At(100, S(6081));
     l.At(2, S(6079));
     if (IsTreatment(kind)) {
         l.At(46, "Dr").At(49, S(6087));
@@ -119,7 +118,7 @@ PrintLine Heads(char kind, bool descr) {
     if (kind == 'H') return l.At(46, "Dr").At(56, S(6088)).At(64, S(6085)).At(112, S(6095));
     return l.At(46, "Dr$")
         .At(50, "Pr")
-        .At(55, S(6088))
+        .At(53, S(6088))
         .At(58, S(6141))
         .At(64, S(6078))
         .At(80, S(6085))
@@ -132,10 +131,7 @@ PrintLine Heads(char kind, bool descr) {
 PrintLine Detail(const Elem& e, bool descr, bool tooth, int64_t pat_total) {
     LineOf l;
     if (IsPatient(e.kind))
-        return l.At(2, Dmy(e.date))
-            .Fit(13, Name(e), 28)
-            .Fit(42, e.address, 56)
-            .At(100, e.billdr);
+        return l.At(2, Dmy(e.date)).Fit(13, Name(e), 28).Fit(42, e.address, 56).At(100, e.billdr);
     l.Fit(2, Name(e), 43);
     if (IsTreatment(e.kind)) {
         l.At(46, e.billdr).Fit(49, e.status, 5);
@@ -175,7 +171,8 @@ Block SectionTotals(const Section& s) {
     Block b;
     if (IsPatient(s.kind)) {
         b.lines.push_back(Rule(100, 111));
-        b.lines.push_back(LineOf().At(60, S(6033)).At(100, Amt(s.total)));
+        b.lines.push_back(
+            LineOf().At(60, S(6033)).At(100, host::U8Fit(std::to_string(s.total), 11, false)));
     } else if (IsTreatment(s.kind)) {
         int64_t pat = 0, ins = 0;
         for (const Elem& e : s.lines) {
@@ -215,8 +212,7 @@ Block Footer(const DayEndData& d) {
 Block ControlBlock(const Control& t) {
     Block b;
     b.lines.push_back(LineOf().At(0, S(6145)).Bold());
-    b.lines.push_back(
-        LineOf().At(30, S(6146)).At(50, S(6147)).At(98, S(6146)).At(118, S(6147)));
+    b.lines.push_back(LineOf().At(30, S(6146)).At(50, S(6147)).At(98, S(6146)).At(118, S(6147)));
     b.lines.push_back(Rule(0, 130));
     const int charges[] = {6103, 6104, 6123, 6124};
     const int payments[] = {6118, 6127};
@@ -340,7 +336,9 @@ std::vector<Block> LayoutQuick(const DayEndData& d) {
         const QuickAmounts q = Quick(e);
         if (!q.counts && !IsPatient(e.kind)) continue;
         LineOf l;
-        l.Fit(2, Name(e), 27).At(30, Dmy(e.date)).Fit(39, QuickText(e), 39);
+        l.Fit(2, Name(e), 27)
+            .At(30, host::FormatDate(e.date, DATE_FMT_DMY2))
+            .Fit(39, QuickText(e), 39);
         if (q.counts)
             for (int i = 0; i < 4; ++i) {
                 l.At(79 + 13 * i, Amt(q.v[i]));
@@ -424,10 +422,8 @@ Block SummaryPage(const ProducerSummary& s, const std::string& heading) {
     }
     if (payments) {
         b.lines.push_back(Blank());
-        const std::pair<int, const Triple*> deposits[] = {{6103, &s.fees},
-                                                          {6104, &s.lab},
-                                                          {6133, &s.Line('L')},
-                                                          {6134, &s.Line('M')}};
+        const std::pair<int, const Triple*> deposits[] = {
+            {6103, &s.fees}, {6104, &s.lab}, {6133, &s.Line('L')}, {6134, &s.Line('M')}};
         for (const auto& [id, t] : deposits) {
             LineOf l;
             l.Fit(8, S(id), 34);
@@ -470,19 +466,20 @@ std::vector<Block> LayoutSummaries(const DayEndData& d) {
 
 host::output::ReportTable FullTable(const DayEndData& d) {
     using host::output::CellKind;
-    host::output::ReportTable t("Fin de journée", {{"Section", "Section", CellKind::Text, 30},
-                                                   {"Genre", "Genre", CellKind::Text, 4},
-                                                   {"Nom", "Nom", CellKind::Text, 30},
-                                                   {"Date", "Date", CellKind::Date, 12},
-                                                   {"DrFact", "Dr", CellKind::Text, 4},
-                                                   {"Prod", "Pr.", CellKind::Text, 5},
-                                                   {"Code", "Code", CellKind::Text, 8},
-                                                   {"Description", "Description", CellKind::Text, 30},
-                                                   {"Patient", "Pat.", CellKind::Amount, 12},
-                                                   {"Assurance", "Ass.", CellKind::Amount, 12},
-                                                   {"Montant", "Montant", CellKind::Amount, 12},
-                                                   {"Dep", "Dép.?", CellKind::Text, 4},
-                                                   {"NoTx", "No (tx)", CellKind::Text, 10}});
+    host::output::ReportTable t("Fin de journée",
+                                {{"Section", "Section", CellKind::Text, 30},
+                                 {"Genre", "Genre", CellKind::Text, 4},
+                                 {"Nom", "Nom", CellKind::Text, 30},
+                                 {"Date", "Date", CellKind::Date, 12},
+                                 {"DrFact", "Dr", CellKind::Text, 4},
+                                 {"Prod", "Pr.", CellKind::Text, 5},
+                                 {"Code", "Code", CellKind::Text, 8},
+                                 {"Description", "Description", CellKind::Text, 30},
+                                 {"Patient", "Pat.", CellKind::Amount, 12},
+                                 {"Assurance", "Ass.", CellKind::Amount, 12},
+                                 {"Montant", "Montant", CellKind::Amount, 12},
+                                 {"Dep", "Dép.?", CellKind::Text, 4},
+                                 {"NoTx", "No (tx)", CellKind::Text, 10}});
     for (const Section& s : d.sections) {
         const std::string title = host::Trim(S(SectionTitle(s.kind)));
         for (const Elem& e : s.lines)
@@ -500,11 +497,15 @@ host::output::ReportTable FullTable(const DayEndData& d) {
                 .Amount("Montant", IsTreatment(e.kind) ? e.pat + e.ins : e.amount)
                 .Text("Dep", e.dep == ' ' ? "" : std::string(1, e.dep))
                 .Text("NoTx", e.trxno);
-        t.Row("T").Text("Section", title).Text("Description", host::Trim(S(6033))).Amount(
-            "Montant", s.total);
+        t.Row("T")
+            .Text("Section", title)
+            .Text("Description", host::Trim(S(6033)))
+            .Amount("Montant", s.total);
         auto split = [&](int label, int64_t v) {
-            t.Row("T").Text("Section", title).Text("Description", host::Trim(S(label))).Amount(
-                "Montant", v);
+            t.Row("T")
+                .Text("Section", title)
+                .Text("Description", host::Trim(S(label)))
+                .Amount("Montant", v);
         };
         if (IsTreatment(s.kind)) {
             split(6103, s.fees);
@@ -731,11 +732,12 @@ bool DayEndReportRun::Print(reports::RunContext& ctx) {
     std::string range;
     if (criteria_.selector != 0 && !criteria_.range.empty() && criteria_.range != "*") {
         const size_t comma = criteria_.range.find(',');
-        range = comma == std::string::npos
-                    ? host::U8Format("%s (%s)", host::LoadText(6149).c_str(), criteria_.range.c_str())
-                    : host::U8Format("%s (%s) to (%s)", host::LoadText(6149).c_str(),
-                                     criteria_.range.substr(0, comma).c_str(),
-                                     criteria_.range.substr(comma + 1).c_str());
+        range =
+            comma == std::string::npos
+                ? host::U8Format("%s (%s)", host::LoadText(6149).c_str(), criteria_.range.c_str())
+                : host::U8Format("%s (%s) to (%s)", host::LoadText(6149).c_str(),
+                                 criteria_.range.substr(0, comma).c_str(),
+                                 criteria_.range.substr(comma + 1).c_str());
     }
     std::vector<dayend::Block> blocks =
         criteria_.quick ? dayend::LayoutQuick(report_) : dayend::LayoutFull(report_);
@@ -743,16 +745,15 @@ bool DayEndReportRun::Print(reports::RunContext& ctx) {
         blocks[0].new_page = true;
         blocks[0].heading = range;
     }
-    DayEndRptObj report(ctx.launcher, ctx.dialog, std::move(blocks),
-                        host::LoadText(6101) + date, ctx.interactive, ctx.text, criteria_.copies);
+    DayEndRptObj report(ctx.launcher, ctx.dialog, std::move(blocks), host::LoadText(6101) + date,
+                        ctx.interactive, ctx.text, criteria_.copies);
     report.SetDocumentName(ctx.document);
     report.SetAutomation(ctx.output_choice, false);
     bool ok = report.PrintReport();
     if (report.ReportCanceled()) ctx.cancelled = true;
     if (ok && summaries_ && !summary_.Empty()) {
         DayEndRptObj sums(ctx.launcher, ctx.dialog, dayend::LayoutSummaries(summary_),
-                          host::LoadText(6130) + date, ctx.interactive, ctx.text,
-                          criteria_.copies);
+                          host::LoadText(6130) + date, ctx.interactive, ctx.text, criteria_.copies);
         sums.SetDocumentName(ctx.document + "-sommaires");
         sums.SetAutomation(ctx.output_choice, false);
         ok = sums.PrintReport();

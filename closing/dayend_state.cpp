@@ -29,22 +29,20 @@ bool SetDay(GenDB& db, long date, bool closed, bool printed, std::string* error)
         return Fail(db, "Lecture des journées", error);
     if (db.dbFetch(0, kCursor) == 0) db.dbGetLong(1, &n, kCursor);
     db.dbClose(kCursor);
-    if (n == 0 &&
-        db.dbExecuteParams(("INSERT INTO " + t +
-                            " (DDET_ID, DDET_DATE, DDET_PRINTED, DDET_CLOSED) SELECT "
-                            "COALESCE(MAX(DDET_ID), 0) + 1, ?, 'N', 'N' FROM " +
-                            t)
-                               .c_str(),
-                           {date}) != 0)
-        return Fail(db, "Création de la journée", error);
-    if (closed && db.dbExecuteParams(("UPDATE " + t + " SET DDET_CLOSED = 'Y' WHERE DDET_DATE = ?")
+    if (n == 0 && db.dbExecuteParams(("INSERT INTO " + t +
+                                      " (DDET_ID, DDET_DATE, DDET_PRINTED, DDET_CLOSED) SELECT "
+                                      "COALESCE(MAX(DDET_ID), 0) + 1, ?, 'N', 'N' FROM " +
+                                      t)
                                          .c_str(),
                                      {date}) != 0)
+        return Fail(db, "Création de la journée", error);
+    if (closed &&
+        db.dbExecuteParams(("UPDATE " + t + " SET DDET_CLOSED = 'Y' WHERE DDET_DATE = ?").c_str(),
+                           {date}) != 0)
         return Fail(db, "Fermeture de la journée", error);
-    if (printed && db.dbExecuteParams(("UPDATE " + t +
-                                       " SET DDET_PRINTED = 'Y' WHERE DDET_DATE = ?")
-                                          .c_str(),
-                                      {date}) != 0)
+    if (printed &&
+        db.dbExecuteParams(("UPDATE " + t + " SET DDET_PRINTED = 'Y' WHERE DDET_DATE = ?").c_str(),
+                           {date}) != 0)
         return Fail(db, "Marque d'impression de la journée", error);
     return true;
 }

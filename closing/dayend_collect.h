@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "common/report_run.h"
+
 class LauncherInfo;
 class TMeter;
 
@@ -137,7 +139,7 @@ struct DayEndData {
     bool Empty() const { return elems.empty(); }
 };
 
-enum class Outcome { Done, Cancelled, Failed };
+using Outcome = reports::Outcome;
 
 class TDayEndRepSummation {
   public:

@@ -701,17 +701,7 @@ bool DayEndReportRun::Collect(reports::RunContext& ctx) {
     auto pass = [&](dayend::Criteria c, dayend::DayEndData* out) {
         if (ctx.launcher && ctx.launcher->App()) c.calc_mode = ctx.launcher->App()->m_CalAR;
         dayend::TDayEndRepSummation sum(ctx.launcher, c, ctx.meter);
-        switch (sum.Collect(out, &error)) {
-            case dayend::Outcome::Done:
-                return true;
-            case dayend::Outcome::Cancelled:
-                ctx.cancelled = true;
-                return false;
-            case dayend::Outcome::Failed:
-                ctx.error = error;
-                return false;
-        }
-        return false;
+        return reports::Settle(ctx, sum.Collect(out, &error), error);
     };
     dayend::Criteria c = criteria_;
     c.pass = dayend::kReportPass;
@@ -747,10 +737,7 @@ bool DayEndReportRun::Print(reports::RunContext& ctx) {
     }
     DayEndRptObj report(ctx.launcher, ctx.dialog, std::move(blocks), host::LoadText(6101) + date,
                         ctx.interactive, ctx.text, criteria_.copies);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
+    bool ok = reports::PrintPages(report, ctx);
     if (ok && summaries_ && !summary_.Empty()) {
         DayEndRptObj sums(ctx.launcher, ctx.dialog, dayend::LayoutSummaries(summary_),
                           host::LoadText(6130) + date, ctx.interactive, ctx.text, criteria_.copies);

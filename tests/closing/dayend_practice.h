@@ -51,8 +51,8 @@ class DayTest : public followup_test::EngineTest {
         const std::string pat =
             "PAT_ID, PAT_ACCID, PAT_LNAME, PAT_PNAME, PAT_DOCTOR, PAT_ADDR1, PAT_CITY, "
             "PAT_OPEN_DATE, PAT_DELETE_DATE";
-        Insert("PATIENT", pat, "11, 1, 'Aubin', 'Anne', '01', '1 rue Principale', 'Laval', " +
-                                   Day() + ", 0");
+        Insert("PATIENT", pat,
+               "11, 1, 'Aubin', 'Anne', '01', '1 rue Principale', 'Laval', " + Day() + ", 0");
         Insert("PATIENT", pat, "12, 2, 'Bédard', 'Luc', '01', '', '', 20200101, 0");
         Insert("PATIENT", pat, "13, 2, 'Bédard', 'Zoé', '01', '', '', 20200101, " + Day());
         Insert("PATCLM", "PCLM_ID, PCLM_PATID, PCLM_STATUS", "1, 11, 'I'");
@@ -65,8 +65,7 @@ class DayTest : public followup_test::EngineTest {
                "POCH_ID, POCH_PATID, POCH_DATE, POCH_SYSDATE, POCH_CODE, POCH_DESCRIPT, "
                "POCH_TOTAL, POCH_BILLDR",
                "1, 12, " + Day() + ", " + Day() + ", 'EPI', 'Frais EPI', 1500, '01'");
-        Insert("PMTSCD", "PAYMENT_CODE, PAYMENT_DESCRIPT, PAYMENT_DPSTS",
-               "'CHQ', 'Chèque', 'N'");
+        Insert("PMTSCD", "PAYMENT_CODE, PAYMENT_DESCRIPT, PAYMENT_DPSTS", "'CHQ', 'Chèque', 'N'");
         Insert("PMTSCD", "PAYMENT_CODE, PAYMENT_DESCRIPT, PAYMENT_DPSTS",
                "'DD', 'Dépôt direct', 'Y'");
         Insert("PMTSCD", "PAYMENT_CODE, PAYMENT_DESCRIPT, PAYMENT_DPSTS",
@@ -131,8 +130,8 @@ class DayTest : public followup_test::EngineTest {
 
     static std::string Day() { return std::to_string(kDay); }
 
-    void Treatment(long id, long claim, const char* producer, long entered, long deleted,
-                   int total, int ins, char type, const char* adj_flag, int adj) {
+    void Treatment(long id, long claim, const char* producer, long entered, long deleted, int total,
+                   int ins, char type, const char* adj_flag, int adj) {
         Insert("CLMTRT",
                "CTRT_ID, CTRT_PCLMID, CTRT_BILL_DOC, CTRT_PRODUCER, CTRT_DATE, CTRT_SYSTEM_DATE, "
                "CTRT_DEL_DATE, CTRT_CODE, CTRT_CODE_FC_DESC, CTRT_TOTAL, CTRT_INS_TOTAL, "
@@ -140,9 +139,9 @@ class DayTest : public followup_test::EngineTest {
                std::to_string(id) + ", " + std::to_string(claim) + ", '01', '" + producer + "', " +
                    std::to_string(entered) + ", " + std::to_string(entered) + ", " +
                    std::to_string(deleted) + ", '0" + std::to_string(id) + "101', 'Acte " +
-                   std::to_string(id) + "', " + std::to_string(total) + ", " +
-                   std::to_string(ins) + ", '" + type + "', " + adj_flag + ", " +
-                   std::to_string(adj) + ", '1" + std::to_string(id) + "', 'MO'");
+                   std::to_string(id) + "', " + std::to_string(total) + ", " + std::to_string(ins) +
+                   ", '" + type + "', " + adj_flag + ", " + std::to_string(adj) + ", '1" +
+                   std::to_string(id) + "', 'MO'");
     }
     void Entry(long id, long acc, char rectype, char type, long date, long sysdate, int total,
                const char* code, char adj_kind) {
@@ -154,16 +153,15 @@ class DayTest : public followup_test::EngineTest {
                    "', " + std::to_string(total) + ", '" + (rectype == 'A' ? adj_kind : ' ') +
                    "', 'T" + std::to_string(id) + "', 'Y'");
     }
-    void App(long id, long apmt, char rectype, long ctrt, long poch, long pat, char type,
-             long date, long sysdate, int amount, const char* producer) {
+    void App(long id, long apmt, char rectype, long ctrt, long poch, long pat, char type, long date,
+             long sysdate, int amount, const char* producer) {
         Insert("PMTAPP",
                "PAPP_ID, PAPP_APMTID, PAPP_RECTYPE, PAPP_CTRTID, PAPP_POCHID, PAPP_PATID, "
                "PAPP_TYPE, PAPP_DATE, PAPP_SYSDATE, PAPP_AMOUNT, PAPP_PRODUCER, PAPP_BILLDR",
                std::to_string(id) + ", " + std::to_string(apmt) + ", '" + rectype + "', " +
-                   std::to_string(ctrt) + ", " + std::to_string(poch) + ", " +
-                   std::to_string(pat) + ", '" + type + "', " + std::to_string(date) + ", " +
-                   std::to_string(sysdate) + ", " + std::to_string(amount) + ", '" + producer +
-                   "', '01'");
+                   std::to_string(ctrt) + ", " + std::to_string(poch) + ", " + std::to_string(pat) +
+                   ", '" + type + "', " + std::to_string(date) + ", " + std::to_string(sysdate) +
+                   ", " + std::to_string(amount) + ", '" + producer + "', '01'");
     }
     void Sheet(long date, char sortid, char rectype, long recid, const char* billdr,
                const char* producer, long pat) {
@@ -171,9 +169,9 @@ class DayTest : public followup_test::EngineTest {
         Insert("DAYSHT",
                "DSHT_ID, DSHT_DATE, DSHT_RECID, DSHT_BILLDR, DSHT_PRODUCER, DSHT_SORTID, "
                "DSHT_RECTYPE, DSHT_PATID",
-               std::to_string(++next) + ", " + std::to_string(date) + ", " +
-                   std::to_string(recid) + ", '" + billdr + "', '" + producer + "', '" + sortid +
-                   "', '" + rectype + "', " + std::to_string(pat));
+               std::to_string(++next) + ", " + std::to_string(date) + ", " + std::to_string(recid) +
+                   ", '" + billdr + "', '" + producer + "', '" + sortid + "', '" + rectype + "', " +
+                   std::to_string(pat));
     }
 };
 

@@ -40,7 +40,8 @@ std::string Col(const std::string& text, const std::string& label, int col, int 
         i += n;
     }
     std::string out;
-    for (size_t k = static_cast<size_t>(col); k < wide.size() && k < static_cast<size_t>(col + width); ++k) {
+    for (size_t k = static_cast<size_t>(col);
+         k < wide.size() && k < static_cast<size_t>(col + width); ++k) {
         const size_t i = wide[k] - 1;
         const unsigned char c = static_cast<unsigned char>(line[i]);
         out += line.substr(i, c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4);
@@ -99,11 +100,10 @@ TEST_P(DayEndTest, FullFormSectionsAndSplitsByHandInBothModes) {
         // Every section titled once, in kind order; the treatment split and the office
         // charges' total at column 107.
         size_t at = 0;
-        for (const char* title :
-             {"Nouveaux Patients", "Patients Supprimés", "Nouveaux Traitements",
-              "Traitements Supprimés", "Nouvelles Tâches", "Nouveaux Paiements",
-              "Nouveaux Ajustements", "Nouveaux Transferts", "Réaffectation des Paiements",
-              "Nouvelles Données Postdatées"}) {
+        for (const char* title : {"Nouveaux Patients", "Patients Supprimés", "Nouveaux Traitements",
+                                  "Traitements Supprimés", "Nouvelles Tâches", "Nouveaux Paiements",
+                                  "Nouveaux Ajustements", "Nouveaux Transferts",
+                                  "Réaffectation des Paiements", "Nouvelles Données Postdatées"}) {
             const size_t next = text.find(std::string("  ") + title, at);
             ASSERT_NE(next, std::string::npos) << title << "\n" << text;
             at = next;
@@ -142,7 +142,8 @@ TEST_P(DayEndTest, ControlTotalsAndTheQuickFormReconcile) {
         EXPECT_EQ(c.day, (std::array<int64_t, Control::kRows>{6500, 2300, 1500, -500, 10000, 200}));
         // Month to date (the analysis engine): T3 entered on the 1st and deleted today
         // nets out; payments are the applications, P9's counted on its entry day.
-        EXPECT_EQ(c.mtd, (std::array<int64_t, Control::kRows>{14500, 2300, 1500, -500, 10900, 200}));
+        EXPECT_EQ(c.mtd,
+                  (std::array<int64_t, Control::kRows>{14500, 2300, 1500, -500, 10900, 200}));
         // The receivable at the end of the day: D01 17.00, H01 25.00, H02 50.00 brought
         // forward; the opening balance backs the day out of it.
         EXPECT_EQ(c.closing, 9200);
@@ -165,12 +166,15 @@ TEST_P(DayEndTest, ControlTotalsAndTheQuickFormReconcile) {
         EXPECT_EQ(Col(text, "Total ", 86, 11, totals), "98.00");
         EXPECT_EQ(Col(text, "Total ", 112, 11, totals), "102.00");
         const size_t control = At(text, "Totaux de Contrôle");
-        EXPECT_EQ(Col(text, "Honoraires :", 0, 68, control), "Honoraires :                    65.00                    145.00");
-        EXPECT_EQ(Col(text, "Paiements :", 68, 63, control), "Paiements :                    100.00                    109.00");
+        EXPECT_EQ(Col(text, "Honoraires :", 0, 68, control),
+                  "Honoraires :                    65.00                    145.00");
+        EXPECT_EQ(Col(text, "Paiements :", 68, 63, control),
+                  "Paiements :                    100.00                    109.00");
         const size_t roll = At(text, "Solde d'Ouverture");
-        EXPECT_EQ(Col(text.substr(text.find('\n', roll) + 1), "96.00", 0, 131),
-                  "96.00                    98.00                                    102.00          "
-                  "                 92.00");
+        EXPECT_EQ(
+            Col(text.substr(text.find('\n', roll) + 1), "96.00", 0, 131),
+            "96.00                    98.00                                    102.00          "
+            "                 92.00");
     }
 }
 
@@ -183,7 +187,9 @@ TEST_P(DayEndTest, ProducerSummariesByHand) {
         ASSERT_EQ(s.producers.size(), 2u);
         const dayend::ProducerSummary& d01 = s.producers[0];
         EXPECT_EQ(d01.code, "D01");
-        auto triple = [](const dayend::Triple& t) { return std::make_tuple(t.pat, t.ins, t.total); };
+        auto triple = [](const dayend::Triple& t) {
+            return std::make_tuple(t.pat, t.ins, t.total);
+        };
         EXPECT_EQ(d01.Line('A').total, 1);
         EXPECT_EQ(d01.Line('B').total, 1);
         EXPECT_EQ(triple(d01.Line('F')), std::make_tuple(6300, 6000, 12300));
@@ -213,7 +219,8 @@ TEST_P(DayEndTest, ProducerSummariesByHand) {
         // Group headings once each, before the first line of their group.
         const size_t tarifs = text.find("Tarifs :", page);
         EXPECT_LT(tarifs, text.find("Nouveaux Traitements :", page));
-        EXPECT_EQ(text.find("     Tarifs :", tarifs + 1), text.find("     Tarifs :", At(text, "(H01)")));
+        EXPECT_EQ(text.find("     Tarifs :", tarifs + 1),
+                  text.find("     Tarifs :", At(text, "(H01)")));
         At(text, "Comptes à Recevoir (en suspens)");
         At(text, "Luc Roy (H02)");
         At(text, "Hygiéniste");

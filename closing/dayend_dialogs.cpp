@@ -232,7 +232,8 @@ bool TDayEndReportDlg::CheckOutstandingDays(const std::vector<long>& days) {
 bool TDayEndReportDlg::ProcessOutStandingReports(const std::vector<long>& days) {
     GenDB* db = GetLauncherInfo()->GetDb();
     for (long day : days) {
-        if (!RunDetailSummationReports(day)) return false;
+        // A day without transactions still has its (empty) report.
+        if (!RunDetailSummationReports(day) && !last_empty_) return false;
         std::string error;
         if (!dayend::MarkPrinted(*db, day, &error)) {
             Message(
@@ -247,6 +248,7 @@ bool TDayEndReportDlg::ProcessOutStandingReports(const std::vector<long>& days) 
 bool TDayEndReportDlg::RunDetailSummationReports(long date) {
     LauncherInfo* launcher = GetLauncherInfo();
     bool printed = true;
+    last_empty_ = false;
     if (Yes(info_.create)) {
         dayend::Criteria c;
         c.date = date;
@@ -264,6 +266,7 @@ bool TDayEndReportDlg::RunDetailSummationReports(long date) {
         DayEndReportRun run(c, Yes(info_.summaries));
         printed = reports::RunReport(*this, *reports::FindReport(101), run);
         if (printed && run.Report().Empty()) {
+            last_empty_ = true;
             if (!IsUnattended()) Message(host::LoadText(kNoTransaction));
             printed = false;
         }

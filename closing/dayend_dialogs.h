@@ -56,7 +56,7 @@ class TDayEndReportDlg : public TReportBaseDlg {
     static void ToOptions(const dayend_info& info, RptOptWDIniObj* o);
 
     // Prints the day-end report of date (and its companions); false when nothing could be
-    // printed.
+    // printed, or the day had no transaction (its report then holds the headings only).
     bool RunDetailSummationReports(long date);
     // Prints, one day at a time, the reports of earlier days never printed, and marks
     // them printed; false when one of them failed.
@@ -76,4 +76,5 @@ class TDayEndReportDlg : public TReportBaseDlg {
     dayend_info info_;
     RptOptWDIniObj opts_;
     TProdCBox* producer_ = nullptr;
+    bool last_empty_ = false;  // the last day printed had no transaction
 };

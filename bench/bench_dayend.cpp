@@ -57,8 +57,13 @@ void BM_DayEnd(benchmark::State& s) {
 
 }  // namespace
 
-#define DAYEND_BENCH(...) \
-    BENCHMARK(__VA_ARGS__)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()
+#define DAYEND_BENCH(...)               \
+    BENCHMARK(__VA_ARGS__)              \
+        ->Arg(0)                        \
+        ->Arg(1)                        \
+        ->Unit(benchmark::kMillisecond) \
+        ->Iterations(3)                 \
+        ->UseRealTime()
 DAYEND_BENCH(BM_DayEndFloor);
 DAYEND_BENCH(BM_DayEnd<1, false, false>)->Name("BM_DayEnd/sql");
 DAYEND_BENCH(BM_DayEnd<0, false, false>)->Name("BM_DayEnd/daysheet");

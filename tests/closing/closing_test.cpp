@@ -79,7 +79,8 @@ TEST_P(ClosingTest, TwoWorkstationsAtOnceOneCloses) {
         std::atomic<int> closed{0}, already{0};
         std::atomic<bool> go{false};
         auto close = [&](GenDB* db) {
-            while (!go) std::this_thread::yield();
+            while (!go)
+                std::this_thread::yield();
             std::string error;
             auto task = [](GenDB& tx, std::string*) {
                 // The task takes a while: the other workstation waits on the lock.

@@ -38,8 +38,8 @@ struct Money {
 using ByProducer = std::map<std::string, Money>;
 
 std::ostream& operator<<(std::ostream& os, const Money& m) {
-    return os << "{" << m.production << ", " << m.payments << ", " << m.fee_adj << ", "
-              << m.pmt_adj << ", " << m.transfers << "}";
+    return os << "{" << m.production << ", " << m.payments << ", " << m.fee_adj << ", " << m.pmt_adj
+              << ", " << m.transfers << "}";
 }
 
 void DropZero(ByProducer* m) {

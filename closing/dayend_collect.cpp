@@ -586,11 +586,15 @@ bool TDayEndRepSummation::Details(std::vector<Key>& keys, std::vector<Elem>* out
 bool TDayEndRepSummation::Totals(DayEndData* out) {
     // The month to date and the receivable at the end of the day come from the producer
     // analysis engine, run for the same date.
-    TProducerAnalysisObj pa(launcher_, 0, c_.date, nullptr, true);
-    if (!pa.Collect(false, false)) {
-        error_ = pa.Error();
-        return false;
+    if (!engine_ || engine_->GetReportDate() != c_.date) {
+        engine_ = std::make_shared<TProducerAnalysisObj>(launcher_, 0, c_.date, nullptr, true);
+        if (!engine_->Collect(false, false)) {
+            error_ = engine_->Error();
+            engine_.reset();
+            return false;
+        }
     }
+    TProducerAnalysisObj& pa = *engine_;
     if (c_.pass == kReportPass) {
         Control& t = out->control;
         for (const Elem& e : out->elems) {

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 
 class LauncherInfo;
 class TMeter;
+class TProducerAnalysisObj;
 
 namespace dayend {
 
@@ -147,6 +149,10 @@ class TDayEndRepSummation {
     // Gathers the day into *out. Failed with *error (French) when the practice cannot be
     // read; Cancelled when the meter's Cancel was pressed.
     Outcome Collect(DayEndData* out, std::string* error);
+    // The producer analysis of the date that gave the month to date and the receivables;
+    // a second pass of the same date given it reuses it instead of reading the history again.
+    std::shared_ptr<TProducerAnalysisObj> Engine() const { return engine_; }
+    void SetEngine(std::shared_ptr<TProducerAnalysisObj> engine) { engine_ = std::move(engine); }
 
   private:
     struct Key;
@@ -163,6 +169,7 @@ class TDayEndRepSummation {
     TMeter* meter_;
     std::string error_;
     bool cancelled_ = false;
+    std::shared_ptr<TProducerAnalysisObj> engine_;
 };
 
 }  // namespace dayend

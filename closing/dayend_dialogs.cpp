@@ -353,7 +353,8 @@ bool TDayEndReportDlg::DisplayReport() {
     bool printed = false;
     if (Yes(info_.create)) {
         printed = RunDetailSummationReports(date);
-        if (printed && !dayend::MarkPrinted(*db, date, &error))
+        // A closing marks the day printed itself, in the one transaction of the closing.
+        if (printed && !close && !dayend::MarkPrinted(*db, date, &error))
             Message(
                 host::U8Format(host::LoadText(kNotSaved).c_str(), Dmy(date).c_str(), error.c_str()),
                 MB_OK | MB_ICONERROR);

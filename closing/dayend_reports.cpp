@@ -1,7 +1,9 @@
 #include "closing/dayend_reports.h"
 
 #include <cstring>
+#include <memory>
 
+#include "analysis/prodanal.h"
 #include "host/base/dates.h"
 #include "host/base/numfmt.h"
 #include "host/base/strings.h"
@@ -698,10 +700,15 @@ std::string DayEndReportRun::MeterTitle() const {
 
 bool DayEndReportRun::Collect(reports::RunContext& ctx) {
     std::string error;
+    // The two passes share one run of the producer analysis.
+    std::shared_ptr<TProducerAnalysisObj> engine;
     auto pass = [&](dayend::Criteria c, dayend::DayEndData* out) {
         if (ctx.launcher && ctx.launcher->App()) c.calc_mode = ctx.launcher->App()->m_CalAR;
         dayend::TDayEndRepSummation sum(ctx.launcher, c, ctx.meter);
-        return reports::Settle(ctx, sum.Collect(out, &error), error);
+        sum.SetEngine(engine);
+        const bool ok = reports::Settle(ctx, sum.Collect(out, &error), error);
+        engine = sum.Engine();
+        return ok;
     };
     dayend::Criteria c = criteria_;
     c.pass = dayend::kReportPass;

@@ -177,6 +177,44 @@ TEST_P(ClosingTest, CancellingTheListPrintsNothing) {
     EXPECT_EQ(Day(kDay, "DDET_PRINTED"), "");
 }
 
+TEST_P(ClosingTest, TheDialogClosesTheDayWithItsPrintedMarkThenRefusesAgain) {
+    host::ui::ScriptedBackend scripted;
+    host::ui::SetBackend(&scripted);
+    scripted.SetDefaultAnswer(IDYES);
+    auto run = [&] {
+        bool printed = false;
+        TDayEndReportDlg dlg(nullptr, 7003, launcher_.get());
+        scripted.QueueDialog([&](TDialog& d) {
+            std::string why;
+            EXPECT_TRUE(d.SetField("date", std::to_string(kDay), &why)) << why;
+            EXPECT_TRUE(d.SetField("close", "yes", &why)) << why;
+            EXPECT_TRUE(d.SetField("purge", "yes", &why)) << why;
+            auto& r = static_cast<TReportBaseDlg&>(d);
+            r.SetOutputChoice(3);
+            d.SendCommand(IDOK);
+            printed = r.LastPrintSucceeded();
+            if (r.IsRunning()) d.EndModal(IDCANCEL);
+        });
+        dlg.Execute();
+        return printed;
+    };
+    Insert("PATAPT", "PAPT_ID, PAPT_PATID, PAPT_DATE, PAPT_DELDATE", "1, 11, 20241110, 20241109");
+    Insert("PATAPT", "PAPT_ID, PAPT_PATID, PAPT_DATE, PAPT_DELDATE", "2, 11, 20241120, 0");
+    EXPECT_TRUE(run());
+    EXPECT_EQ(LastDay(), kDay);
+    EXPECT_EQ(Day(kDay, "DDET_CLOSED"), "Y");
+    EXPECT_EQ(Day(kDay, "DDET_PRINTED"), "Y");
+    // The purge of the deleted appointments went with the closing.
+    EXPECT_EQ(db().QueryInt("SELECT COUNT(*) FROM " + P() + "PATAPT"), 1);
+    // A second workstation (or a second run) gets the system's message.
+    EXPECT_FALSE(run());
+    bool refused = false;
+    for (const auto& m : scripted.Messages())
+        refused = refused || m.text.find("déjà effectuée pour le 14/11/2024") != std::string::npos;
+    EXPECT_TRUE(refused);
+    host::ui::SetBackend(&backend_);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ClosingTest, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
 

@@ -39,6 +39,8 @@ struct ReportDescriptor {
     std::string log_name;
     std::string text_file;      // the ".prt" file ("arrpt.prt"); its stem names the exports
     std::string template_name;  // the template printed over the first data file, or ""
+    // A run changes the practice (a closing), so the command line opens it to write.
+    bool writes = false;
     // The criteria dialog of one run.
     std::function<std::unique_ptr<TReportBaseDlg>(const DialogArgs&)> make_dialog;
 };

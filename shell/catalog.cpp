@@ -209,7 +209,8 @@ bool ReportAt(size_t index, reports::ReportInfo* out) {
     const auto all = reports::AllReports();
     if (index >= all.size()) return false;
     const reports::ReportDescriptor& d = *all[index];
-    *out = {d.key.c_str(), d.command, d.resource, d.dialog_class.c_str(), d.caption.c_str()};
+    *out = {d.key.c_str(),          d.command,         d.resource,
+            d.dialog_class.c_str(), d.caption.c_str(), d.writes};
     return true;
 }
 

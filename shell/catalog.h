@@ -73,6 +73,7 @@ struct ReportInfo {
     int resource;     // its criteria dialog
     const char* dialog_class;
     const char* caption;
+    bool writes;  // a run changes the practice (a closing): the database is opened to write
 };
 
 // The tables as the executables read them from the loaded module.

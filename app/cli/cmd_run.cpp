@@ -78,6 +78,18 @@ bool FindReport(const reports::CatalogData* catalog, const std::string& key,
     return false;
 }
 
+// Whether the report of target (a catalog number or a report's name) changes the practice.
+bool Writes(const std::string& target) {
+    std::string error;
+    auto library = host::ui::ModuleLibrary::Load(host::ui::DefaultModulePath(), &error);
+    const reports::CatalogData* catalog = library ? Catalog(*library) : nullptr;
+    reports::ReportInfo r{};
+    for (size_t i = 0; catalog && i < catalog->report_count(); ++i)
+        if (catalog->report_at(i, &r) && (target == r.key || target == std::to_string(r.command)))
+            return r.writes;
+    return false;
+}
+
 // "HH:MM:SS" or "HH:MM" for --time.
 bool ApplyTime(const std::string& text) {
     if (text.empty()) return true;
@@ -160,9 +172,11 @@ int Run(const RunOptions& o) {
         PrintError("--answer attend yes ou no : " + o.answer);
         return kUsage;
     }
-    // Printing only reads the practice; saving the defaults writes its settings rows.
+    // Printing only reads the practice; saving the defaults writes its settings rows, and
+    // a closing its day-end state.
+    const bool writes = o.save_defaults || Writes(o.target);
     auto db = OpenPractice(o.dsn.empty() ? DefaultDsn() : o.dsn,
-                           o.save_defaults ? host::DbAccess::Write : host::DbAccess::ReadOnly);
+                           writes ? host::DbAccess::Write : host::DbAccess::ReadOnly);
     if (!db) return 1;
     QDSApplication app(db.get());
     app.LoadPracticeSettings();

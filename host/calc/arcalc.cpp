@@ -344,6 +344,7 @@ bool DrArCalc::WriteActBal(long account, TEmgBase* err, bool balances_only) {
         return false;
     }
     account_struct& a = *accounts.GetRecPtr();
+    const account_struct was = a;
     a.pat_bal = static_cast<int32_t>(computed_.pat_bal);
     a.ins_bal = static_cast<int32_t>(computed_.ins_bal);
     if (!balances_only) {
@@ -357,7 +358,15 @@ bool DrArCalc::WriteActBal(long account, TEmgBase* err, bool balances_only) {
         a.pat_fut = static_cast<int32_t>(computed_.pat_fut);
         a.ins_fut = static_cast<int32_t>(computed_.ins_fut);
     }
-    if (!accounts.WriteRec(e)) return false;
+    // An account that already holds these figures is left as it is (the integrity check
+    // passes every account through here).
+    const bool same = a.pat_bal == was.pat_bal && a.ins_bal == was.ins_bal &&
+                      a.aged_date == was.aged_date && a.pat_cur == was.pat_cur &&
+                      a.pat_30 == was.pat_30 && a.pat_60 == was.pat_60 && a.pat_90 == was.pat_90 &&
+                      a.ins_cur == was.ins_cur && a.ins_30 == was.ins_30 &&
+                      a.ins_60 == was.ins_60 && a.ins_90 == was.ins_90 &&
+                      a.pat_fut == was.pat_fut && a.ins_fut == was.ins_fut;
+    if (!same && !accounts.WriteRec(e)) return false;
     if (!tx.Commit()) {
         e->SetErrText(list_->db()->dbLastError() ? list_->db()->dbLastError()
                                                  : "validation refusée");

@@ -120,7 +120,8 @@ class DrArCalc {
     // Writes the last computed balances and aged amounts onto the account (balances_only:
     // the two balances alone), in one transaction. False when the last computation was of
     // another account, when a figure does not fit the account's 32-bit columns (nothing is
-    // written) or the write fails.
+    // written) or the write fails. An account that already holds the figures is not
+    // rewritten.
     bool WriteActBal(long account, TEmgBase* err, bool balances_only);
     // After a recheck: the stored balances had changed.
     bool Changed() const { return changed_; }

@@ -243,6 +243,7 @@ TEST_P(ArChkTest, FiftyOneDivergencesTurnThePage) {
              std::to_string(9000 + i) + ", 'Zéphirin-Bélanger', 'Éloïse " + std::to_string(i) +
              "', " + std::to_string(100 * i) + ")");
     auto chk = Check(1, false);
+    ASSERT_TRUE(chk->Ran()) << chk->Error();
     ASSERT_EQ(chk->Divergences(), 51);
     const std::vector<std::string> text = Lines(ReadAll(TextPath()));
     // Page 1: 5 header lines and 44 accounts (50 lines less the header's 6); page 2 after

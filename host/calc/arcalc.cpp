@@ -238,9 +238,20 @@ bool DrArCalc::CalcAR(long account, bool is_account, bool recheck, TEmgBase* err
     AccountInfo accounts(list_, msg_);
     TEmgBase local;
     int64_t pat = 0, ins = 0;
+    stored_all_ = {};
+    stored_known_ = false;
     if (accounts.DBFindRecById(acc, err ? err : &local)) {
-        pat = accounts.GetRecPtr()->pat_bal;
-        ins = accounts.GetRecPtr()->ins_bal;
+        const account_struct& a = *accounts.GetRecPtr();
+        pat = a.pat_bal;
+        ins = a.ins_bal;
+        stored_all_ = {a.aged_date,
+                       a.pat_bal,
+                       a.ins_bal,
+                       {a.pat_cur, a.pat_30, a.pat_60, a.pat_90},
+                       {a.ins_cur, a.ins_30, a.ins_60, a.ins_90},
+                       a.pat_fut,
+                       a.ins_fut};
+        stored_known_ = true;
     } else if (accounts.DbFailed()) {
         return false;
     }
@@ -333,6 +344,9 @@ bool DrArCalc::WriteActBal(long account, TEmgBase* err, bool balances_only) {
             return false;
         }
     }
+    // An account that held these very figures when it was computed is not written again
+    // (the integrity check passes every account through here).
+    if (stored_known_ && stored_all_ == computed_) return true;
     AccountInfo accounts(list_, msg_);
     TEmgBase local;
     TEmgBase* e = err ? err : &local;
@@ -344,6 +358,7 @@ bool DrArCalc::WriteActBal(long account, TEmgBase* err, bool balances_only) {
         return false;
     }
     account_struct& a = *accounts.GetRecPtr();
+    const account_struct was = a;
     a.pat_bal = static_cast<int32_t>(computed_.pat_bal);
     a.ins_bal = static_cast<int32_t>(computed_.ins_bal);
     if (!balances_only) {
@@ -357,7 +372,14 @@ bool DrArCalc::WriteActBal(long account, TEmgBase* err, bool balances_only) {
         a.pat_fut = static_cast<int32_t>(computed_.pat_fut);
         a.ins_fut = static_cast<int32_t>(computed_.ins_fut);
     }
-    if (!accounts.WriteRec(e)) return false;
+    // Nor is one that holds them now.
+    const bool same = a.pat_bal == was.pat_bal && a.ins_bal == was.ins_bal &&
+                      a.aged_date == was.aged_date && a.pat_cur == was.pat_cur &&
+                      a.pat_30 == was.pat_30 && a.pat_60 == was.pat_60 && a.pat_90 == was.pat_90 &&
+                      a.ins_cur == was.ins_cur && a.ins_30 == was.ins_30 &&
+                      a.ins_60 == was.ins_60 && a.ins_90 == was.ins_90 &&
+                      a.pat_fut == was.pat_fut && a.ins_fut == was.ins_fut;
+    if (!same && !accounts.WriteRec(e)) return false;
     if (!tx.Commit()) {
         e->SetErrText(list_->db()->dbLastError() ? list_->db()->dbLastError()
                                                  : "validation refusée");
@@ -365,5 +387,7 @@ bool DrArCalc::WriteActBal(long account, TEmgBase* err, bool balances_only) {
     }
     stored_pat_ = computed_.pat_bal;
     stored_ins_ = computed_.ins_bal;
+    stored_all_ = computed_;
+    stored_known_ = true;
     return true;
 }

@@ -120,7 +120,8 @@ class DrArCalc {
     // Writes the last computed balances and aged amounts onto the account (balances_only:
     // the two balances alone), in one transaction. False when the last computation was of
     // another account, when a figure does not fit the account's 32-bit columns (nothing is
-    // written) or the write fails.
+    // written) or the write fails. An account that held the figures when it was computed,
+    // or holds them now, is not rewritten.
     bool WriteActBal(long account, TEmgBase* err, bool balances_only);
     // After a recheck: the stored balances had changed.
     bool Changed() const { return changed_; }
@@ -143,5 +144,8 @@ class DrArCalc {
     host::calc::StoredBalances computed_{};
     std::vector<dr_ar_bucket> by_prod_, by_bill_;
     int64_t stored_pat_ = 0, stored_ins_ = 0;
+    // Every figure the account stored when it was last computed.
+    host::calc::StoredBalances stored_all_{};
+    bool stored_known_ = false;
     bool changed_ = false;
 };

@@ -125,7 +125,7 @@ class PgDB final : public GenDB {
         const std::string sql =
             std::string("SELECT ") +
             (exclusive ? "pg_try_advisory_lock(" : "pg_try_advisory_lock_shared(") +
-            std::to_string(LockKey(key)) + ")";
+            std::to_string(LockKey(PracticeKey(key))) + ")";
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::seconds(lock_wait_seconds_);
         while (true) {
@@ -143,8 +143,22 @@ class PgDB final : public GenDB {
     void ReleaseLock(const std::string& key, bool exclusive) override {
         const std::string sql = std::string("SELECT ") +
                                 (exclusive ? "pg_advisory_unlock(" : "pg_advisory_unlock_shared(") +
-                                std::to_string(LockKey(key)) + ")";
+                                std::to_string(LockKey(PracticeKey(key))) + ")";
         Result r(PQexec(conn_, sql.c_str()));
+    }
+
+    // Advisory locks are shared by the whole database, where each schema may hold a
+    // practice of its own: a lock's name is qualified by the connection's schema, so that
+    // two practices never wait for each other.
+    std::string PracticeKey(const std::string& key) {
+        if (!schema_known_) {
+            Result r(PQexec(conn_, "SELECT current_schema()"));
+            if (r && PQresultStatus(r.get()) == PGRES_TUPLES_OK && PQntuples(r.get()) == 1 &&
+                !PQgetisnull(r.get(), 0, 0))
+                schema_ = PQgetvalue(r.get(), 0, 0);
+            schema_known_ = true;
+        }
+        return schema_ + "." + key;
     }
 
   private:
@@ -285,6 +299,8 @@ class PgDB final : public GenDB {
     };
     PGconn* conn_;
     std::string secrets_;  // the connection string as given, to mask its password in messages
+    std::string schema_;   // the schema qualifying lock names, read at the first lock
+    bool schema_known_ = false;
     std::unordered_map<std::string, Prepared> prepared_;
     std::unordered_set<std::string> unpreparable_;
     std::list<std::string> lru_;

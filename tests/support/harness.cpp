@@ -275,8 +275,9 @@ std::string CrashReport::Summary() const {
     std::ostringstream out;
     out << trials << " kills (one run takes " << command_seconds
         << " s; RAPPORTS_CRASH_SEED=" << seed << "): " << left_before
-        << " left the practice as before, " << left_after << " as after, " << finished
-        << " came after the end";
+        << " left the practice as before, " << left_after << " as after, ";
+    if (left_partial) out << left_partial << " between two whole steps, ";
+    out << finished << " came after the end";
     for (const std::string& f : failures)
         out << "\n  " << f;
     return out.str();
@@ -291,6 +292,10 @@ CrashReport RunCrashTrials(const CrashCase& c) {
         r.failures.push_back((trial ? "kill " + std::to_string(trial) + ": " : "") + what);
     };
     const std::string name = c.command.Text();
+    auto succeeded = [&](const ProcessResult& p) {
+        return std::find(c.success_codes.begin(), c.success_codes.end(), p.exit_code) !=
+               c.success_codes.end();
+    };
 
     c.prepare();
     const Digest before = DigestTables(c.dsn, c.tables);
@@ -300,7 +305,7 @@ CrashReport RunCrashTrials(const CrashCase& c) {
     }
     const ProcessResult first = RunToEnd(c.command);
     r.command_seconds = first.seconds;
-    if (first.exit_code != 0) {
+    if (!succeeded(first)) {
         fail(0, name + " fails uninterrupted: " + Excerpt(first.output));
         return r;
     }
@@ -333,7 +338,7 @@ CrashReport RunCrashTrials(const CrashCase& c) {
         std::snprintf(when, sizeof when, "at %.3f s", at);
         if (!killed) {
             ++r.finished;
-            if (pr.exit_code != 0)
+            if (!succeeded(pr))
                 fail(t, name + " failed on its own: " + Excerpt(pr.output));
             else if (!(now == after))
                 fail(t,
@@ -342,13 +347,18 @@ CrashReport RunCrashTrials(const CrashCase& c) {
             ++r.left_before;
         } else if (now == after) {
             ++r.left_after;
+        } else if (c.partial && now.error.empty() && CheckFinal(c.partial, c.dsn).empty()) {
+            ++r.left_partial;
+        } else if (c.partial && now.error.empty()) {
+            fail(t, std::string("killed ") + when +
+                        ", a step is half done: " + CheckFinal(c.partial, c.dsn));
         } else {
             fail(t, std::string("killed ") + when + ", the practice is neither as before (" +
                         now.Difference(before) + ") nor as after (" + now.Difference(after) + ")");
         }
         // Whatever the kill left, running the command again completes the work.
         const ProcessResult again = RunToEnd(c.command);
-        if (again.exit_code != 0) {
+        if (!succeeded(again)) {
             fail(t, std::string("after the kill ") + when +
                         ", running it again fails: " + Excerpt(again.output));
             continue;

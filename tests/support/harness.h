@@ -97,13 +97,20 @@ struct CrashCase {
     // Kill moments as fractions of an uninterrupted run, one trial each (replaces trials);
     // empty: random moments over the whole run.
     std::vector<double> moments;
+    // For a command whose work is steps that each commit whole (a repair account by
+    // account): "" when a practice that is neither as before nor as after is made of whole
+    // steps. Without it only before and after are accepted.
+    std::function<std::string(GenDB&)> partial;
+    // The exit codes of a run that did its work.
+    std::vector<int> success_codes = {0};
 };
 
 struct CrashReport {
     int trials = 0;
-    int left_before = 0;  // killed, the practice as before
-    int left_after = 0;   // killed after its work was done
-    int finished = 0;     // ended before the kill came
+    int left_before = 0;   // killed, the practice as before
+    int left_after = 0;    // killed after its work was done
+    int left_partial = 0;  // killed between two whole steps (CrashCase::partial)
+    int finished = 0;      // ended before the kill came
     double command_seconds = 0;
     unsigned seed = 0;  // RAPPORTS_CRASH_SEED replays the same kill moments
     std::vector<std::string> failures;

@@ -26,12 +26,16 @@
 #include "host/output/report_table.h"
 
 class LauncherInfo;
+class OvReportObj;
 class TMeter;
 class TReportBaseDlg;
 
 namespace reports {
 
 struct ReportDescriptor;
+
+// How a collector's reading of the practice ended.
+enum class Outcome { Done, Cancelled, Failed };
 
 struct DataFile {
     std::string xml_file;  // the report file name ("\\XML\\agedrc.xml")
@@ -66,6 +70,13 @@ class ReportRun {
     // (a form of the report with a template of its own); "" keeps the report's.
     virtual std::string TemplateName() const { return {}; }
 };
+
+// A collector's outcome as the run's: true when done; otherwise notes the cancel or the
+// error (ctx.cancelled, ctx.error).
+bool Settle(RunContext& ctx, Outcome outcome, const std::string& error);
+
+// Prints a report's pages for the run (its document name and output kind); notes a cancel.
+bool PrintPages(OvReportObj& report, RunContext& ctx);
 
 // Runs a report from its dialog (steps above); true when it ran to its end.
 bool RunReport(TReportBaseDlg& dialog, const ReportDescriptor& report, ReportRun& run);

@@ -251,6 +251,32 @@ TEST_F(Desktop, ThePreviewOf102IsWhatPrintingWritesAndTheExportGoesWhereTheUserS
     host::Env().output_dir = saved_out;
 }
 
+TEST_F(Desktop, ARefusedDateIsSaidInABoxAndTakesTheFocusBack) {
+    QString said;
+    bool focused = false;
+    OnModal<QDialog>([&](QDialog* dialog) {
+        QLineEdit* date = nullptr;
+        for (QLineEdit* e : dialog->findChildren<QLineEdit*>())
+            if (e->placeholderText() == QStringLiteral("JJ/MM/AAAA") && e->isEnabled()) date = e;
+        ASSERT_NE(date, nullptr);
+        date->setText(QStringLiteral("31/02/2024"));
+        emit date->textEdited(date->text());
+        Button(dialog, QStringLiteral("Par"))->setFocus();  // the focus elsewhere first
+        OnModal<QMessageBox>([&](QMessageBox* box) {
+            said = box->text();
+            box->accept();
+        });
+        Button(dialog, QStringLiteral("Imprimer"))->click();
+        QCoreApplication::processEvents();
+        focused = dialog->focusWidget() == date;
+        dialog->reject();
+    });
+    emit Page(0)->itemDoubleClicked(Page(0)->item(2));
+    EXPECT_EQ(said,
+              QStringLiteral("La date n'est pas valide. Inscrivez-la sous la forme JJ/MM/AAAA."));
+    EXPECT_TRUE(focused);
+}
+
 TEST_F(Desktop, EntriesThatCannotRunAreDimmedSayWhyAndOpenNothing) {
     ASSERT_EQ(tabs->count(), 9);
     const QRegularExpression class_name(QStringLiteral("\\b(T[A-Z]\\w+Dlg|\\w+Dlg|\\w+Dialog)\\b"));

@@ -873,6 +873,11 @@ QWidget* QtBackend::BuildControl(TWindow& window, QWidget* parent) {
     if (!control->GetTip().empty()) widget->setToolTip(Q(control->GetTip()));
     View* view = Attach(window, widget);
     view->refresh = [control, widget, refresh](Change what) {
+        if (what == Change::Focus) {
+            widget->setFocus(Qt::OtherFocusReason);
+            if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
+            return;
+        }
         if (what == Change::State) {
             widget->setEnabled(control->IsWindowEnabled());
             widget->setVisible(control->IsWindowVisible());

@@ -1,7 +1,9 @@
 #include "common/report_run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "common/registry.h"
@@ -72,10 +74,73 @@ class TextFile {
     FILE* file_ = nullptr;
 };
 
+// The files of the output folder (not its XML/ data files) with their modification times,
+// to tell afterwards which ones a run wrote.
+using FolderState = std::map<std::string, fs::file_time_type>;
+
+FolderState OutputFolderState() {
+    FolderState state;
+    std::error_code ec;
+    for (fs::directory_iterator it(host::Env().output_dir, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code fe;
+        if (!it->is_regular_file(fe) || it->path().extension() == ".part") continue;
+        state[it->path().string()] = it->last_write_time(fe);
+    }
+    return state;
+}
+
+// The files written since before, oldest first.
+std::vector<std::string> WrittenSince(const FolderState& before) {
+    std::vector<std::pair<fs::file_time_type, std::string>> written;
+    for (const auto& [path, stamp] : OutputFolderState()) {
+        auto it = before.find(path);
+        if (it == before.end() || it->second != stamp) written.emplace_back(stamp, path);
+    }
+    std::sort(written.begin(), written.end());
+    std::vector<std::string> paths;
+    for (auto& w : written)
+        paths.push_back(std::move(w.second));
+    return paths;
+}
+
+// Tells the report views when a run starts and what it wrote when it ends, whichever way
+// it ends.
+class RunNotice {
+  public:
+    RunNotice(const TReportBaseDlg& dialog, int output_choice)
+        : dialog_(dialog), output_choice_(output_choice), before_(OutputFolderState()) {
+        host::output::GetReportViews().RunStarted(&dialog_, output_choice_);
+    }
+    ~RunNotice() {
+        host::output::GetReportViews().RunFinished(&dialog_, output_choice_, ok_,
+                                                   WrittenSince(before_));
+    }
+    bool Done(bool ok) {
+        ok_ = ok;
+        return ok;
+    }
+
+  private:
+    const TReportBaseDlg& dialog_;
+    int output_choice_;
+    FolderState before_;
+    bool ok_ = false;
+};
+
+bool RunReportFiles(TReportBaseDlg& dialog, const ReportDescriptor& report, ReportRun& run);
+
 }  // namespace
 
 bool RunReport(TReportBaseDlg& dialog, const ReportDescriptor& report, ReportRun& run) {
     if (dialog.IsUnattended()) dialog.SetOutputChoice(0);
+    RunNotice notice(dialog, dialog.GetOutputChoice());
+    return notice.Done(RunReportFiles(dialog, report, run));
+}
+
+namespace {
+
+bool RunReportFiles(TReportBaseDlg& dialog, const ReportDescriptor& report, ReportRun& run) {
     const int dest = dialog.GetOutputChoice();
     const bool pages = dest != 2;
 
@@ -175,6 +240,8 @@ bool RunReport(TReportBaseDlg& dialog, const ReportDescriptor& report, ReportRun
     if (!printed && dest == 1 && text) TPrintScreen(&dialog, report.text_file, true);
     return true;
 }
+
+}  // namespace
 
 bool Settle(RunContext& ctx, Outcome outcome, const std::string& error) {
     switch (outcome) {

@@ -11,7 +11,7 @@ PACKAGES=(
   libcairo2-dev fonts-dejavu-core
   libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev googletest
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libpoppler-qt6-dev
   poppler-utils unzip clang-format
   clang libclang-rt-14-dev
 )

@@ -18,6 +18,9 @@ namespace {
 
 using K = EntryKind;
 
+constexpr int kNotYetOffered = 12850;  // the tip of an entry without its report
+constexpr int kOtherProgram = 12851;   // the tip of an entry of the host application
+
 constexpr CatalogTab kTabs[] = {
     {2, 100, 6002, 6, 1551, 11025, 11046},  {3, 200, 6000, 1, 1546, 11000, 11010},
     {4, 300, 6003, 2, 1550, 11150, 11153},  {5, 400, 6394, 3, 1547, 11050, 11054},
@@ -156,6 +159,14 @@ const CatalogTab* FindTab(int page) {
 bool IsAvailable(int command) {
     const CatalogEntry* e = FindEntry(command);
     return e && (e->kind != EntryKind::ModuleDialog || FindReport(command) != nullptr);
+}
+
+std::string UnavailableReason(int command) {
+    const CatalogEntry* e = FindEntry(command);
+    if (!e) return {};
+    if (e->kind == EntryKind::HostDialog) return host::LoadText(kOtherProgram);
+    if (!IsAvailable(command)) return host::LoadText(kNotYetOffered);
+    return {};
 }
 
 void LaunchEntry(LaunchContext& context, const CatalogEntry& entry) {

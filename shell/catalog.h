@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 class LauncherInfo;
 class TModule;
@@ -60,6 +61,9 @@ const CatalogTab* FindTab(int page);
 // Whether the entry of command can run: a template, a host report, or a report of the
 // module's registry (common/registry.h).
 bool IsAvailable(int command);
+// Why an entry is shown but not offered: its report is not part of the module yet, or it
+// belongs to the practice-management program. "" for an entry that runs here.
+std::string UnavailableReason(int command);
 // Runs an entry: its dialog modally, the host's dialog, or the template print. An entry
 // whose report is not yet part of the module says so in a message box.
 void LaunchEntry(LaunchContext& context, const CatalogEntry& entry);

@@ -14,8 +14,7 @@ THostReportDlg::THostReportDlg(TWindow* parent, const std::string& class_name, i
 
 std::string THostReportDlg::NoticeText() const {
     char text[1024];
-    std::snprintf(text, sizeof text, host::LoadText(12419).c_str(), entry_text_.c_str(),
-                  class_name_.c_str(), resource_);
+    std::snprintf(text, sizeof text, host::LoadText(12419).c_str(), entry_text_.c_str());
     return text;
 }
 

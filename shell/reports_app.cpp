@@ -29,8 +29,7 @@ void QDSReportsApp::CmReports() {
     auto* client = frame ? dynamic_cast<TMDIClient*>(frame->GetClientWindow()) : nullptr;
     if (!client) return;  // no host frame to open the window in
     auto* dialog = new QDSReportsMainDialog(main, 7000, this);
-    char title[64];
-    std::snprintf(title, sizeof title, "Reports Manager");
+    const std::string title = host::LoadText(kReportsTitleId);
     ReportsWindow = new CReportsMDI(20115, *client, title, dialog, true, this, 112, 0);
     ReportsWindow->SetIcon(this, kReportsIconId);
     ReportsWindow->SetIconSm(this, kReportsIconId);

@@ -44,3 +44,5 @@ inline constexpr UINT kCmViewIcons = 10121;
 inline constexpr UINT kCmViewList = 10122;
 // The window's icon.
 inline constexpr int kReportsIconId = 5014;
+// The window's title: "Gestionnaire de Rapports", the caption of its dialog.
+inline constexpr int kReportsTitleId = 12417;

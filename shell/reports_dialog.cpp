@@ -10,6 +10,7 @@ namespace {
 // Pages in the order their lists are loaded; the custom page comes last.
 constexpr int kLoadOrder[] = {500, 600, 200, 100, 400, 700, 800, 900, 300};
 constexpr int kSpecialPage = 1000;
+constexpr const char* kLastTabKey = "RepLastTab";
 }  // namespace
 
 QDSReportsTabCtrl::QDSReportsTabCtrl(TWindow* parent, int id, TModule* module)
@@ -96,6 +97,20 @@ std::vector<QDSListWindow*> QDSReportsMainDialog::ListsInLoadOrder() const {
 void QDSReportsMainDialog::SetupWindow() {
     QDSDialog::SetupWindow();
     LoadLists();
+    // The tab the user last chose, when it is still offered.
+    const int page = TUserInfo().ReadInt(kLastTabKey, 0);
+    if (TabCtrl && page != 0)
+        for (int i = 0; i < TabCtrl->GetCount(); ++i)
+            if (TWindow* shown = TabCtrl->Tabs()[static_cast<size_t>(i)].page;
+                shown && shown->GetId() == page)
+                TabCtrl->SetSel(i);
+}
+
+LRESULT QDSReportsMainDialog::EvNotify(UINT id, NMHDR& info) {
+    if (TabCtrl && id == static_cast<UINT>(TabCtrl->GetId()) && info.code == TCN_SELCHANGE)
+        if (TWindow* page = TabCtrl->GetSelectedPage())
+            TUserInfo().WriteInt(kLastTabKey, page->GetId());
+    return QDSDialog::EvNotify(id, info);
 }
 
 void QDSReportsMainDialog::LoadLists() {
@@ -115,7 +130,12 @@ void QDSReportsMainDialog::LoadLists() {
                 break;
         }
         const reports::CatalogTab* tab = reports::FindTab(list->GetId());
-        list->Load(tab->first_string, tab->last_string, ViewMode != 2);
+        const int count = list->Load(tab->first_string, tab->last_string, ViewMode != 2);
+        // Entries that do not run here stay in their place, dimmed, with the reason.
+        for (int i = 0; i < count; ++i) {
+            const std::string why = reports::UnavailableReason(tab->page + i);
+            if (!why.empty()) list->SetItemDimmed(i, true, why);
+        }
     }
 }
 

@@ -25,6 +25,9 @@ class QDSReportsMainDialog : public QDSDialog {
     void SetupWindow() override;
     // Enter calls CmOk and is consumed.
     bool PreProcessMsg(MSG& msg) override;
+    // A tab chosen by the user is remembered for the next opening (user setting
+    // "RepLastTab", the tab's page id).
+    LRESULT EvNotify(UINT id, NMHDR& info) override;
 
     // View mode: 0 large icons, 1 small icons, 2 list.
     int GetViewMode() const { return ViewMode; }

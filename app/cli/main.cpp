@@ -85,6 +85,28 @@ void PrintError(const std::string& message) {
 int main(int argc, char** argv) {
     CLI::App app{"rapports : module de rapports du cabinet dentaire (ligne de commande)"};
     app.require_subcommand(1);
+    // The help in French: the help flag (inherited by every command) and the formatter's
+    // own words, which all commands share.
+    app.set_help_flag("-h,--help", "Affiche cette aide et quitte");
+    const auto formatter = app.get_formatter();
+    for (const auto& [key, text] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"Usage", "Utilisation"},
+                                                                    {"OPTIONS", "OPTIONS"},
+                                                                    {"Positionals", "Arguments"},
+                                                                    {"REQUIRED", "OBLIGATOIRE"},
+                                                                    {"SUBCOMMAND", "COMMANDE"},
+                                                                    {"SUBCOMMANDS", "COMMANDES"},
+                                                                    {"TEXT", "TEXTE"},
+                                                                    {"INT", "ENTIER"},
+                                                                    {"UINT", "ENTIER"},
+                                                                    {"FLOAT", "NOMBRE"},
+                                                                    {"Env", "Environnement"},
+                                                                    {"Needs", "Exige"},
+                                                                    {"Excludes", "Exclut"}})
+        formatter->label(key, text);
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return std::string("rapports: ") + e.what() + "\nVoir « --help » pour l'aide.\n";
+    });
     std::string station;
     app.add_option("--station", station,
                    "Dossier du poste (paramètres rapports.ini, journaux); "
@@ -95,6 +117,7 @@ int main(int argc, char** argv) {
     std::vector<std::pair<CLI::App*, std::function<int()>>> runners;
     for (const cli::Command& c : commands) {
         CLI::App* sub = app.add_subcommand(c.name, c.description);
+        sub->group("Commandes");
         runners.emplace_back(sub, c.setup(*sub));
     }
     try {

@@ -6,12 +6,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -31,13 +36,64 @@
 
 namespace {
 
+// Workstation settings of the desktop (rapports.ini).
+constexpr const char* kDesktopSection = "BUREAU";
+constexpr const char* kOutputKey = "DossierRapports";
+
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// An error that stops the program: on standard error and, with a display, in a message
+// box (a person who started the program from a menu sees no terminal).
 int Fail(const QString& message) {
     std::fprintf(stderr, "rapports-gui: %s\n", message.toUtf8().constData());
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QMessageBox::critical(nullptr, QStringLiteral("Rapports"), message);
     return 1;
+}
+
+// The help of the command line in French, from the options' own descriptions.
+QString HelpText(const QCommandLineParser& parser, const QList<QCommandLineOption>& options) {
+    QString text = QStringLiteral("Utilisation : rapports-gui [options]\n\n%1\n\nOptions :\n")
+                       .arg(QCoreApplication::translate("main",
+                                                        "Hôte de bureau du module de "
+                                                        "rapports du cabinet dentaire"));
+    Q_UNUSED(parser);
+    for (const QCommandLineOption& o : options) {
+        QStringList names;
+        for (const QString& n : o.names())
+            names << (n.size() == 1 ? "-" : "--") + n;
+        QString left = names.join(QStringLiteral(", "));
+        if (!o.valueName().isEmpty()) left += QStringLiteral(" <%1>").arg(o.valueName());
+        text += QStringLiteral("  %1\n      %2\n").arg(left, o.description());
+    }
+    return text;
+}
+
+// The folder the reports are written to: --out, else the workstation's setting, chosen once
+// (with a display, the user is asked the first time; otherwise the data folder's
+// "rapports").
+QString OutputFolder(const QString& option, bool ask) {
+    if (!option.isEmpty()) return option;
+    WDIniObj ini;
+    const QString saved = Q(ini.read_secini(kDesktopSection, kOutputKey, ""));
+    if (!saved.isEmpty()) return saved;
+    QString folder = Q(host::Env().data_dir + "/rapports");
+    if (ask) {
+        const QString chosen = QFileDialog::getExistingDirectory(
+            nullptr, QStringLiteral("Dossier où écrire les rapports"), QDir::homePath());
+        if (!chosen.isEmpty()) folder = chosen;
+    }
+    ini.write_secini(kDesktopSection, kOutputKey, folder.toUtf8().constData());
+    return folder;
+}
+
+// Makes folder the reports' output folder; false when it cannot be created.
+bool UseOutputFolder(const QString& folder) {
+    if (!host::EnsureDir(folder.toStdString())) return false;
+    host::Env().output_dir = QDir(folder).absolutePath().toStdString();
+    return true;
 }
 
 // "3,8" or "2-10".
@@ -96,7 +152,8 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Hôte de bureau du module de rapports du cabinet dentaire"));
-    parser.addHelpOption();
+    const QCommandLineOption help_opt({QStringLiteral("h"), QStringLiteral("help")},
+                                      QStringLiteral("Affiche cette aide et quitte"));
     const QCommandLineOption db_opt(QStringLiteral("db"),
                                     QStringLiteral("Base du cabinet (sqlite:FICHIER ou "
                                                    "postgresql://...); défaut : la démonstration"),
@@ -129,10 +186,31 @@ int main(int argc, char** argv) {
         QStringLiteral("Écrit une image PNG de la fenêtre avec le "
                        "Gestionnaire de Rapports ouvert, puis quitte"),
         QStringLiteral("FICHIER.png"));
-    for (const auto* o : {&db_opt, &station_opt, &size_opt, &today_opt, &rights_opt, &special_opt,
-                          &open_opt, &view_opt, &tab_opt, &shot_opt})
-        parser.addOption(*o);
-    parser.process(qapp);
+    const QCommandLineOption out_opt(
+        QStringLiteral("out"),
+        QStringLiteral("Dossier où écrire les rapports (défaut : celui choisi au premier usage, "
+                       "gardé dans rapports.ini)"),
+        QStringLiteral("DOSSIER"));
+    const QCommandLineOption preview_opt(
+        QStringLiteral("preview"),
+        QStringLiteral("Avec --screenshot : ouvre l'entrée N du catalogue, en fait l'aperçu et "
+                       "photographie la fenêtre d'aperçu"),
+        QStringLiteral("N"));
+    const QList<QCommandLineOption> options = {
+        help_opt, db_opt,   station_opt, size_opt, today_opt, rights_opt, special_opt,
+        open_opt, view_opt, tab_opt,     out_opt,  shot_opt,  preview_opt};
+    for (const QCommandLineOption& o : options)
+        parser.addOption(o);
+    if (!parser.parse(QCoreApplication::arguments()))
+        return Fail(QStringLiteral("%1 (voir --help)")
+                        .arg(parser.unknownOptionNames().isEmpty()
+                                 ? parser.errorText()
+                                 : QStringLiteral("option inconnue : %1")
+                                       .arg(parser.unknownOptionNames().join(", "))));
+    if (parser.isSet(help_opt)) {
+        std::printf("%s", HelpText(parser, options).toUtf8().constData());
+        return 0;
+    }
 
     if (parser.isSet(station_opt)) {
         host::Env().station_dir = parser.value(station_opt).toStdString();
@@ -149,6 +227,11 @@ int main(int argc, char** argv) {
 
     host::ui::QtBackend backend;
     host::ui::SetBackend(&backend);
+
+    const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
+    const QString out = OutputFolder(parser.value(out_opt), !offscreen && screenshot.isEmpty());
+    if (!UseOutputFolder(out))
+        return Fail(QStringLiteral("impossible de créer le dossier des rapports %1").arg(out));
 
     QString error;
     std::unique_ptr<GenDB> db = OpenPractice(parser.value(db_opt), parser.value(size_opt), &error);
@@ -228,9 +311,33 @@ int main(int argc, char** argv) {
                 });
             }
         });
-        window.statusBar()->showMessage(
-            QStringLiteral("Base : %1 - aujourd'hui %2")
-                .arg(Q(db->dsn()), Q(host::FormatDate(ldate_today(), DATE_FMT_LONG))));
+        // The status bar: what the last report wrote on the left (menus' tips pass over it
+        // and it comes back), the practice and the day for good on the right.
+        auto* last_run = new QLabel(&window);
+        window.statusBar()->addWidget(last_run, 1);
+        window.statusBar()->addPermanentWidget(
+            new QLabel(QStringLiteral("Base : %1 - aujourd'hui %2 - rapports dans %3")
+                           .arg(Q(db->dsn()), Q(host::FormatDate(ldate_today(), DATE_FMT_LONG)),
+                                QDir::toNativeSeparators(Q(host::Env().output_dir))),
+                       &window));
+        backend.SetStatusSink([last_run](const QString& text) { last_run->setText(text); });
+        file->insertAction(file->actions().value(0), [&] {
+            auto* choose = new QAction(QStringLiteral("&Dossier des rapports..."), &window);
+            QObject::connect(choose, &QAction::triggered, &window, [&window] {
+                const QString chosen = QFileDialog::getExistingDirectory(
+                    &window, QStringLiteral("Dossier où écrire les rapports"),
+                    Q(host::Env().output_dir));
+                if (chosen.isEmpty()) return;
+                if (!UseOutputFolder(chosen)) {
+                    QMessageBox::warning(
+                        &window, QStringLiteral("Dossier des rapports"),
+                        QStringLiteral("Le dossier %1 ne peut pas être créé.").arg(chosen));
+                    return;
+                }
+                WDIniObj().write_secini(kDesktopSection, kOutputKey, chosen.toUtf8().constData());
+            });
+            return choose;
+        }());
 
         // The overnight run: at the configured time, once a day, message 4005 to the
         // Reports Manager (opened for it when needed).
@@ -255,24 +362,76 @@ int main(int argc, char** argv) {
         window.resize(natural.expandedTo(QSize(900, 660)));
         window.show();
 
+        TWindow* manager = nullptr;
         if (parser.isSet(open_opt) || !screenshot.isEmpty()) {
             handler->HandleCommand(20115);
             TFrameWindow* child = backend.MdiChildFor(area->activeSubWindow());
             if (!child && !area->subWindowList().isEmpty())
                 child = backend.MdiChildFor(area->subWindowList().front());
             if (child && parser.value(view_opt) == QLatin1String("list")) child->SendCommand(10122);
-            TWindow* manager = child ? child->GetClientWindow() : nullptr;
+            manager = child ? child->GetClientWindow() : nullptr;
             if (manager && parser.isSet(tab_opt))
                 if (auto* tabs = manager->ChildAs<TTabControl>(101))
                     tabs->UserSelect(parser.value(tab_opt).toInt());
         }
-        if (!screenshot.isEmpty()) {
-            QTimer::singleShot(400, &window, [&] {
-                if (!window.grab().save(screenshot, "PNG")) {
-                    rc = Fail(QStringLiteral("impossible d'écrire %1").arg(screenshot));
-                } else {
-                    std::printf("%s\n", screenshot.toUtf8().constData());
+        auto save = [&rc](QWidget* widget, const QString& png) {
+            if (!widget->grab().save(png, "PNG"))
+                rc = Fail(QStringLiteral("impossible d'écrire %1").arg(png));
+            else
+                std::printf("%s\n", png.toUtf8().constData());
+        };
+        if (!screenshot.isEmpty() && parser.isSet(preview_opt)) {
+            // The road of a user: the manager, the entry's criteria dialog, its "Aperçu"; a
+            // picture of each ("<name>-dialogue.png", "<name>-apercu.png").
+            QString stem = screenshot;
+            if (stem.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) stem.chop(4);
+            const int command = parser.value(preview_opt).toInt();
+            QTimer::singleShot(400, &window, [&, stem, command] {
+                save(&window, screenshot);
+                if (!manager) {
+                    QApplication::quit();
+                    return;
                 }
+                auto* step = new QTimer(&window);
+                bool dialog_seen = false;
+                QObject::connect(
+                    step, &QTimer::timeout, &window, [&, step, stem, dialog_seen]() mutable {
+                        QWidget* modal = QApplication::activeModalWidget();
+                        if (!modal) return;
+                        if (modal->objectName() == QLatin1String("apercu")) {
+                            save(modal, stem + "-apercu.png");
+                            static_cast<QDialog*>(modal)->reject();
+                            return;
+                        }
+                        if (dialog_seen || qobject_cast<QProgressDialog*>(modal)) {
+                            // The preview was shown and closed: close the dialog.
+                            if (dialog_seen && !qobject_cast<QProgressDialog*>(modal) &&
+                                modal->objectName() != QLatin1String("apercu") &&
+                                step->property("done").toBool()) {
+                                static_cast<QDialog*>(modal)->reject();
+                                step->stop();
+                            }
+                            return;
+                        }
+                        dialog_seen = true;
+                        save(modal, stem + "-dialogue.png");
+                        for (QPushButton* b : modal->findChildren<QPushButton*>())
+                            if (b->text().remove('&') == QStringLiteral("Aperçu")) {
+                                QTimer::singleShot(0, b, [b, step] {
+                                    b->click();  // runs the report and its preview
+                                    step->setProperty("done", true);
+                                });
+                                break;
+                            }
+                    });
+                step->start(150);
+                manager->SendCommand(static_cast<UINT>(command));
+                step->stop();
+                QApplication::quit();
+            });
+        } else if (!screenshot.isEmpty()) {
+            QTimer::singleShot(400, &window, [&] {
+                save(&window, screenshot);
                 QApplication::quit();
             });
         }

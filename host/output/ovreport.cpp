@@ -99,12 +99,14 @@ bool OvReportObj::OpenReport() {
     }
     printer_->SetTextFile(automation_ ? nullptr : out_);
     printer_->SetPageSize(cols_per_page_, rows_per_page_);
-    printer_->SetCopies(copies_);
+    // A preview draws the very pages the printer gets (one copy), so that what the user
+    // sees is what prints.
+    printer_->SetCopies(output_choice_ == 1 ? 1 : copies_);
     printer_->SetColumnStarts(column_starts_);
     const std::string name = DocumentName();
     if (automation_)
         printer_->SetSpreadsheetFile(name + ".xlsx");
-    else if (output_choice_ == 0 || !out_)
+    else if (output_choice_ == 0 || output_choice_ == 1 || !out_)
         printer_->SetPdfFile(name + ".pdf");
     std::string title = host::Trim(GetTitleStr(0));
     if (!printer_->OVOpenReport(title.empty() ? name.c_str() : title.c_str())) return false;

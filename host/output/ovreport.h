@@ -16,7 +16,8 @@
 // printer object (Printer(), or the PrintText helpers) at a column and a line; lines
 // count from 1, columns count characters from 0. Output goes where the printer object
 // sends it: the ".prt" text file passed to the constructor, the PDF printer (output kind
-// 0, or no text file), or spreadsheet rows (SetAutomation).
+// 0, the preview's kind 1 with one copy, or no text file), or spreadsheet rows
+// (SetAutomation).
 #pragma once
 
 #include <cstdio>
@@ -91,7 +92,7 @@ class OvReportObj {
     // --- Output settings ---
     // Output kind of the run (0 printer, 1 preview, 2 export to file, 3 and above text
     // file). With on true and kind 2, lines go to spreadsheet columns ("<name>.xlsx" in
-    // the output folder) instead of pages; kind 0 also prints to the PDF printer.
+    // the output folder) instead of pages; kinds 0 and 1 also print to the PDF printer.
     void SetAutomation(int output_choice, bool on);
     bool HasAutomation() const { return automation_; }
     int OutputChoice() const { return output_choice_; }

@@ -94,6 +94,10 @@ void ReportViews::ShowPdf(const void*, const std::string& path) {
     WriteDebugLogFile("ShowPdf %s", path.c_str());
 }
 
+void ReportViews::RunStarted(const void*, int) {}
+
+void ReportViews::RunFinished(const void*, int, bool, const std::vector<std::string>&) {}
+
 void SetReportViews(ReportViews* views) {
     g_views = views;
 }

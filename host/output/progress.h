@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/base/wintypes.h"
 
@@ -57,6 +58,14 @@ class ReportViews {
     virtual void ShowTextFile(const void* parent, const std::string& path);
     // Shows a PDF file produced by the template printer.
     virtual void ShowPdf(const void* parent, const std::string& path);
+    // A report run from a criteria dialog starts and ends. A desktop shows a run's output
+    // as a whole when it ends: the pages it printed (output kind 0 offers them to the
+    // printer, kind 1 previews them), the export it wrote (kind 2, to be saved where the
+    // user says). files are the paths written in the output folder, in the order written;
+    // ok is false when the run failed or was cancelled. The defaults do nothing.
+    virtual void RunStarted(const void* parent, int output_choice);
+    virtual void RunFinished(const void* parent, int output_choice, bool ok,
+                             const std::vector<std::string>& files);
 };
 
 // Installs views (not owned); nullptr restores the defaults.

@@ -618,6 +618,18 @@ void TListView::SetItemData(int index, long data) {
     if (index >= 0 && index < GetItemCount()) items_[static_cast<size_t>(index)].data = data;
 }
 
+void TListView::SetItemDimmed(int index, bool dimmed, const std::string& tip) {
+    if (index < 0 || index >= GetItemCount()) return;
+    Item& item = items_[static_cast<size_t>(index)];
+    item.dimmed = dimmed;
+    item.tip = tip;
+    Changed(Change::Items);
+}
+
+bool TListView::IsItemDimmed(int index) const {
+    return index >= 0 && index < GetItemCount() && items_[static_cast<size_t>(index)].dimmed;
+}
+
 long TListView::GetItemData(int index) const {
     if (index < 0 || index >= GetItemCount()) return 0;
     return items_[static_cast<size_t>(index)].data;

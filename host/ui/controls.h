@@ -254,6 +254,9 @@ class TListBoxBase : public TControl {
     int FindValue(const std::string& value) const;
     void SetItemData(int index, long data);
     long GetItemData(int index) const;
+    // Dims an item with the reason (or offers it again when tip is empty and dimmed false).
+    void SetItemDimmed(int index, bool dimmed, const std::string& tip);
+    bool IsItemDimmed(int index) const;
     void SetItemValue(int index, const std::string& value);
 
     // A choice: selection and the selection-change notification.
@@ -315,6 +318,10 @@ class TListView : public TControl {
         int image = -1;
         long data = 0;
         bool selected = false;
+        // An entry shown but not offered (drawn greyed, not selectable on a desktop), and
+        // the tip that says why.
+        bool dimmed = false;
+        std::string tip;
     };
     TListView(TWindow* parent, int id, TModule* module = nullptr);
 
@@ -329,6 +336,9 @@ class TListView : public TControl {
     std::string GetItemText(int index, int column = 0) const;
     void SetItemData(int index, long data);
     long GetItemData(int index) const;
+    // Dims an item with the reason (or offers it again when tip is empty and dimmed false).
+    void SetItemDimmed(int index, bool dimmed, const std::string& tip);
+    bool IsItemDimmed(int index) const;
     int GetItemImage(int index) const;
     void DeleteAllItems();
     int GetItemCount() const { return static_cast<int>(items_.size()); }

@@ -100,6 +100,7 @@ bool TReportBaseDlg::ValidateDlgFields() {
                 break;
         }
         ReportFieldError(message);
+        edit->SetFocus();
         return false;
     }
     return true;

@@ -157,6 +157,10 @@ void TWindow::EnableWindow(bool enable) {
     Changed(host::ui::Change::State);
 }
 
+void TWindow::SetFocus() {
+    Changed(host::ui::Change::Focus);
+}
+
 void TWindow::ShowWindow(int cmd) {
     const bool visible = cmd != SW_HIDE;
     if (visible == visible_) return;

@@ -43,6 +43,7 @@ enum class Change {
     ShowState,  // normal, minimised or maximised (frames)
     Menu,       // menu items or check marks
     Closed,     // a modal dialog ended
+    Focus,      // the window asks for the keyboard focus
 };
 
 // The toolkit side of a window.
@@ -108,6 +109,8 @@ class TWindow {
 
     // --- State ---
     void EnableWindow(bool enable);
+    // Gives the window the keyboard focus (a refused field, so that the user corrects it).
+    void SetFocus();
     bool IsWindowEnabled() const { return enabled_; }
     void ShowWindow(int cmd);
     bool IsWindowVisible() const { return visible_; }

@@ -46,3 +46,25 @@ TEST(Screenshot, ReportsManagerOnTheDemoPractice) {
     // The demo practice was created in the station folder, as on a first use.
     EXPECT_TRUE(std::filesystem::exists(station + "/demo.db"));
 }
+
+TEST(Screenshot, TheRoadToThePreviewOf102) {
+    // The manager, 102's criteria dialog and its preview, as the README shows them.
+    const std::string gui = Sibling("rapports-gui");
+    if (!std::filesystem::exists(gui)) GTEST_SKIP() << "rapports-gui n'est pas construit";
+    const std::string station = host::Env().station_dir + "/gui-apercu";
+    const std::string out = host::Env().output_dir + "/gui-apercu";
+    const std::string png = out + "/route.png";
+    std::filesystem::create_directories(out);
+    const std::string command = "env -u RAPPORTS_DATA_DIR QT_QPA_PLATFORM=offscreen " + Quote(gui) +
+                                " --station " + Quote(station) + " --out " + Quote(out) +
+                                " --demo-size small --today 20241115 --preview 102 --screenshot " +
+                                Quote(png) + " > /dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    QImage dialog, preview;
+    ASSERT_TRUE(dialog.load(QString::fromStdString(out + "/route-dialogue.png"), "PNG"));
+    ASSERT_TRUE(preview.load(QString::fromStdString(out + "/route-apercu.png"), "PNG"));
+    // The preview window is larger than the criteria dialog, and the run wrote the
+    // report's PDF into the output folder given.
+    EXPECT_GT(preview.width() * preview.height(), dialog.width() * dialog.height());
+    EXPECT_TRUE(std::filesystem::exists(out + "/arrpt.pdf"));
+}

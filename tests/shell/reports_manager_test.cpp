@@ -107,8 +107,8 @@ TEST_F(ShellTest, OneReportsManagerAtATime) {
     EXPECT_EQ(Open(), first);
     EXPECT_EQ(Handler()->ReportsWindow, window);
     EXPECT_EQ(frame->GetMDIClient()->MDIChildren().size(), 1u);
-    EXPECT_EQ(CountEvents("window CReportsMDI «Reports Manager»"), 1);
-    EXPECT_EQ(backend.Events().back(), "activate CReportsMDI «Reports Manager»");
+    EXPECT_EQ(CountEvents("window CReportsMDI «Gestionnaire de Rapports»"), 1);
+    EXPECT_EQ(backend.Events().back(), "activate CReportsMDI «Gestionnaire de Rapports»");
     EXPECT_EQ(window->GetId(), 20115);
     EXPECT_EQ(window->GetIconId(), 5014);
     EXPECT_EQ(window->GetIconSmId(), 5014);
@@ -231,8 +231,9 @@ TEST_F(ShellTest, EntriesWithoutTheirDialogSaySoAndHostEntriesNameTheirDialog) {
         d.SendCommand(IDOK);
     });
     dlg->SendCommand(200);
-    EXPECT_NE(notice.find("TPatListReportDlg"), std::string::npos) << notice;
-    EXPECT_NE(notice.find("2036"), std::string::npos) << notice;
+    // The user reads what the entry is, not the names of the program's inner parts.
+    EXPECT_EQ(notice.find("TPatListReportDlg"), std::string::npos) << notice;
+    EXPECT_EQ(notice.find("2036"), std::string::npos) << notice;
     EXPECT_NE(notice.find("« Liste des patients »"), std::string::npos) << notice;
     EXPECT_TRUE(backend.Messages().empty());
 

@@ -1,12 +1,15 @@
 #include "host/ui/qt/qt_backend.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -17,22 +20,29 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <functional>
 
 #include "host/base/debuglog.h"
+#include "host/base/env.h"
+#include "host/output/textprint.h"
 #include "host/ui/controls.h"
 #include "host/ui/dialog.h"
+#include "host/ui/qt/qt_preview.h"
 
 namespace host::ui {
 
@@ -131,9 +141,11 @@ class SubWindowFilter final : public QObject {
 
 class QtMeter final : public output::MeterView {
   public:
-    QtMeter(QWidget* parent, const std::string& title, long max, bool visible) : max_(max) {
+    QtMeter(QWidget* parent, const std::string& title, const QString& caption, long max,
+            bool visible)
+        : max_(max) {
         dialog_ = new QProgressDialog(Q(title), QStringLiteral("Annuler"), 0, Clamp(max), parent);
-        dialog_->setWindowTitle(Q(title));
+        dialog_->setWindowTitle(caption.isEmpty() ? Q(title) : caption);
         dialog_->setWindowModality(Qt::WindowModal);
         dialog_->setAutoClose(false);
         dialog_->setAutoReset(false);
@@ -333,7 +345,25 @@ int QtBackend::Show(const void* parent, const std::string& text, const std::stri
 std::unique_ptr<output::MeterView> QtBackend::CreateMeter(const void* parent,
                                                           const std::string& title, long max,
                                                           bool visible) {
-    return std::make_unique<QtMeter>(ParentWidget(parent), title, max, visible);
+    // Within a run the window says what the run makes; the report's text is the label.
+    QString caption;
+    if (runs_ > 0) {
+        switch (run_choice_) {
+            case 0:
+                caption = QStringLiteral("Impression");
+                break;
+            case 1:
+                caption = QStringLiteral("Aperçu");
+                break;
+            case 2:
+                caption = QStringLiteral("Exportation");
+                break;
+            default:
+                caption = QStringLiteral("Rapport");
+                break;
+        }
+    }
+    return std::make_unique<QtMeter>(ParentWidget(parent), title, caption, max, visible);
 }
 
 std::unique_ptr<output::CounterView> QtBackend::CreateCounter(const void* parent) {
@@ -341,13 +371,135 @@ std::unique_ptr<output::CounterView> QtBackend::CreateCounter(const void* parent
 }
 
 void QtBackend::ShowTextFile(const void* parent, const std::string& path) {
-    ShowTextViewer(ParentWidget(parent), path);
+    // A run's text file waits for the run's end, which previews the pages it printed.
+    if (runs_ > 0) {
+        pending_text_.push_back(path);
+        return;
+    }
+    // Another text file (a check's listing): printed to a PDF of its own and previewed; the
+    // plain viewer when it cannot be printed.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QFileInfo(Q(path)).completeBaseName() + ".pdf");
+    std::string why;
+    if (!dir.isValid() ||
+        !host::output::PrintTextFileToPdf(path, pdf.toStdString(), &why, nullptr)) {
+        ShowTextViewer(ParentWidget(parent), path);
+        return;
+    }
+    Preview(ParentWidget(parent), QFileInfo(Q(path)).fileName(), {pdf});
 }
 
-void QtBackend::ShowPdf(const void*, const std::string& path) {
+void QtBackend::ShowPdf(const void* parent, const std::string& path) {
     WriteDebugLogFile("PDF : %s", path.c_str());
-    if (QGuiApplication::platformName() == QLatin1String("offscreen")) return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+    // Within a run the preview waits for the run's end and shows all its pages.
+    if (runs_ > 0) return;
+    Preview(ParentWidget(parent), QFileInfo(Q(path)).fileName(), {Q(path)});
+}
+
+void QtBackend::Preview(QWidget* parent, const QString& title, const QStringList& pdfs) {
+    PdfPreview preview(parent, title, pdfs);
+    if (!preview.IsValid()) {
+        QMessageBox::warning(parent, QStringLiteral("Aperçu"), preview.Error());
+        return;
+    }
+    preview.exec();
+}
+
+void QtBackend::Status(const QString& text) {
+    last_status_ = text;
+    WriteDebugLogFile("%s", text.toUtf8().constData());
+    if (status_) status_(text);
+}
+
+void QtBackend::RunStarted(const void*, int output_choice) {
+    run_choice_ = output_choice;
+    if (runs_++ == 0) pending_text_.clear();
+}
+
+void QtBackend::RunFinished(const void* parent, int output_choice, bool ok,
+                            const std::vector<std::string>& files) {
+    if (runs_ > 0) --runs_;
+    const std::vector<std::string> texts = std::move(pending_text_);
+    pending_text_.clear();
+    if (!ok) {
+        Status(QStringLiteral("Rapport interrompu."));
+        return;
+    }
+    const QString folder = QDir::toNativeSeparators(Q(host::Env().output_dir));
+    QStringList pdfs, sheets, names;
+    for (const std::string& f : files) {
+        const QString path = Q(f);
+        names << QFileInfo(path).fileName();
+        if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) pdfs << path;
+        if (path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) sheets << path;
+    }
+    QWidget* over = ParentWidget(parent);
+    const QString list = names.join(QStringLiteral(", "));
+    switch (output_choice) {
+        case 0: {
+            if (pdfs.isEmpty()) break;
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setDocName(QFileInfo(pdfs.front()).completeBaseName());
+            QPrintDialog dialog(&printer, over);
+            dialog.setWindowTitle(QStringLiteral("Imprimer"));
+            if (dialog.exec() != QDialog::Accepted) {
+                Status(QStringLiteral("Non imprimé ; gardé dans %1 : %2").arg(folder, list));
+                return;
+            }
+            QString error;
+            int pages = 0;
+            if (!PrintPdfFiles(pdfs, printer, &error, &pages)) {
+                QMessageBox::warning(over, QStringLiteral("Imprimer"), error);
+                return;
+            }
+            Status(QStringLiteral("%1 page(s) envoyée(s) à l'imprimante ; gardé dans %2 : %3")
+                       .arg(pages)
+                       .arg(folder, list));
+            return;
+        }
+        case 1: {
+            Status(QStringLiteral("Aperçu ; écrit dans %1 : %2").arg(folder, list));
+            if (!pdfs.isEmpty()) {
+                Preview(over, QFileInfo(pdfs.front()).completeBaseName(), pdfs);
+            } else {
+                for (const std::string& text : texts)
+                    ShowTextFile(parent, text);
+            }
+            return;
+        }
+        case 2: {
+            if (sheets.isEmpty()) break;
+            // The export goes where the user says; a copy stays in the output folder.
+            QStringList saved;
+            for (const QString& sheet : sheets) {
+                const QString target =
+                    AskSavePath(over, QStringLiteral("Enregistrer l'export"), sheet,
+                                QStringLiteral("Classeurs Excel (*.xlsx)"));
+                if (target.isEmpty()) continue;
+                if (QFileInfo(target) != QFileInfo(sheet)) {
+                    QFile::remove(target);
+                    if (!QFile::copy(sheet, target)) {
+                        QMessageBox::warning(
+                            over, QStringLiteral("Enregistrer l'export"),
+                            QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.").arg(target));
+                        continue;
+                    }
+                }
+                saved << QDir::toNativeSeparators(target);
+            }
+            if (saved.isEmpty())
+                Status(QStringLiteral("Export gardé dans %1 : %2").arg(folder, list));
+            else
+                Status(QStringLiteral("Exporté : %1").arg(saved.join(QStringLiteral(", "))));
+            return;
+        }
+        default:
+            break;
+    }
+    if (names.isEmpty())
+        Status(QStringLiteral("Aucun fichier écrit."));
+    else
+        Status(QStringLiteral("Écrit dans %1 : %2").arg(folder, list));
 }
 
 void QtBackend::MessagesPosted() {
@@ -360,6 +512,32 @@ void QtBackend::MessagesPosted() {
 }
 
 // --- Windows ---
+
+// The contents of an MDI child follow its size: a client that is one tab control (the
+// Reports Manager) has the tabs fill the window, so that its lists reflow their entries;
+// below the template's size, scroll bars keep everything reachable.
+QWidget* QtBackend::FitToWindow(TWindow* client, QWidget* contents) {
+    if (client && client->GetChildren().size() == 1 &&
+        dynamic_cast<TTabControl*>(client->GetChildren().front())) {
+        QWidget* tabs = WidgetFor(client->GetChildren().front());
+        if (tabs) {
+            const QSize natural = contents->size();
+            contents->setMinimumSize(0, 0);
+            contents->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+            auto* layout = new QVBoxLayout(contents);
+            layout->setContentsMargins(4, 4, 4, 4);
+            layout->addWidget(tabs);
+            contents->setMinimumSize(natural.width() / 2, natural.height() / 2);
+            contents->resize(natural);
+        }
+    }
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(contents);
+    scroll->resize(contents->size());
+    return scroll;
+}
 
 void QtBackend::BindMdiClient(TMDIClient* client, QMdiArea* area) {
     mdi_client_ = client;
@@ -401,11 +579,13 @@ void QtBackend::WindowCreated(TWindow& window) {
         TWindow* client = child->GetClientWindow();
         QWidget* contents = client ? Build(*client, nullptr) : new QWidget;
         auto* sub = new QMdiSubWindow;
-        sub->setWidget(contents);
+        const QSize natural = contents->size();
+        sub->setWidget(FitToWindow(client, contents));
         sub->setWindowTitle(Q(child->GetCaption()));
         sub->setWindowIcon(ItemIcon(child->GetIconId(), 0, 16));
         sub->installEventFilter(new SubWindowFilter(sub, child, this));
         mdi_area_->addSubWindow(sub);
+        sub->resize(natural + QSize(12, sub->fontMetrics().height() + 16));
         tops_[child] = sub;
         View* view = Attach(*child, sub);
         view->refresh = [child, sub](Change what) {
@@ -651,6 +831,16 @@ QWidget* QtBackend::BuildControl(TWindow& window, QWidget* parent) {
                         combo->setItemText(i, Q(model->GetString(i)));
                 }
                 combo->setCurrentIndex(model->GetSelIndex());
+                // The list opens as wide as its longest entry, whatever the field's width;
+                // the field's tip shows the whole choice.
+                int widest = 0;
+                for (int i = 0; i < combo->count(); ++i)
+                    widest = std::max(widest,
+                                      combo->fontMetrics().horizontalAdvance(combo->itemText(i)));
+                combo->view()->setMinimumWidth(
+                    widest + 2 * combo->fontMetrics().averageCharWidth() +
+                    combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+                combo->setToolTip(combo->currentText());
             };
             break;
         }
@@ -683,6 +873,11 @@ QWidget* QtBackend::BuildControl(TWindow& window, QWidget* parent) {
     if (!control->GetTip().empty()) widget->setToolTip(Q(control->GetTip()));
     View* view = Attach(window, widget);
     view->refresh = [control, widget, refresh](Change what) {
+        if (what == Change::Focus) {
+            widget->setFocus(Qt::OtherFocusReason);
+            if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
+            return;
+        }
         if (what == Change::State) {
             widget->setEnabled(control->IsWindowEnabled());
             widget->setVisible(control->IsWindowVisible());
@@ -747,8 +942,16 @@ QWidget* QtBackend::BuildListView(TWindow& window, QWidget* parent) {
         });
         QObject::connect(list, &QListWidget::itemDoubleClicked, list,
                          [this, model, list](QListWidgetItem* item) {
-                             if (HasView(model)) model->UserDoubleClick(list->row(item));
+                             if (HasView(model) && !model->IsItemDimmed(list->row(item)))
+                                 model->UserDoubleClick(list->row(item));
                          });
+        // The keyboard's current entry is the selected one: the first arrow key selects an
+        // entry (not only a focus frame), and Enter then launches it.
+        QObject::connect(
+            list, &QListWidget::currentItemChanged, list, [list](QListWidgetItem* current) {
+                if (current && (current->flags() & Qt::ItemIsSelectable) && !current->isSelected())
+                    current->setSelected(true);
+            });
         widget = list;
         refresh = [model, list](Change what) {
             const QSignalBlocker block(list);
@@ -787,6 +990,13 @@ QWidget* QtBackend::BuildListView(TWindow& window, QWidget* parent) {
                         row->setIcon(ItemIcon(model->GetLargeImageList(), item.image, size));
                     if (model->GetView() == LV_VIEW_ICON)
                         row->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+                    if (item.dimmed) {
+                        // Shown greyed, not selectable: nothing to open, the tip says why.
+                        row->setFlags(row->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
+                        row->setForeground(
+                            list->palette().color(QPalette::Disabled, QPalette::Text));
+                    }
+                    if (!item.tip.empty()) row->setToolTip(Q(item.tip));
                     list->addItem(row);
                 }
             }

@@ -7,9 +7,12 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "host/ui/backend.h"
 #include "host/ui/window.h"
@@ -36,7 +39,15 @@ class QtBackend : public Backend {
     std::unique_ptr<output::CounterView> CreateCounter(const void* parent) override;
     void ShowTextFile(const void* parent, const std::string& path) override;
     void ShowPdf(const void* parent, const std::string& path) override;
+    void RunStarted(const void* parent, int output_choice) override;
+    void RunFinished(const void* parent, int output_choice, bool ok,
+                     const std::vector<std::string>& files) override;
     const char* Name() const override { return "qt"; }
+
+    // Where the desktop shows what a run wrote (its status bar).
+    void SetStatusSink(std::function<void(const QString&)> sink) { status_ = std::move(sink); }
+    // The last status message (tests).
+    const QString& LastStatus() const { return last_status_; }
 
     int RunModal(TDialog& dialog) override;
     void WindowCreated(TWindow& window) override;
@@ -66,6 +77,10 @@ class QtBackend : public Backend {
     QWidget* BuildListView(TWindow& window, QWidget* parent);
     QWidget* BuildTabControl(TWindow& window, QWidget* parent);
     void WatchEnterKey(TWindow& dialog, QWidget* widget);
+    QWidget* FitToWindow(TWindow* client, QWidget* contents);
+    void Status(const QString& text);
+    // The preview of PDF files (modal); text_files are shown as printed when no PDF is.
+    void Preview(QWidget* parent, const QString& title, const QStringList& pdfs);
 
     std::unordered_map<const TWindow*, std::unique_ptr<View>> views_;
     // Top-level widgets the back end made for a window (MDI sub-windows, modeless
@@ -74,6 +89,13 @@ class QtBackend : public Backend {
     TMDIClient* mdi_client_ = nullptr;
     QPointer<QMdiArea> mdi_area_;
     bool delivery_scheduled_ = false;
+    std::function<void(const QString&)> status_;
+    QString last_status_;
+    // Report runs under way (a run's previews wait for its end), and the text files a run
+    // asked to show.
+    int runs_ = 0;
+    int run_choice_ = 0;
+    std::vector<std::string> pending_text_;
 };
 
 // Icons of the list pages and tabs, drawn from the bitmap number and the image index

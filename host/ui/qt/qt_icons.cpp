@@ -1,5 +1,6 @@
 // Icons drawn for the list pages and the tab strip: a report page with a coloured band
 // (one colour per list bitmap) and a mark that varies with the entry.
+#include <QFont>
 #include <QHash>
 #include <QIcon>
 #include <QPainter>
@@ -11,6 +12,37 @@
 namespace host::ui {
 
 namespace {
+
+// The sign of each list's kind of report, drawn on its icons: money for billing, a person
+// for patients, a gear for the system, an umbrella for insurance, a pencil for the
+// configuration lists, a house for the office, a clock for appointments, a cross for the
+// clinic, an arrow for referrals, a star for the custom tab.
+QString KindSign(int bitmap) {
+    switch (bitmap) {
+        case 1551:
+            return QStringLiteral("$");
+        case 1546:
+            return QString(QChar(0x263A));
+        case 1550:
+            return QString(QChar(0x2699));
+        case 1547:
+            return QString(QChar(0x2602));
+        case 1544:
+            return QString(QChar(0x270E));
+        case 1545:
+            return QString(QChar(0x2302));
+        case 1552:
+            return QString(QChar(0x25F7));
+        case 1548:
+            return QString(QChar(0x271A));
+        case 1549:
+            return QString(QChar(0x279C));
+        case 1559:
+            return QString(QChar(0x2605));
+        default:
+            return {};
+    }
+}
 
 QColor BitmapColor(int bitmap) {
     const int hue = ((bitmap - 1544) * 47 % 360 + 360) % 360;
@@ -51,8 +83,18 @@ QIcon ItemIcon(int bitmap, int index, int size) {
         p.drawRect(QRectF(page.left() + s * 0.08, page.top() + s * (0.36 + line * 0.1),
                           page.width() * (line % 2 ? 0.55 : 0.8), std::max(1.0, s / 24)));
     p.setBrush(band.darker(130 + (index % 4) * 15));
-    const qreal r = s * 0.13;
-    p.drawEllipse(QPointF(page.right() - r * 1.1, page.bottom() - r * 1.1), r, r);
+    const qreal r = s * (size >= 32 ? 0.2 : 0.13);
+    const QPointF centre(page.right() - r * 0.9, page.bottom() - r * 0.9);
+    p.drawEllipse(centre, r, r);
+    const QString sign = KindSign(bitmap);
+    if (size >= 32 && !sign.isEmpty()) {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(static_cast<int>(r * 1.4));
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), Qt::AlignCenter, sign);
+    }
     p.end();
     QIcon icon(pixmap);
     cache.insert(key, icon);

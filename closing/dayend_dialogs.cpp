@@ -12,6 +12,7 @@
 #include "followup/memo_reports.h"
 #include "host/base/dates.h"
 #include "host/base/debuglog.h"
+#include "host/base/errors.h"
 #include "host/base/ini.h"
 #include "host/base/strings.h"
 #include "host/base/text.h"
@@ -19,6 +20,7 @@
 #include "host/records/context.h"
 #include "host/ui/controls.h"
 #include "host/ui/hostctl.h"
+#include "receivables/archk.h"
 
 namespace {
 
@@ -302,6 +304,21 @@ void TDayEndReportDlg::CloseDown() {
     if (Yes(info_.appointments))
         WriteDebugLogFile("dayend: liste des rendez-vous du %s%s", Dmy(ldate_today()).c_str(),
                           Yes(info_.digital) ? " (copie digitale Schedule.pdf)" : "");
+    ProcessARCheckOnly();
+}
+
+void TDayEndReportDlg::ProcessARCheckOnly() {
+    // The receivable integrity check, always repairing; its divergences are printed and
+    // logged by the check itself.
+    LauncherInfo* launcher = GetLauncherInfo();
+    TEmgBase errors;
+    ArChk check(launcher->GetListPtr(), launcher->GetMsgPtr());
+    const bool interactive = !IsUnattended();
+    check.CheckAR(true, this, launcher, nullptr, &errors, interactive);
+    if (!check.Ran()) {
+        WriteDebugLogFile("dayend: vérification du C / R : %s", errors.Text().c_str());
+        if (interactive && errors.HasError()) Message(errors.Text(), MB_OK | MB_ICONERROR);
+    }
 }
 
 bool TDayEndReportDlg::DisplayReport() {

@@ -63,8 +63,10 @@ class TDayEndReportDlg : public TReportBaseDlg {
     bool ProcessOutStandingReports(const std::vector<long>& days);
     // The day-end check: the earlier days never printed are listed; true on OK.
     bool CheckOutstandingDays(const std::vector<long>& days);
-    // The closing tasks, once the day is closed.
+    // The closing tasks, once the day is closed; the receivable integrity check last.
     void CloseDown();
+    // The receivable integrity check in repair mode; messages only in interactive runs.
+    void ProcessARCheckOnly();
 
   private:
     // The enabling rules of the options.

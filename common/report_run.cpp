@@ -153,6 +153,7 @@ bool RunReport(TReportBaseDlg& dialog, const ReportDescriptor& report, ReportRun
             fs::path(host::output::OutputPath(files.front().xml_file)).filename().string();
         request.output_choice = dest;
         request.parent = &dialog;
+        request.formulas = run.Formulas();
         const QDSApplication* app = dialog.GetApp();
         request.db = app ? app->GetDb() : nullptr;
         host::output::TemplateResult result;

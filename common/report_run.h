@@ -27,6 +27,7 @@
 
 class LauncherInfo;
 class TMeter;
+struct ST_FORMULAINFO;
 class TReportBaseDlg;
 
 namespace reports {
@@ -65,6 +66,8 @@ class ReportRun {
     // The template printed over the first data file when it is not the report's usual one
     // (a form of the report with a template of its own); "" keeps the report's.
     virtual std::string TemplateName() const { return {}; }
+    // Named formulas handed to the template (null: none).
+    virtual const ST_FORMULAINFO* Formulas() const { return nullptr; }
 };
 
 // Runs a report from its dialog (steps above); true when it ran to its end.

@@ -87,6 +87,9 @@ std::string DayCondition(const Criteria& c) {
     if (c.adjustments_sheet)
         s += "or (apmt_dep = 'N' and (apmt_pmt = 'Y' or apmt_pmt is NULL or apmt_pmt = ''))";
     s += ")";
+    // A payment deleted on or before its deposit day was never deposited; one deleted later
+    // was, on its day.
+    s += " and (apmt_deldate = 0 or apmt_deldate > " + d + ")";
     return s;
 }
 

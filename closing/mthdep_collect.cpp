@@ -122,7 +122,7 @@ std::string PeriodCondition(long first, long last) {
 
 constexpr const char* kColumns =
     "SELECT APMT_ID, APMT_RECTYPE, APMT_DATE, APMT_SYSDATE, APMT_BANK, APMT_CODE, APMT_PMT, "
-    "APMT_DEP, APMT_TOTAL FROM ";
+    "APMT_DEP, APMT_TOTAL, APMT_DELDATE FROM ";
 
 }  // namespace
 
@@ -154,7 +154,7 @@ bool MonthlyDepositObj::Load(const std::string& sql) {
     }
     int r;
     for (r = db->dbFetch(0, kCursor); r == 0; r = db->dbFetch(1, kCursor)) {
-        long id = 0, date = 0, sysdate = 0, total = 0;
+        long id = 0, date = 0, sysdate = 0, total = 0, deleted = 0;
         std::string rectype, bank, code, pmt, dep;
         db->dbGetLong(1, &id, kCursor);
         db->dbGetField(2, &rectype, kCursor);
@@ -165,8 +165,11 @@ bool MonthlyDepositObj::Load(const std::string& sql) {
         db->dbGetField(7, &pmt, kCursor);
         db->dbGetField(8, &dep, kCursor);
         db->dbGetLong(9, &total, kCursor);
-        Place(FirstChar(rectype), date, sysdate, host::Trim(bank), host::Trim(code), FirstChar(pmt),
-              FirstChar(dep), total);
+        db->dbGetLong(10, &deleted, kCursor);
+        // Deleted on or before its deposit day: never deposited.
+        if (deleted == 0 || deleted > std::max(date, sysdate))
+            Place(FirstChar(rectype), date, sysdate, host::Trim(bank), host::Trim(code),
+                  FirstChar(pmt), FirstChar(dep), total);
         if (meter_) {
             meter_->Advance();
             if (meter_->Cancel()) {
@@ -262,6 +265,8 @@ std::string FromWhere(const Criteria& c, const std::string& p) {
          " and apmt_date >= apmt_sysdate ) ) ";
     // A blank reversed flag is a payment that was never reversed.
     s += " AND (APMT_RECTYPE = 'P' AND (APMT_REVERSED IS NULL OR APMT_REVERSED <> 'Y')) ";
+    // Deleted on or before its deposit day: never deposited.
+    s += " AND (APMT_DELDATE = 0 OR (APMT_DELDATE > APMT_DATE AND APMT_DELDATE > APMT_SYSDATE)) ";
     if (!c.codes.empty()) {
         s += " AND APMT_CODE IN (";
         for (size_t i = 0; i < c.codes.size(); ++i)

@@ -31,7 +31,7 @@ class MonthlyDepositPrt : public deposit::DepositLinesObj {
     // summary out on pages of its own).
     int PrintOneBank(const mthdep::MthDepInfo& bank, int line);
 
-    static constexpr int kWidth = 13;  // each column, the date's included
+    static constexpr int kWidth = 15;  // each column, the date's included
 
   private:
     void ComposeBank(deposit::LineBuilder& b, size_t part, const mthdep::MthDepInfo& bank) const;

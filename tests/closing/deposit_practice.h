@@ -26,7 +26,9 @@
 // 02 50.00; payment 4 -> 02 300.00.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "host/base/dates.h"
 #include "tests/followup/followup_support.h"
@@ -34,6 +36,45 @@
 namespace deposit_test {
 
 inline constexpr long kDay = 20241112;
+
+// A printed line: each text at its column (character columns, UTF-8 counted by character).
+inline std::string Cols(std::initializer_list<std::pair<int, std::string>> cells) {
+    std::u32string line;
+    for (const auto& [col, text] : cells) {
+        std::u32string t;
+        for (size_t i = 0; i < text.size();) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            const int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+            char32_t cp = n == 1 ? c : c & (0x3F >> (n - 1));
+            for (int k = 1; k < n; ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+            t += cp;
+            i += static_cast<size_t>(n);
+        }
+        if (line.size() < static_cast<size_t>(col)) line.resize(static_cast<size_t>(col), U' ');
+        line = line.substr(0, static_cast<size_t>(col)) + t;
+    }
+    std::string out;
+    for (char32_t cp : line) {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+// An amount right-aligned in `width` characters, as the report prints it.
+inline std::string A(const char* amount, size_t width = 10) {
+    std::string s(amount);
+    return std::string(s.size() < width ? width - s.size() : 0, ' ') + s;
+}
 
 class PracticeTest : public followup_test::EngineTest {
   protected:

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "analysis/revdist_rows.h"
+#include "common/report_run.h"
 
 class LauncherInfo;
 class TMeter;
@@ -25,7 +26,7 @@ struct CollectRequest {
     TMeter* meter = nullptr;  // advanced per rule; its Cancel stops the walk (may be null)
 };
 
-enum class Outcome { Done, Cancelled, Failed };
+using reports::Outcome;
 
 // Reads the rows; on Failed, *error says why (in French).
 Outcome Collect(const CollectRequest& request, RevDistData* out, std::string* error);

@@ -35,27 +35,14 @@ bool RevDistReportRun::Collect(reports::RunContext& ctx) {
     request.launcher = ctx.launcher;
     request.meter = ctx.meter;
     std::string error;
-    switch (revdist::Collect(request, &data_, &error)) {
-        case revdist::Outcome::Done:
-            table_ = revdist::DistributionTable(data_);
-            return true;
-        case revdist::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case revdist::Outcome::Failed:
-            ctx.error = error;
-            return false;
-    }
-    return false;
+    if (!reports::Settle(ctx, revdist::Collect(request, &data_, &error), error)) return false;
+    table_ = revdist::DistributionTable(data_);
+    return true;
 }
 
 bool RevDistReportRun::Print(reports::RunContext& ctx) {
     RevDistObj report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    const bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(report, ctx);
 }
 
 std::vector<reports::DataFile> RevDistReportRun::DataFiles() const {

@@ -8,6 +8,7 @@
 #include "host/base/debuglog.h"
 #include "host/base/env.h"
 #include "host/base/strings.h"
+#include "host/output/ovreport.h"
 #include "host/output/paths.h"
 #include "host/output/progress.h"
 #include "host/output/template_printer.h"
@@ -174,6 +175,28 @@ bool RunReport(TReportBaseDlg& dialog, const ReportDescriptor& report, ReportRun
     // Without a template print, the preview is the text file.
     if (!printed && dest == 1 && text) TPrintScreen(&dialog, report.text_file, true);
     return true;
+}
+
+bool Settle(RunContext& ctx, Outcome outcome, const std::string& error) {
+    switch (outcome) {
+        case Outcome::Done:
+            return true;
+        case Outcome::Cancelled:
+            ctx.cancelled = true;
+            return false;
+        case Outcome::Failed:
+            ctx.error = error;
+            return false;
+    }
+    return false;
+}
+
+bool PrintPages(OvReportObj& report, RunContext& ctx) {
+    report.SetDocumentName(ctx.document);
+    report.SetAutomation(ctx.output_choice, false);
+    const bool ok = report.PrintReport();
+    if (report.ReportCanceled()) ctx.cancelled = true;
+    return ok;
 }
 
 bool RunHeadless(ReportRun& run, LauncherInfo* launcher, FILE* text, int output_choice,

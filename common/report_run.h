@@ -26,6 +26,7 @@
 #include "host/output/report_table.h"
 
 class LauncherInfo;
+class OvReportObj;
 class TMeter;
 struct ST_FORMULAINFO;
 class TReportBaseDlg;
@@ -33,6 +34,9 @@ class TReportBaseDlg;
 namespace reports {
 
 struct ReportDescriptor;
+
+// How a collector's reading of the practice ended.
+enum class Outcome { Done, Cancelled, Failed };
 
 struct DataFile {
     std::string xml_file;  // the report file name ("\\XML\\agedrc.xml")
@@ -69,6 +73,13 @@ class ReportRun {
     // Named formulas handed to the template (null: none).
     virtual const ST_FORMULAINFO* Formulas() const { return nullptr; }
 };
+
+// A collector's outcome as the run's: true when done; otherwise notes the cancel or the
+// error (ctx.cancelled, ctx.error).
+bool Settle(RunContext& ctx, Outcome outcome, const std::string& error);
+
+// Prints a report's pages for the run (its document name and output kind); notes a cancel.
+bool PrintPages(OvReportObj& report, RunContext& ctx);
 
 // Runs a report from its dialog (steps above); true when it ran to its end.
 bool RunReport(TReportBaseDlg& dialog, const ReportDescriptor& report, ReportRun& run);

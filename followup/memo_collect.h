@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/report_run.h"
+
 class LauncherInfo;
 class TMeter;
 
@@ -45,7 +47,7 @@ struct CollectRequest {
     TMeter* meter = nullptr;
 };
 
-enum class Outcome { Done, Cancelled, Failed };
+using reports::Outcome;
 
 Outcome Collect(const CollectRequest& request, MemoData* out, std::string* error);
 

@@ -184,27 +184,14 @@ bool MemoReportRun::Collect(reports::RunContext& ctx) {
     request.launcher = ctx.launcher;
     request.meter = ctx.meter;
     std::string error;
-    switch (memo::Collect(request, &data_, &error)) {
-        case memo::Outcome::Done:
-            table_ = memo::MemoTable(data_);
-            return true;
-        case memo::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case memo::Outcome::Failed:
-            ctx.error = error;
-            return false;
-    }
-    return false;
+    if (!reports::Settle(ctx, memo::Collect(request, &data_, &error), error)) return false;
+    table_ = memo::MemoTable(data_);
+    return true;
 }
 
 bool MemoReportRun::Print(reports::RunContext& ctx) {
     TickRptObj report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    const bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(report, ctx);
 }
 
 std::vector<reports::DataFile> MemoReportRun::DataFiles() const {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/report_run.h"
+
 class LauncherInfo;
 class TMeter;
 
@@ -75,7 +77,7 @@ struct CollectRequest {
     TMeter* meter = nullptr;
 };
 
-enum class Outcome { Done, Cancelled, Failed };
+using reports::Outcome;
 
 Outcome Collect(const CollectRequest& request, NoActData* out, std::string* error);
 

@@ -244,29 +244,16 @@ bool NoActReportRun::Collect(reports::RunContext& ctx) {
     request.launcher = ctx.launcher;
     request.meter = ctx.meter;
     std::string error;
-    switch (noact::Collect(request, &data_, &error)) {
-        case noact::Outcome::Done:
-            table_ = noact::NoActTable(data_);
-            return true;
-        case noact::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case noact::Outcome::Failed:
-            ctx.error = error;
-            return false;
-    }
-    return false;
+    if (!reports::Settle(ctx, noact::Collect(request, &data_, &error), error)) return false;
+    table_ = noact::NoActTable(data_);
+    return true;
 }
 
 bool NoActReportRun::Print(reports::RunContext& ctx) {
     const reports::ReportDescriptor* d = reports::FindReport(210);
     PatNoActivityObj report(ctx.launcher, ctx.dialog, data_, d ? d->caption : kTitleFallback,
                             ctx.interactive, ctx.text);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    const bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(report, ctx);
 }
 
 std::vector<reports::DataFile> NoActReportRun::DataFiles() const {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/report_run.h"
+
 class LauncherInfo;
 class TMeter;
 
@@ -49,7 +51,7 @@ struct CollectRequest {
     TMeter* meter = nullptr;
 };
 
-enum class Outcome { Done, Cancelled, Failed };
+using reports::Outcome;
 
 Outcome Collect(const CollectRequest& request, NoInsData* out, std::string* error);
 

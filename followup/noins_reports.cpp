@@ -173,29 +173,16 @@ bool NoInsReportRun::Collect(reports::RunContext& ctx) {
     request.launcher = ctx.launcher;
     request.meter = ctx.meter;
     std::string error;
-    switch (noins::Collect(request, &data_, &error)) {
-        case noins::Outcome::Done:
-            table_ = noins::NoInsTable(data_);
-            return true;
-        case noins::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case noins::Outcome::Failed:
-            ctx.error = error;
-            return false;
-    }
-    return false;
+    if (!reports::Settle(ctx, noins::Collect(request, &data_, &error), error)) return false;
+    table_ = noins::NoInsTable(data_);
+    return true;
 }
 
 bool NoInsReportRun::Print(reports::RunContext& ctx) {
     const reports::ReportDescriptor* d = reports::FindReport(209);
     NoInsObj report(ctx.launcher, ctx.dialog, data_, d ? d->caption : "Patients Sans Assurance",
                     ctx.interactive, ctx.text);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    const bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(report, ctx);
 }
 
 std::vector<reports::DataFile> NoInsReportRun::DataFiles() const {

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "common/report_run.h"
 #include "insurance/insar_rows.h"
 
 class LauncherInfo;
@@ -24,7 +25,7 @@ struct CollectRequest {
     TMeter* meter = nullptr;  // advanced per account; its Cancel stops the walk (may be null)
 };
 
-enum class Outcome { Done, Cancelled, Failed };
+using reports::Outcome;
 
 // Reads the rows; on Failed, *error says why (in French).
 Outcome Collect(const CollectRequest& request, InsARData* out, std::string* error);

@@ -31,19 +31,10 @@ bool InsARReportRun::Collect(reports::RunContext& ctx) {
     request.launcher = ctx.launcher;
     request.meter = ctx.meter;
     std::string error;
-    switch (insar::Collect(request, &data_, &error)) {
-        case insar::Outcome::Done:
-            claims_ = insar::ClaimsTable(data_, criteria_.kind == 0);
-            totals_ = insar::TotalsTable(data_);
-            return true;
-        case insar::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case insar::Outcome::Failed:
-            ctx.error = error;
-            return false;
-    }
-    return false;
+    if (!reports::Settle(ctx, insar::Collect(request, &data_, &error), error)) return false;
+    claims_ = insar::ClaimsTable(data_, criteria_.kind == 0);
+    totals_ = insar::TotalsTable(data_);
+    return true;
 }
 
 bool InsARReportRun::Print(reports::RunContext& ctx) {
@@ -58,11 +49,7 @@ bool InsARReportRun::Print(reports::RunContext& ctx) {
     else
         report = std::make_unique<InsARDetailRpt>(ctx.launcher, ctx.dialog, data_, ctx.text, copies,
                                                   ctx.interactive);
-    report->SetDocumentName(ctx.document);
-    report->SetAutomation(ctx.output_choice, false);
-    const bool ok = report->PrintReport();
-    if (report->ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(*report, ctx);
 }
 
 std::vector<reports::DataFile> InsARReportRun::DataFiles() const {

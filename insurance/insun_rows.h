@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "common/report_run.h"
+
 class LauncherInfo;
 class TMeter;
 
@@ -55,7 +57,7 @@ struct InsUnData {
     std::vector<ClaimLine> claims;  // by patient name, then claim
 };
 
-enum class Outcome { Done, Cancelled, Failed };
+using reports::Outcome;
 
 // Reads the rows; on Failed, *error says why (in French; no option chosen gives 6400).
 Outcome Collect(const Criteria& criteria, LauncherInfo* launcher, TMeter* meter, InsUnData* out,

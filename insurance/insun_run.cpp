@@ -19,27 +19,16 @@ std::string InsUnResolvedRun::MeterTitle() const {
 
 bool InsUnResolvedRun::Collect(reports::RunContext& ctx) {
     std::string error;
-    switch (insun::Collect(criteria_, ctx.launcher, ctx.meter, &data_, &error)) {
-        case insun::Outcome::Done:
-            table_ = insun::ClaimsTable(data_);
-            return true;
-        case insun::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case insun::Outcome::Failed:
-            ctx.error = error;
-            return false;
-    }
-    return false;
+    if (!reports::Settle(ctx, insun::Collect(criteria_, ctx.launcher, ctx.meter, &data_, &error),
+                         error))
+        return false;
+    table_ = insun::ClaimsTable(data_);
+    return true;
 }
 
 bool InsUnResolvedRun::Print(reports::RunContext& ctx) {
     InsUnresolvedObj report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    const bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(report, ctx);
 }
 
 std::vector<reports::DataFile> InsUnResolvedRun::DataFiles() const {

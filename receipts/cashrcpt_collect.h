@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/report_run.h"
+
 class LauncherInfo;
 class TMeter;
 
@@ -78,7 +80,7 @@ struct CollectRequest {
     TMeter* meter = nullptr;
 };
 
-enum class Outcome { Done, Cancelled, Failed };
+using reports::Outcome;
 
 Outcome Collect(const CollectRequest& request, CashReceiptsData* out, std::string* error);
 

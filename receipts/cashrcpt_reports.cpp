@@ -207,27 +207,14 @@ bool CashReceiptsReportRun::Collect(reports::RunContext& ctx) {
     request.launcher = ctx.launcher;
     request.meter = ctx.meter;
     std::string error;
-    switch (cashrcpt::Collect(request, &data_, &error)) {
-        case cashrcpt::Outcome::Done:
-            table_ = cashrcpt::ReceiptsTable(data_);
-            return true;
-        case cashrcpt::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case cashrcpt::Outcome::Failed:
-            ctx.error = error;
-            return false;
-    }
-    return false;
+    if (!reports::Settle(ctx, cashrcpt::Collect(request, &data_, &error), error)) return false;
+    table_ = cashrcpt::ReceiptsTable(data_);
+    return true;
 }
 
 bool CashReceiptsReportRun::Print(reports::RunContext& ctx) {
     CashReceiptsObj report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    const bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(report, ctx);
 }
 
 std::vector<reports::DataFile> CashReceiptsReportRun::DataFiles() const {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/report_run.h"
+
 class LauncherInfo;
 class TMeter;
 
@@ -69,7 +71,7 @@ struct CollectRequest {
     TMeter* meter = nullptr;
 };
 
-enum class Outcome { Done, Cancelled, Failed };
+using reports::Outcome;
 
 Outcome Collect(const CollectRequest& request, PmtAllocData* out, std::string* error);
 

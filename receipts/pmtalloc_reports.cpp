@@ -178,27 +178,14 @@ bool PmtAllocReportRun::Collect(reports::RunContext& ctx) {
     request.launcher = ctx.launcher;
     request.meter = ctx.meter;
     std::string error;
-    switch (pmtalloc::Collect(request, &data_, &error)) {
-        case pmtalloc::Outcome::Done:
-            table_ = pmtalloc::AllocationsTable(data_);
-            return true;
-        case pmtalloc::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case pmtalloc::Outcome::Failed:
-            ctx.error = error;
-            return false;
-    }
-    return false;
+    if (!reports::Settle(ctx, pmtalloc::Collect(request, &data_, &error), error)) return false;
+    table_ = pmtalloc::AllocationsTable(data_);
+    return true;
 }
 
 bool PmtAllocReportRun::Print(reports::RunContext& ctx) {
     PmtAllocationRptObj report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    const bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(report, ctx);
 }
 
 std::vector<reports::DataFile> PmtAllocReportRun::DataFiles() const {

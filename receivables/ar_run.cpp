@@ -48,18 +48,9 @@ bool ARReportRun::Collect(reports::RunContext& ctx) {
     request.launcher = ctx.launcher;
     request.meter = ctx.meter;
     std::string error;
-    switch (ar::Collect(request, &data_, &error)) {
-        case ar::Outcome::Done:
-            BuildTables();
-            return true;
-        case ar::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case ar::Outcome::Failed:
-            ctx.error = error;
-            return false;
-    }
-    return false;
+    if (!reports::Settle(ctx, ar::Collect(request, &data_, &error), error)) return false;
+    BuildTables();
+    return true;
 }
 
 bool ARReportRun::Print(reports::RunContext& ctx) {
@@ -74,11 +65,7 @@ bool ARReportRun::Print(reports::RunContext& ctx) {
     else
         report = std::make_unique<ARAccRptObj>(ctx.launcher, parent, data_, ctx.text,
                                                ctx.interactive, copies_);
-    report->SetDocumentName(ctx.document);
-    report->SetAutomation(ctx.output_choice, false);
-    const bool ok = report->PrintReport();
-    if (report->ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(*report, ctx);
 }
 
 std::vector<reports::DataFile> ARReportRun::DataFiles() const {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/report_run.h"
+
 class LauncherInfo;
 class TMeter;
 
@@ -113,7 +115,7 @@ struct CollectRequest {
     int calc_mode = 1;  // 1 from the payment table, else from the day sheet
 };
 
-enum class Outcome { Done, Cancelled, Failed };
+using reports::Outcome;
 
 Outcome Collect(const CollectRequest& request, DayTrialData* out, std::string* error);
 

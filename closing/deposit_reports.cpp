@@ -364,34 +364,21 @@ bool DayTrialReportRun::Collect(reports::RunContext& ctx) {
     request.meter = ctx.meter;
     request.calc_mode = calc_mode_;
     std::string error;
-    switch (deposit::Collect(request, &data_, &error)) {
-        case deposit::Outcome::Done:
-            if (data_.Count() == 0) {
-                // Nothing to deposit: the dialog says so; no file is written.
-                empty_ = true;
-                ctx.cancelled = true;
-                return false;
-            }
-            table_ = deposit::DepositTable(data_);
-            formulas_ = deposit::Formulas(data_);
-            return true;
-        case deposit::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case deposit::Outcome::Failed:
-            ctx.error = error;
-            return false;
+    if (!reports::Settle(ctx, deposit::Collect(request, &data_, &error), error)) return false;
+    if (data_.Count() == 0) {
+        // Nothing to deposit: the dialog says so; no data file is written.
+        empty_ = true;
+        ctx.cancelled = true;
+        return false;
     }
-    return false;
+    table_ = deposit::DepositTable(data_);
+    formulas_ = deposit::Formulas(data_);
+    return true;
 }
 
 bool DayTrialReportRun::Print(reports::RunContext& ctx) {
     DayTrialRptObj report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    const bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(report, ctx);
 }
 
 std::vector<reports::DataFile> DayTrialReportRun::DataFiles() const {

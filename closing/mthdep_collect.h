@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/report_run.h"
+
 #include "host/base/dates.h"
 
 class LauncherInfo;
@@ -118,7 +120,7 @@ struct MonthDepData {
 std::string FromWhere(const Criteria& c, const std::string& prefix);
 bool JoinsApplications(const Criteria& c);
 
-enum class Outcome { Done, Cancelled, Failed };
+using reports::Outcome;
 
 Outcome CollectMonthDep(const Criteria& c, LauncherInfo* launcher, TMeter* meter, MonthDepData* out,
                         std::string* error);

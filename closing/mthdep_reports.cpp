@@ -367,11 +367,7 @@ bool MonthlyDepositSummaryRun::Print(reports::RunContext& ctx) {
     if (banks_.empty()) return true;  // no summary pages
     MonthlyDepositPrt report(ctx.launcher, ctx.dialog, first_, last_, ctx.text);
     report.SetBanks(banks_);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    const bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(report, ctx);
 }
 
 std::vector<reports::DataFile> MonthlyDepositSummaryRun::DataFiles() const {
@@ -387,32 +383,23 @@ std::string MonthDepReportRun::MeterTitle() const {
 
 bool MonthDepReportRun::Collect(reports::RunContext& ctx) {
     std::string error;
-    switch (mthdep::CollectMonthDep(criteria_, ctx.launcher, ctx.meter, &data_, &error)) {
-        case mthdep::Outcome::Done:
-            if (data_.Count() == 0) {
-                empty_ = true;
-                ctx.cancelled = true;
-                return false;
-            }
-            table_ = mthdep::MonthDepTable(data_);
-            return true;
-        case mthdep::Outcome::Cancelled:
-            ctx.cancelled = true;
-            return false;
-        case mthdep::Outcome::Failed:
-            ctx.error = error;
-            return false;
+    if (!reports::Settle(
+            ctx, mthdep::CollectMonthDep(criteria_, ctx.launcher, ctx.meter, &data_, &error),
+            error))
+        return false;
+    if (data_.Count() == 0) {
+        // Nothing in the period: the dialog says so.
+        empty_ = true;
+        ctx.cancelled = true;
+        return false;
     }
-    return false;
+    table_ = mthdep::MonthDepTable(data_);
+    return true;
 }
 
 bool MonthDepReportRun::Print(reports::RunContext& ctx) {
     MonthDepReport report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
-    report.SetDocumentName(ctx.document);
-    report.SetAutomation(ctx.output_choice, false);
-    const bool ok = report.PrintReport();
-    if (report.ReportCanceled()) ctx.cancelled = true;
-    return ok;
+    return reports::PrintPages(report, ctx);
 }
 
 std::vector<reports::DataFile> MonthDepReportRun::DataFiles() const {

@@ -231,9 +231,8 @@ class Collector {
         return true;
     }
 
-    // The day's rows: from the payment table, or from the payments and adjustments the day
-    // sheet names (a payment entered after its date is on the sheet of its date, so the
-    // sheet is read from the last month-end on).
+    // The day's rows: from the payment table, or those of them that the day sheet names (a
+    // payment is on the sheet of its date, after the last month-end).
     Outcome ReadRows(std::vector<stDayTrialElem>* rows) {
         std::string amount = "apmt_total";
         std::string doctor;
@@ -253,10 +252,11 @@ class Collector {
         } else {
             const long mend =
                 db_->QueryInt("SELECT DEND_MENDDATE FROM " + p_ + "DAYEND WHERE DEND_ID = 1");
-            sql += ", " + p_ + "DAYSHT where DSHT_RECTYPE = 'K' AND DSHT_SORTID IN ('K', 'M') " +
-                   "AND DSHT_DATE > " + std::to_string(mend) +
-                   " AND DSHT_DATE <= " + std::to_string(c_.date) +
-                   " AND DSHT_RECID = APMT_ID AND " + DayCondition(c_) + doctor;
+            // The row is on the sheet of its date (looked up through the sheet's date index).
+            sql += " where " + DayCondition(c_) + doctor + " AND apmt_date > " +
+                   std::to_string(mend) + " AND EXISTS (SELECT 1 FROM " + p_ +
+                   "DAYSHT WHERE DSHT_DATE = apmt_date AND DSHT_SORTID IN ('K', 'M') AND "
+                   "DSHT_RECTYPE = 'K' AND DSHT_RECID = apmt_id)";
         }
         if (db_->dbOpen(sql, kCursor) != 0) return Outcome::Failed;
         int r;

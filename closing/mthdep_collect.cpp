@@ -135,15 +135,15 @@ bool MonthlyDepositObj::LoadMthDepInfoByDatabase() {
 }
 
 bool MonthlyDepositObj::LoadMthDepInfoByDaysheet() {
-    // The day sheet holds a payment on its date; one entered later is deposited on its
-    // entry date, so the sheet is read from the last month-end to the period's end.
+    // The rows of the period that the day sheet names: each is on the sheet of its date
+    // (one entered later is deposited on its entry date), after the last month-end.
     GenDB* db = launcher_->GetDb();
     const std::string p = db->dbTablePrefix();
     const long mend = db->QueryInt("SELECT DEND_MENDDATE FROM " + p + "DAYEND WHERE DEND_ID = 1");
-    return Load(kColumns + p + "ACCPMT, " + p +
-                "DAYSHT WHERE DSHT_RECTYPE = 'K' AND DSHT_SORTID IN ('K', 'M') AND DSHT_DATE > " +
-                std::to_string(mend) + " AND DSHT_DATE <= " + std::to_string(last_) +
-                " AND DSHT_RECID = APMT_ID AND " + PeriodCondition(first_, last_));
+    return Load(kColumns + p + "ACCPMT WHERE " + PeriodCondition(first_, last_) +
+                " AND APMT_DATE > " + std::to_string(mend) + " AND EXISTS (SELECT 1 FROM " + p +
+                "DAYSHT WHERE DSHT_DATE = APMT_DATE AND DSHT_SORTID IN ('K', 'M') AND "
+                "DSHT_RECTYPE = 'K' AND DSHT_RECID = APMT_ID)");
 }
 
 bool MonthlyDepositObj::Load(const std::string& sql) {

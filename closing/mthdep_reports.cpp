@@ -175,10 +175,6 @@ std::string MonthDepReport::GetMeterTitle() {
     return S(kReportMeter);
 }
 
-long MonthDepReport::GetMaxMeterCount() {
-    return DepositLinesObj::GetMaxMeterCount();
-}
-
 std::string MonthDepReport::GetTitleStr(int i) {
     if (i == 0) return S(kReportTitle);
     if (i == 1) return Period(data_.criteria.from, data_.criteria.to);
@@ -323,17 +319,18 @@ host::output::ReportTable MonthDepTable(const MonthDepData& data) {
 bool PrintMonthlyDepositSummary(LauncherInfo* launcher, TWindow* parent, long first, long last,
                                 FILE* out, int output_choice, const std::string& document,
                                 int calc_mode, std::string* error) {
-    MonthlyDepositSummaryRun run(first, last, calc_mode);
-    reports::RunContext ctx;
-    ctx.launcher = launcher;
-    ctx.output_choice = output_choice;
-    ctx.interactive = false;
-    ctx.text = out;
-    ctx.document = document;
-    (void)parent;
-    if (run.Collect(ctx) && run.Print(ctx)) return true;
-    if (error) *error = ctx.error;
-    return ctx.error.empty() && !ctx.cancelled;
+    MonthlyDepositObj info(launcher, first, last, nullptr, calc_mode);
+    const bool loaded = info.LoadMthDepInfo();
+    if (!info.Error().empty()) {
+        if (error) *error = info.Error();
+        return false;
+    }
+    if (!loaded) return true;  // no deposits: no summary pages
+    MonthlyDepositPrt report(launcher, parent, first, last, out);
+    report.LoadDepInfo(info);
+    report.SetDocumentName(document);
+    report.SetAutomation(output_choice, false);
+    return report.PrintReport();
 }
 
 }  // namespace mthdep

@@ -46,7 +46,6 @@ class MonthDepReport : public deposit::DepositLinesObj {
 
     bool InitialCriteria() override;
     std::string GetMeterTitle() override;
-    long GetMaxMeterCount() override;
     std::string GetTitleStr(int i) override;
     int GetTitleLNum() override { return 2; }
 

@@ -3,11 +3,14 @@
 // month's summary against the daily deposits of each of its days.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 
 #include "closing/deposit_reports.h"
 #include "closing/mthdep_reports.h"
+#include "host/output/paths.h"
+#include "host/output/textprint.h"
 #include "tests/closing/deposit_practice.h"
 
 namespace {
@@ -90,6 +93,24 @@ TEST_P(MonthDepositTest, TheSummaryDayByDayForEachBank) {
         At(text, Cols({{0, "Totaux :"}, {15, A("413.00", 15)}, {30, A("2.50", 15)}}));
         EXPECT_EQ(text.find("31/10/2024"), std::string::npos);
     }
+}
+
+TEST_P(MonthDepositTest, TheMonthEndPrintsTheSummaryWithoutADialog) {
+    const std::string path = host::output::OutputPath("mthend-summary.prt");
+    FILE* out = std::fopen(path.c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    std::string error;
+    EXPECT_TRUE(mthdep::PrintMonthlyDepositSummary(launcher_.get(), nullptr, kFirst, kLast, out, 3,
+                                                   "mthend-summary", 1, &error))
+        << error;
+    std::fclose(out);
+    std::vector<host::output::TextPage> pages;
+    ASSERT_TRUE(host::output::ReadTextPages(path, &pages, &error)) << error;
+    EXPECT_EQ(pages.size(), 3u);  // one bank a page
+    // A period that is not a period is refused with a reason.
+    EXPECT_FALSE(mthdep::PrintMonthlyDepositSummary(launcher_.get(), nullptr, 20240231, kLast,
+                                                    nullptr, 3, "x", 1, &error));
+    EXPECT_FALSE(error.empty());
 }
 
 TEST_P(MonthDepositTest, TheReportByCodeDoctorAndBank) {

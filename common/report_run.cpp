@@ -219,6 +219,7 @@ bool RunReportFiles(TReportBaseDlg& dialog, const ReportDescriptor& report, Repo
             fs::path(host::output::OutputPath(files.front().xml_file)).filename().string();
         request.output_choice = dest;
         request.parent = &dialog;
+        request.formulas = run.Formulas();
         const QDSApplication* app = dialog.GetApp();
         request.db = app ? app->GetDb() : nullptr;
         host::output::TemplateResult result;

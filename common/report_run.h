@@ -28,6 +28,7 @@
 class LauncherInfo;
 class OvReportObj;
 class TMeter;
+struct ST_FORMULAINFO;
 class TReportBaseDlg;
 
 namespace reports {
@@ -69,6 +70,8 @@ class ReportRun {
     // The template printed over the first data file when it is not the report's usual one
     // (a form of the report with a template of its own); "" keeps the report's.
     virtual std::string TemplateName() const { return {}; }
+    // Named formulas handed to the template (null: none).
+    virtual const ST_FORMULAINFO* Formulas() const { return nullptr; }
 };
 
 // A collector's outcome as the run's: true when done; otherwise notes the cancel or the

@@ -80,8 +80,7 @@ std::string FullFloorQuery(GenDB& db, long as_of) {
            p + "PMTAPP, " + p +
            "ACCPMT WHERE PAPP_APMTID = APMT_ID AND PAPP_RECTYPE IN ('T', 'O') AND PAPP_DATE <= " +
            a + " AND ((APMT_DELDATE = 0 AND APMT_REVERSED <> 'Y') OR APMT_DELDATE > " + a +
-           ") GROUP BY PAPP_RECTYPE, CASE WHEN PAPP_RECTYPE = 'O' THEN PAPP_POCHID ELSE "
-           "PAPP_CTRTID END),"
+           ") GROUP BY 1, 2),"
            " charges AS (SELECT PAT_ACCID AS acc, CTRT_PRODUCER AS prod, " +
            bucket("CTRT_DATE") +
            " AS b, CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN "

@@ -24,7 +24,7 @@ for engine in "${engines[@]}"; do
   esac
   for m in "${measures[@]}"; do
     for _ in $(seq "$RUNS"); do
-      "$BENCH" --benchmark_filter="^BM_$m/$arg\$" --benchmark_format=json 2>/dev/null |
+      "$BENCH" --benchmark_filter="^BM_$m/$arg/" --benchmark_format=json 2>/dev/null |
         python3 -c '
 import json, sys
 for b in json.load(sys.stdin)["benchmarks"]:

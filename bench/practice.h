@@ -1,10 +1,17 @@
-// The large demo practice the benchmarks run over, made once per engine and kept:
-//   SQLite      $RAPPORTS_BENCH_DIR/large.db (default /tmp/rapports-bench)
+// The demo practice the benchmarks run over, made once per engine and kept:
+//   SQLite      $RAPPORTS_BENCH_DIR/<size>.db (default /tmp/rapports-bench)
 //   PostgreSQL  $RAPPORTS_BENCH_PG (else $RAPPORTS_TEST_PG), when set
-// Each benchmark takes the engine as its first argument (0 SQLite, 1 PostgreSQL).
+// <size> is $RAPPORTS_BENCH_SIZE: medium, large (the default) or group.
+// Each benchmark takes the engine as its first argument (0 SQLite, 1 PostgreSQL) and runs on
+// a connection of its own, so that no measure pays for what an earlier one left on the
+// connection (a plan compiled by PostgreSQL's JIT, whose cost every later parallel query of
+// the session then shares; statements kept prepared). Each reports the process's peak
+// memory (peak_MB): run one benchmark per process to read it as that benchmark's
+// (bench/table.sh does).
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,11 +36,15 @@ inline std::string Env(const char* name, const char* def = "") {
     return v && *v ? v : def;
 }
 
+inline std::string SizeName() {
+    return Env("RAPPORTS_BENCH_SIZE", "large");
+}
+
 inline std::string EngineDsn(int engine) {
     if (engine == 0) {
         const std::string dir = Env("RAPPORTS_BENCH_DIR", "/tmp/rapports-bench");
         std::filesystem::create_directories(dir);
-        return "sqlite:" + dir + "/large.db";
+        return "sqlite:" + dir + "/" + SizeName() + ".db";
     }
     std::string pg = Env("RAPPORTS_BENCH_PG");
     return pg.empty() ? Env("RAPPORTS_TEST_PG") : pg;
@@ -55,10 +66,10 @@ inline GenDB* Practice(int engine) {
         std::string error;
         db = GenDB::Open(dsn, &error);
         if (db && !demo::PracticeHasData(*db)) {
-            std::fprintf(stderr, "bench: generating the large practice on %s...\n",
+            std::fprintf(stderr, "bench: generating the %s practice on %s...\n", SizeName().c_str(),
                          EngineName(engine));
             demo::DemoOptions options;
-            options.size = demo::Size::Large;
+            if (!demo::ParseSize(SizeName(), &options.size)) options.size = demo::Size::Large;
             options.seed = 1;
             options.today = kToday;
             demo::DemoStats stats;
@@ -78,10 +89,43 @@ inline GenDB* PracticeOrSkip(benchmark::State& state) {
     return db;
 }
 
+// A new connection to the benchmark's practice (made first if needed); null, the
+// benchmark skipped, when the engine is not available.
+inline std::unique_ptr<GenDB> OwnConnection(benchmark::State& state) {
+    GenDB* shared = PracticeOrSkip(state);
+    if (!shared) return nullptr;
+    std::string error;
+    std::unique_ptr<GenDB> db = GenDB::Open(EngineDsn(static_cast<int>(state.range(0))), &error);
+    if (!db) state.SkipWithError(error.c_str());
+    return db;
+}
+
+// The process's peak resident memory so far, in MB.
+inline double PeakMB() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_maxrss) / 1024.0;
+}
+
+// Rows of the three ledger tables (treatment lines, office charges, applications).
+inline long LedgerRows(GenDB& db) {
+    const std::string p = db.dbTablePrefix();
+    return static_cast<long>(db.QueryInt("SELECT COUNT(*) FROM " + p + "CLMTRT") +
+                             db.QueryInt("SELECT COUNT(*) FROM " + p + "PATOCH") +
+                             db.QueryInt("SELECT COUNT(*) FROM " + p + "PMTAPP"));
+}
+
+// The counters every benchmark reports besides its own.
+inline void CommonCounters(benchmark::State& state, GenDB& db) {
+    state.counters["peak_MB"] = PeakMB();
+    state.counters["ledger_rows"] = static_cast<double>(LedgerRows(db));
+}
+
 // Runs a floor statement once per iteration and counts its rows.
 template <class Query>
 void RunFloor(benchmark::State& state, Query query) {
-    GenDB* db = PracticeOrSkip(state);
+    std::unique_ptr<GenDB> own = OwnConnection(state);
+    GenDB* db = own.get();
     if (!db) return;
     const std::string q = query(*db);
     long rows = 0;
@@ -96,6 +140,7 @@ void RunFloor(benchmark::State& state, Query query) {
         db->dbClose(7);
     }
     state.counters["rows"] = static_cast<double>(rows);
+    CommonCounters(state, *db);
 }
 
 // Runs the report that make builds once per iteration to its text file, without a dialog;
@@ -103,7 +148,8 @@ void RunFloor(benchmark::State& state, Query query) {
 template <class Make, class Count>
 void RunReport(benchmark::State& state, const char* document, const char* counter, Make make,
                Count count) {
-    GenDB* db = PracticeOrSkip(state);
+    std::unique_ptr<GenDB> own = OwnConnection(state);
+    GenDB* db = own.get();
     if (!db) return;
     QDSApplication app(db);
     QDSApplication::SetInstance(&app);
@@ -122,6 +168,7 @@ void RunReport(benchmark::State& state, const char* document, const char* counte
         std::fclose(prt);
     }
     state.counters[counter] = static_cast<double>(rows);
+    CommonCounters(state, *db);
     QDSApplication::SetInstance(nullptr);
 }
 

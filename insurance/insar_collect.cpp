@@ -11,6 +11,7 @@
 #include "host/base/strings.h"
 #include "host/base/text.h"
 #include "host/calc/ledger.h"
+#include "host/calc/walk.h"
 #include "host/db/gendb.h"
 #include "host/output/progress.h"
 #include "host/records/context.h"
@@ -59,7 +60,6 @@ class Collector {
 
   private:
     bool Setup(std::string* error);
-    bool ReadBatch(size_t first, std::string* error);
     bool Account(const account_struct& a, std::string* error);
     bool Keeps(const ItemRow& item) const;
     // Reads the claim (number, submission, insurers, code) of every treatment item and the
@@ -78,8 +78,9 @@ class Collector {
     std::unique_ptr<host::calc::LedgerSource> source_;
     std::string doctor_;  // "*" or a producer code
     std::string carrier_;
-    std::vector<account_struct> accounts_;
-    std::unordered_map<long, std::vector<patient_struct>> patients_;
+    std::unique_ptr<host::calc::AccountWalk> walk_;
+    std::unordered_map<long, long>
+        ranks_;  // of the accounts with items, their places in name order
     std::unordered_map<long, LineInfo> lines_;
     std::unordered_map<long, std::string> office_types_;
     std::vector<ItemRow> items_;
@@ -117,45 +118,13 @@ bool Collector::Setup(std::string* error) {
     return true;
 }
 
-bool Collector::ReadBatch(size_t first, std::string* error) {
-    patients_.clear();
-    std::vector<long> ids;
-    for (size_t i = first; i < accounts_.size() && i < first + kBatch; ++i)
-        ids.push_back(accounts_[i].acc_id);
-    // Every batch has the same size (the last repeats its last account), so that its
-    // statements keep one shape.
-    while (!ids.empty() && ids.size() < kBatch)
-        ids.push_back(ids.back());
-    if (ids.empty()) return true;
-    std::string marks;
-    std::vector<host::SqlValue> params;
-    for (long id : ids) {
-        marks += marks.empty() ? "?" : ", ?";
-        params.emplace_back(id);
-    }
-    PersInfo patients(list_, msg_);
-    patients.SetKey(PersInfo::KEY_ID);
-    if (patients.FindRecs("PAT_ACCID IN (" + marks + ")", params))
-        for (const patient_struct& p : patients.Items())
-            patients_[p.acc_id].push_back(p);
-    if (patients.DbFailed()) {
-        *error = Fail("Lecture des patients");
-        return false;
-    }
-    if (!source_->Prefetch(ids, &msg_->errors())) {
-        *error = Fail("Lecture des transactions");
-        return false;
-    }
-    return true;
-}
-
 bool Collector::Keeps(const ItemRow& item) const {
     return (doctor_ == "*" || item.doctor == doctor_) &&
            (carrier_ == "*" || item.carrier == carrier_);
 }
 
 bool Collector::Account(const account_struct& a, std::string* error) {
-    const auto& pats = patients_[a.acc_id];
+    const auto& pats = walk_->Patients();
     if (pats.empty()) return true;  // an account without patients owes through none
     if (!host::calc::AccountCounts(a.status, a.delete_date, a.sys_inactive, c_.as_of)) return true;
     Ledger ledger;
@@ -238,7 +207,10 @@ bool Collector::Account(const account_struct& a, std::string* error) {
     }
     // The carrier and the claim are read afterwards, for the items kept only.
     for (ItemRow& it : items)
-        if (doctor_ == "*" || it.doctor == doctor_) items_.push_back(std::move(it));
+        if (doctor_ == "*" || it.doctor == doctor_) {
+            ranks_[a.acc_id] = walk_->NameRank();
+            items_.push_back(std::move(it));
+        }
     return true;
 }
 
@@ -355,23 +327,24 @@ Outcome Collector::Run(std::string* error) {
         return Outcome::Failed;
     }
     if (!Setup(error)) return Outcome::Failed;
-    AccountInfo accounts(list_, msg_);
-    accounts.SetKey(AccountInfo::KEY_NAME);
-    for (bool ok = accounts.DBGetFirst(); ok; ok = accounts.DBGetNext())
-        accounts_.push_back(*accounts.GetRecPtr());
-    if (accounts.DbFailed()) {
-        *error = Fail("Lecture des comptes");
-        return Outcome::Failed;
-    }
-    if (req_.meter) req_.meter->SetMax(static_cast<long>(accounts_.size()));
-    for (size_t i = 0; i < accounts_.size(); ++i) {
-        if (i % kBatch == 0 && !ReadBatch(i, error)) return Outcome::Failed;
-        if (!Account(accounts_[i], error)) return Outcome::Failed;
+    // The accounts in id order, with their patients and ledgers from streams in the same
+    // order; the items are then put in the accounts' name order.
+    walk_ = std::make_unique<host::calc::AccountWalk>(list_, msg_, source_.get());
+    error->clear();
+    if (!walk_->Start(error)) return Outcome::Failed;
+    if (req_.meter) req_.meter->SetMax(walk_->Count());
+    while (walk_->Next(error)) {
+        if (!Account(walk_->Account(), error)) return Outcome::Failed;
         if (req_.meter) {
             req_.meter->Advance();
             if (req_.meter->Cancel()) return Outcome::Cancelled;
         }
     }
+    if (!error->empty()) return Outcome::Failed;
+    walk_.reset();
+    std::stable_sort(items_.begin(), items_.end(), [&](const ItemRow& x, const ItemRow& y) {
+        return ranks_.at(x.acc_id) < ranks_.at(y.acc_id);
+    });
     if (!Details(error)) return Outcome::Failed;
     // The items in the sorted list's order, then grouped into claims.
     InsARSortList sorted(0);

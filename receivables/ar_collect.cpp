@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
-#include <unordered_map>
+#include <memory>
+#include <numeric>
 
 #include "host/base/dates.h"
 #include "host/base/strings.h"
 #include "host/base/text.h"
 #include "host/calc/arcalc.h"
+#include "host/calc/walk.h"
 #include "host/db/gendb.h"
 #include "host/output/progress.h"
 #include "host/records/context.h"
@@ -30,7 +32,6 @@ constexpr int kMarkPlan = 6574;       // "(T)"
 constexpr int kMarkInsurance = 6575;  // "(A)"
 constexpr int kCurPlans = 31101;
 constexpr int kCurNotes = 31102;
-constexpr size_t kBatch = 100;
 
 std::string Trimmed(const char* s) {
     return host::Trim(s ? s : "");
@@ -89,7 +90,10 @@ class Collector {
   private:
     bool OneProducer() const { return c_.grouping == 1 && producer_ != "*"; }
     bool Setup(std::string* error);
-    bool ReadBatch(size_t first, std::string* error);
+    // Opens the streams of the payment plans and the receivable notes.
+    bool OpenExtras(std::string* error);
+    // Reads the current account's plans and notes from their streams.
+    bool ReadExtras(long acc_id, std::string* error);
     bool Account(const account_struct& a, std::string* error);
     // The account's receivable by producer (all-producer entry 0 included) as the calculator
     // gives it, for the account or summed over its patients.
@@ -106,10 +110,11 @@ class Collector {
     GenDB* db_;
     ArCalc calc_;
     std::string producer_;  // "*" or one producer code
-    std::vector<account_struct> accounts_;
-    std::unordered_map<long, std::vector<patient_struct>> patients_;
-    std::unordered_map<long, PlanInfo> plans_;
-    std::unordered_map<long, std::vector<NoteRow>> notes_;
+    std::unique_ptr<host::calc::AccountWalk> walk_;
+    std::unique_ptr<host::calc::AccountRows> plan_rows_, note_rows_;
+    PlanInfo plan_;               // the current account's
+    std::vector<NoteRow> notes_;  // the current account's
+    std::vector<long> ranks_;     // of the kept accounts, their places in name order
     std::map<std::string, prodcd_struct> producer_records_;
     std::map<std::string, AgedGroups> summary_;
     std::map<std::string, std::pair<long, int64_t>> plan_totals_;
@@ -156,86 +161,51 @@ bool Collector::Setup(std::string* error) {
     return true;
 }
 
-bool Collector::ReadBatch(size_t first, std::string* error) {
-    patients_.clear();
-    plans_.clear();
-    notes_.clear();
-    std::vector<long> ids;
-    for (size_t i = first; i < accounts_.size() && i < first + kBatch; ++i)
-        ids.push_back(accounts_[i].acc_id);
-    // Every batch has the same size (the last one repeats its last account), so that the
-    // batch's statements keep one shape and are compiled once.
-    while (!ids.empty() && ids.size() < kBatch)
-        ids.push_back(ids.back());
-    if (ids.empty()) return true;
-    std::string marks;
-    std::vector<host::SqlValue> params;
-    for (long id : ids) {
-        marks += marks.empty() ? "?" : ", ?";
-        params.emplace_back(id);
-    }
-    PersInfo patients(list_, msg_);
-    patients.SetKey(PersInfo::KEY_ID);
-    if (patients.FindRecs("PAT_ACCID IN (" + marks + ")", params))
-        for (const patient_struct& p : patients.Items())
-            patients_[p.acc_id].push_back(p);
-    if (patients.DbFailed()) {
-        *error = Fail("Lecture des patients");
-        return false;
-    }
-    if (req_.quick) return true;
-    if (!calc_.Prefetch(ids, &msg_->errors())) {
-        *error = Fail("Lecture des transactions");
-        return false;
-    }
+bool Collector::OpenExtras(std::string* error) {
     const std::string p = db_->dbTablePrefix();
-    const std::string plans = "SELECT PPLN_ACCID, PPLN_DOCTOR, PPLN_BALANCE FROM " + p +
-                              "PATPPLAN WHERE PPLN_STATUS = 'A' AND PPLN_ACCID IN (" + marks +
-                              ") ORDER BY PPLN_ACCID, PPLN_ID";
-    if (db_->dbOpenParams(plans.c_str(), params, kCurPlans) != 0) {
-        *error = Fail("Lecture des plans de paiement");
-        return false;
-    }
-    int r;
-    for (r = db_->dbFetch(0, kCurPlans); r == 0; r = db_->dbFetch(1, kCurPlans)) {
-        long acc = 0, balance = 0;
-        std::string doctor;
-        db_->dbGetLong(1, &acc, kCurPlans);
-        db_->dbGetField(2, &doctor, kCurPlans);
-        db_->dbGetLong(3, &balance, kCurPlans);
-        PlanInfo& plan = plans_[acc];
-        plan.any = true;
-        plan.balance += balance;
-        auto& d = plan.by_doctor[GetProdCode(doctor.c_str(), false)];
-        d.first += 1;
-        d.second += balance;
-    }
-    db_->dbClose(kCurPlans);
-    if (r < 0) {
+    plan_rows_ = std::make_unique<host::calc::AccountRows>(*db_, kCurPlans);
+    if (!plan_rows_->Open("SELECT PPLN_ACCID, PPLN_DOCTOR, PPLN_BALANCE FROM " + p +
+                          "PATPPLAN WHERE PPLN_STATUS = 'A' ORDER BY PPLN_ACCID, PPLN_ID")) {
         *error = Fail("Lecture des plans de paiement");
         return false;
     }
     if (!c_.notes) return true;
-    const std::string notes =
-        "SELECT PAT_ACCID, PNOT_COMMENT, PNOT_DATE, PAT_PNAME FROM " + p + "PATNOTE, " + p +
-        "PATIENT WHERE PNOT_PATID = PAT_ID AND PNOT_TYPE = 'A/R' AND PAT_ACCID IN (" + marks +
-        ") ORDER BY PAT_ACCID, PNOT_DATE DESC, PNOT_ID DESC";
-    if (db_->dbOpenParams(notes.c_str(), params, kCurNotes) != 0) {
+    note_rows_ = std::make_unique<host::calc::AccountRows>(*db_, kCurNotes);
+    if (!note_rows_->Open("SELECT PAT_ACCID, PNOT_COMMENT, PNOT_DATE, PAT_PNAME FROM " + p +
+                          "PATNOTE, " + p +
+                          "PATIENT WHERE PNOT_PATID = PAT_ID AND PNOT_TYPE = 'A/R'"
+                          " ORDER BY PAT_ACCID, PNOT_DATE DESC, PNOT_ID DESC")) {
         *error = Fail("Lecture des notes C/R");
         return false;
     }
-    for (r = db_->dbFetch(0, kCurNotes); r == 0; r = db_->dbFetch(1, kCurNotes)) {
-        long acc = 0;
-        NoteRow n;
-        db_->dbGetLong(1, &acc, kCurNotes);
-        db_->dbGetField(2, &n.comment, kCurNotes);
-        db_->dbGetLong(3, &n.date, kCurNotes);
-        db_->dbGetField(4, &n.first_name, kCurNotes);
-        n.comment = host::Trim(n.comment);
-        notes_[acc].push_back(std::move(n));
+    return true;
+}
+
+bool Collector::ReadExtras(long acc_id, std::string* error) {
+    plan_ = PlanInfo();
+    notes_.clear();
+    const bool plans_ok = plan_rows_->Take(acc_id, [&](const host::DbCursor& c) {
+        plan_.any = true;
+        plan_.balance += c.Int(3);
+        auto& d = plan_.by_doctor[GetProdCode(std::string(c.Text(2)).c_str(), false)];
+        d.first += 1;
+        d.second += c.Int(3);
+        return true;
+    });
+    if (!plans_ok) {
+        *error = Fail("Lecture des plans de paiement");
+        return false;
     }
-    db_->dbClose(kCurNotes);
-    if (r < 0) {
+    if (!note_rows_) return true;
+    const bool notes_ok = note_rows_->Take(acc_id, [&](const host::DbCursor& c) {
+        NoteRow n;
+        n.comment = host::Trim(std::string(c.Text(2)));
+        n.date = static_cast<long>(c.Int(3));
+        n.first_name = std::string(c.Text(4));
+        notes_.push_back(std::move(n));
+        return true;
+    });
+    if (!notes_ok) {
         *error = Fail("Lecture des notes C/R");
         return false;
     }
@@ -255,7 +225,7 @@ bool Collector::AgeAccount(const account_struct& a, std::vector<dr_ar_bucket>* e
         return true;
     }
     entries->clear();
-    for (const patient_struct& p : patients_[a.acc_id]) {
+    for (const patient_struct& p : walk_->Patients()) {
         if (!calc_.CalcAR(p.pat_id, false, false, nullptr, err)) {
             *error = Fail("Calcul du patient " + std::to_string(p.pat_id));
             return false;
@@ -278,7 +248,7 @@ bool Collector::AgeAccount(const account_struct& a, std::vector<dr_ar_bucket>* e
 }
 
 bool Collector::Account(const account_struct& a, std::string* error) {
-    const auto& pats = patients_[a.acc_id];
+    const auto& pats = walk_->Patients();
     if (pats.empty()) return true;  // an account without patients owes through none
     if (!host::calc::AccountCounts(a.status, a.delete_date, a.sys_inactive, c_.as_of)) return true;
     const patient_struct* main = &pats.front();
@@ -324,10 +294,10 @@ bool Collector::Account(const account_struct& a, std::string* error) {
     row.patients = static_cast<int>(pats.size());
     if (req_.quick) {
         row.plan_balance = a.pplan_bal;
-    } else if (auto it = plans_.find(a.acc_id); it != plans_.end() && it->second.any) {
+    } else if (plan_.any) {
         row.has_plan = true;
-        row.plan_balance = it->second.balance;
-        for (const auto& [code, d] : it->second.by_doctor) {
+        row.plan_balance = plan_.balance;
+        for (const auto& [code, d] : plan_.by_doctor) {
             if (OneProducer() && code != producer_) continue;
             plan_totals_[code].first += d.first;
             plan_totals_[code].second += d.second;
@@ -337,7 +307,7 @@ bool Collector::Account(const account_struct& a, std::string* error) {
     if (row.has_plan || a.pplan_bal != 0) row.markers += host::LoadText(kMarkPlan);
     if (a.ins_billing == 'Y' && row.ar.ins.v[kTotal] != 0)
         row.markers += host::LoadText(kMarkInsurance);
-    if (auto it = notes_.find(a.acc_id); it != notes_.end()) row.notes = it->second;
+    row.notes = std::move(notes_);
     // The by-patient report prints the patients who owe something (at least one line).
     auto& prs = row.patient_rows;
     prs.erase(std::remove_if(prs.begin(), prs.end(),
@@ -351,6 +321,7 @@ bool Collector::Account(const account_struct& a, std::string* error) {
         summary_[code] += entries[i].ar;
     }
     out_->accounts.push_back(std::move(row));
+    ranks_.push_back(walk_->NameRank());
     return true;
 }
 
@@ -372,25 +343,35 @@ Outcome Collector::Run(std::string* error) {
         return Outcome::Failed;
     }
     if (!Setup(error)) return Outcome::Failed;
-    // The accounts in name order, read whole (a few hundred bytes each), so that the
-    // report can read ahead a batch at a time.
-    AccountInfo accounts(list_, msg_);
-    accounts.SetKey(AccountInfo::KEY_NAME);
-    for (bool ok = accounts.DBGetFirst(); ok; ok = accounts.DBGetNext())
-        accounts_.push_back(*accounts.GetRecPtr());
-    if (accounts.DbFailed()) {
-        *error = Fail("Lecture des comptes");
-        return Outcome::Failed;
-    }
-    if (req_.meter) req_.meter->SetMax(static_cast<long>(accounts_.size()));
-    for (size_t i = 0; i < accounts_.size(); ++i) {
-        if (i % kBatch == 0 && !ReadBatch(i, error)) return Outcome::Failed;
-        if (!Account(accounts_[i], error)) return Outcome::Failed;
+    // The accounts in id order, each with its patients, ledger, plans and notes read from
+    // streams in the same order; the kept rows are put in name order at the end.
+    walk_ = std::make_unique<host::calc::AccountWalk>(list_, msg_,
+                                                      req_.quick ? nullptr : &calc_.Source());
+    error->clear();
+    if (!walk_->Start(error)) return Outcome::Failed;
+    if (!req_.quick && !OpenExtras(error)) return Outcome::Failed;
+    if (req_.meter) req_.meter->SetMax(walk_->Count());
+    while (walk_->Next(error)) {
+        if (!req_.quick && !ReadExtras(walk_->Account().acc_id, error)) return Outcome::Failed;
+        if (!Account(walk_->Account(), error)) return Outcome::Failed;
         if (req_.meter) {
             req_.meter->Advance();
             if (req_.meter->Cancel()) return Outcome::Cancelled;
         }
     }
+    if (!error->empty()) return Outcome::Failed;
+    plan_rows_.reset();
+    note_rows_.reset();
+    walk_.reset();
+    std::vector<size_t> order(ranks_.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::sort(order.begin(), order.end(),
+              [&](size_t x, size_t y) { return ranks_[x] < ranks_[y]; });
+    std::vector<AccountRow> sorted;
+    sorted.reserve(order.size());
+    for (size_t i : order)
+        sorted.push_back(std::move(out_->accounts[i]));
+    out_->accounts = std::move(sorted);
     // The summary in its printing order (auxiliaries' codes after the others).
     for (const auto& [code, groups] : summary_)
         out_->producers.push_back({code, Identification(code), groups});

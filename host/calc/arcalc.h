@@ -66,6 +66,9 @@ class ArCalc {
         return source_.Prefetch(accounts, err);
     }
 
+    // Where the calculator reads its ledgers (an account walk hands them over there).
+    host::calc::LedgerSource& Source() { return source_; }
+
     // The switch that includes future amounts (the "À venir" column).
     void SetIncludeFuture(bool on) { include_future_ = on; }
     bool IncludeFuture() const { return include_future_; }

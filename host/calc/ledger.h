@@ -59,6 +59,12 @@ class LedgerSource {
     // that the next Account calls for them need no query. Each prefetched ledger is handed
     // out once. Without effect in the record-class mode.
     bool Prefetch(const std::vector<long>& acc_ids, TEmgBase* err);
+    // Hands over an account's ledger read elsewhere (a walk's streams), so that the next
+    // Account call for it needs no query; it replaces whatever was prefetched.
+    void Provide(long acc_id, Ledger ledger) {
+        prefetched_.clear();
+        prefetched_.emplace(acc_id, std::move(ledger));
+    }
 
   private:
     // Reads the ledgers of the given accounts into out, by account. The accounts are bound

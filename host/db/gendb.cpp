@@ -137,14 +137,14 @@ bool GenDB::Admit(const NormalizedSql& n, bool cursor, bool read_only) {
 }
 
 int GenDB::OpenOn(int cursor, const char* statement, const std::vector<SqlValue>* params,
-                  bool read_only) {
+                  bool read_only, bool stream) {
     cursors_.erase(cursor);
     ClearError();
     if (!statement) {
         SetError("requête vide");
         return -1;
     }
-    auto c = OpenCursor(statement, params, read_only);
+    auto c = stream ? OpenStream(statement, params) : OpenCursor(statement, params, read_only);
     if (!c) return -1;
     cursors_[cursor] = std::move(c);
     return 0;
@@ -160,6 +160,15 @@ int GenDB::dbOpenReadOnly(const char* statement, int cursor) {
 
 int GenDB::dbOpenParams(const char* statement, const std::vector<SqlValue>& params, int cursor) {
     return OpenOn(cursor, statement, &params, false);
+}
+
+int GenDB::dbOpenStream(const char* statement, const std::vector<SqlValue>& params, int cursor) {
+    if (statement && !NormalizeSql(statement, engine() == Engine::PostgreSQL, false).query) {
+        cursors_.erase(cursor);
+        SetError("requête invalide : seule une lecture peut être lue en flux");
+        return -1;
+    }
+    return OpenOn(cursor, statement, &params, false, true);
 }
 
 DbCursor* GenDB::Cursor(int cursor) {

@@ -156,6 +156,16 @@ class GenDB {
     // Runs a statement with explicit bound parameters ('?' placeholders in order).
     int dbExecuteParams(const char* statement, const std::vector<SqlValue>& params);
     int dbOpenParams(const char* statement, const std::vector<SqlValue>& params, int cursor);
+    // Opens a query whose rows are read once, front to back, without holding the whole
+    // result: SQLite steps its statement as rows are fetched; PostgreSQL declares a cursor on
+    // the server and fetches it a chunk at a time, in binary. On PostgreSQL the stream lives
+    // in a transaction (a savepoint inside the caller's) that ends when the cursor is closed:
+    // open and close streams around reads only. A stream is not rewound; RowCount is -1.
+    int dbOpenStream(const char* statement, const std::vector<SqlValue>& params, int cursor);
+    int dbOpenStream(const std::string& statement, const std::vector<SqlValue>& params,
+                     int cursor) {
+        return dbOpenStream(statement.c_str(), params, cursor);
+    }
     // The value of a single-row, single-column query, or def.
     int64_t QueryInt(const std::string& statement, int64_t def = 0);
     std::string QueryText(const std::string& statement, const std::string& def = "");
@@ -215,6 +225,11 @@ class GenDB {
     virtual std::unique_ptr<DbCursor> OpenCursor(const std::string& sql,
                                                  const std::vector<SqlValue>* params,
                                                  bool read_only) = 0;
+    // A stream (dbOpenStream); by default the engine's ordinary cursor.
+    virtual std::unique_ptr<DbCursor> OpenStream(const std::string& sql,
+                                                 const std::vector<SqlValue>* params) {
+        return OpenCursor(sql, params, false);
+    }
     virtual bool ExecuteStatement(const std::string& sql, const std::vector<SqlValue>* params) = 0;
     virtual bool ExecRaw(const std::string& sql) = 0;
     virtual bool AcquireLock(const std::string& key, bool exclusive) = 0;
@@ -226,7 +241,7 @@ class GenDB {
 
   private:
     int OpenOn(int cursor, const char* statement, const std::vector<SqlValue>* params,
-               bool read_only);
+               bool read_only, bool stream = false);
 
     std::string dsn_;
     DbAccess access_;

@@ -1,9 +1,13 @@
 // GenDB over PostgreSQL (libpq). Results are read whole, so that any number of cursors
 // can be open on the one connection; statement shapes are prepared once and reused.
+// Streams (dbOpenStream) are server-side cursors fetched a chunk at a time in binary, so
+// that a walk over millions of rows holds one chunk and decodes no number from text.
+#include <arpa/inet.h>
 #include <libpq-fe.h>
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <list>
 #include <thread>
 #include <unordered_map>
@@ -52,6 +56,97 @@ class PgCursor final : public DbCursor {
     Result result_;
     int rows_, cols_;
     int row_ = -1;
+};
+
+// The binary forms of the types a stream decodes (pg_type oids).
+constexpr Oid kBoolOid = 16, kInt8Oid = 20, kInt2Oid = 21, kInt4Oid = 23;
+
+// Rows of a server-side cursor, fetched kChunk at a time in binary format. The owner's
+// hooks fetch a chunk and end the stream (closing the cursor and its transaction).
+class PgStream final : public DbCursor {
+  public:
+    static constexpr int kChunk = 4000;
+    using FetchChunk = std::function<Result()>;
+    using End = std::function<void(bool failed)>;
+    PgStream(FetchChunk fetch, End end) : fetch_(std::move(fetch)), end_(std::move(end)) {}
+    ~PgStream() override { end_(failed_); }
+
+    int Fetch(bool first) override {
+        if (first && started_) return 1;  // not rewound
+        started_ = true;
+        if (result_ && ++row_ < rows_) return 0;
+        if (done_) return 1;
+        result_ = fetch_();
+        if (!result_) {
+            failed_ = done_ = true;
+            return -1;
+        }
+        rows_ = PQntuples(result_.get());
+        if (cols_ < 0) {
+            cols_ = PQnfields(result_.get());
+            types_.resize(static_cast<size_t>(cols_));
+            texts_.resize(static_cast<size_t>(cols_));
+            for (int c = 0; c < cols_; ++c)
+                types_[static_cast<size_t>(c)] = PQftype(result_.get(), c);
+        }
+        row_ = 0;
+        done_ = rows_ < kChunk;
+        return rows_ > 0 ? 0 : 1;
+    }
+    long RowCount() override { return -1; }
+    int Columns() const override { return cols_ < 0 ? 0 : cols_; }
+    bool IsNull(int c) const override {
+        return !OnRow() || c < 1 || c > cols_ || PQgetisnull(result_.get(), row_, c - 1);
+    }
+    std::string_view Text(int c) const override {
+        if (IsNull(c)) return {};
+        const Oid t = types_[static_cast<size_t>(c - 1)];
+        if (t == kInt2Oid || t == kInt4Oid || t == kInt8Oid || t == kBoolOid) {
+            std::string& s = texts_[static_cast<size_t>(c - 1)];
+            s = t == kBoolOid ? (Int(c) ? "t" : "f") : std::to_string(Int(c));
+            return s;
+        }
+        return {PQgetvalue(result_.get(), row_, c - 1),
+                static_cast<size_t>(PQgetlength(result_.get(), row_, c - 1))};
+    }
+    int64_t Int(int c) const override {
+        if (IsNull(c)) return 0;
+        const auto* v =
+            reinterpret_cast<const unsigned char*>(PQgetvalue(result_.get(), row_, c - 1));
+        const int len = PQgetlength(result_.get(), row_, c - 1);
+        switch (types_[static_cast<size_t>(c - 1)]) {
+            case kBoolOid:
+                return v[0] != 0;
+            case kInt2Oid:
+                return static_cast<int16_t>((v[0] << 8) | v[1]);
+            case kInt4Oid: {
+                uint32_t u;
+                std::memcpy(&u, v, 4);
+                return static_cast<int32_t>(ntohl(u));
+            }
+            case kInt8Oid: {
+                uint64_t u = 0;
+                for (int i = 0; i < 8; ++i)
+                    u = (u << 8) | v[i];
+                return static_cast<int64_t>(u);
+            }
+            default: {
+                // A text type: its binary form is its text.
+                const std::string s(reinterpret_cast<const char*>(v), static_cast<size_t>(len));
+                return std::strtoll(s.c_str(), nullptr, 10);
+            }
+        }
+    }
+
+  private:
+    bool OnRow() const { return result_ && row_ >= 0 && row_ < rows_; }
+    FetchChunk fetch_;
+    End end_;
+    Result result_;
+    int rows_ = 0, cols_ = -1, row_ = -1;
+    bool started_ = false, done_ = false, failed_ = false;
+    std::vector<Oid> types_;
+    mutable std::vector<std::string> texts_;
 };
 
 // FNV-1a of a lock name: the key of its advisory lock.
@@ -108,6 +203,41 @@ class PgDB final : public GenDB {
                   : "ROLLBACK TO SAVEPOINT read_only_query; RELEASE SAVEPOINT read_only_query");
         if (!r || !ended) return nullptr;
         return std::make_unique<PgCursor>(std::move(r));
+    }
+
+    // A cursor declared in a transaction of its own (a savepoint when one is open), so that
+    // its rows are produced as they are fetched; closing the stream closes the cursor and
+    // ends that transaction.
+    std::unique_ptr<DbCursor> OpenStream(const std::string& sql,
+                                         const std::vector<SqlValue>* params) override {
+        const NormalizedSql n = NormalizeSql(sql, true, lift_, params);
+        if (!Admit(n, true, false)) return nullptr;
+        if (!Begin()) {
+            SetError(ErrorText("la base refuse la transaction de lecture", nullptr));
+            return nullptr;
+        }
+        const std::string name = "stream" + std::to_string(++next_stream_);
+        Result r = ExecParams("DECLARE " + name + " NO SCROLL CURSOR FOR " + n.text, n.params);
+        if (!Check(r, PGRES_COMMAND_OK, false)) {
+            Rollback();
+            return nullptr;
+        }
+        const std::string fetch =
+            "FETCH FORWARD " + std::to_string(PgStream::kChunk) + " FROM " + name;
+        return std::make_unique<PgStream>(
+            [this, fetch] {
+                Result chunk(
+                    PQexecParams(conn_, fetch.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 1));
+                return Check(chunk, PGRES_TUPLES_OK, false) ? std::move(chunk) : nullptr;
+            },
+            [this, name](bool failed) {
+                if (failed) {
+                    Rollback();
+                    return;
+                }
+                Result closed(PQexec(conn_, ("CLOSE " + name).c_str()));
+                Commit();
+            });
     }
 
     bool ExecuteStatement(const std::string& sql, const std::vector<SqlValue>* params) override {
@@ -305,6 +435,7 @@ class PgDB final : public GenDB {
     std::unordered_set<std::string> unpreparable_;
     std::list<std::string> lru_;
     long next_id_ = 0;
+    long next_stream_ = 0;
 };
 
 // COPY ... FROM STDIN in text format, sent in blocks.

@@ -278,6 +278,94 @@ TEST_P(GenDbTest, BulkLoadsRowsAndRefusesShortRows) {
     EXPECT_FALSE(bad->Error().empty());
 }
 
+// Streams: more rows than one chunk, read beside ordinary cursors and a second stream; the
+// numbers of every width, negative ones and NULLs decode as the ordinary cursor reads them.
+TEST_P(GenDbTest, StreamsReadEveryRowOnceBesideOtherCursors) {
+    {
+        auto bulk = db().Bulk("DAYSHT", {"DSHT_ID", "DSHT_DATE", "DSHT_SORTID", "DSHT_PRODUCER"});
+        ASSERT_TRUE(bulk);
+        for (int i = 1; i <= 9001; ++i) {
+            bulk->Int(i)
+                .Int(i % 3 == 0 ? -i : i)
+                .Text(i % 2 ? "F" : "L")
+                .Text("é" + std::to_string(i % 90 + 10));
+            ASSERT_TRUE(bulk->EndRow()) << bulk->Error();
+        }
+        ASSERT_TRUE(bulk->Finish()) << bulk->Error();
+    }
+    ASSERT_EQ(db().dbOpenStream("SELECT DSHT_ID, DSHT_DATE, DSHT_PRODUCER FROM DAYSHT WHERE "
+                                "DSHT_SORTID = ? ORDER BY DSHT_ID",
+                                {"F"}, 3),
+              0)
+        << db().dbLastError();
+    ASSERT_EQ(
+        db().dbOpenStream("SELECT DSHT_ID, CAST(DSHT_ID AS BIGINT) * 1000000000, "
+                          "CAST(NULL AS INTEGER) FROM DAYSHT WHERE DSHT_SORTID = 'L' ORDER BY "
+                          "DSHT_ID",
+                          {}, 4),
+        0)
+        << db().dbLastError();
+    host::DbCursor& odd = *db().Cursor(3);
+    host::DbCursor& even = *db().Cursor(4);
+    long rows = 0, evens = 0;
+    int64_t sum = 0;
+    int r, e = even.Fetch(true);
+    for (r = odd.Fetch(true); r == 0; r = odd.Fetch(false)) {
+        const long id = static_cast<long>(odd.Int(1));
+        ASSERT_EQ(id % 2, 1);
+        ASSERT_EQ(odd.Int(2), id % 3 == 0 ? -id : id);
+        ASSERT_EQ(odd.Text(3), "é" + std::to_string(id % 90 + 10));
+        ASSERT_EQ(odd.Text(1), std::to_string(id));
+        sum += odd.Int(2);
+        ++rows;
+        // The even stream moves one row for each odd one; an ordinary query runs between.
+        if (e == 0) {
+            ASSERT_EQ(even.Int(1), id + 1);
+            ASSERT_EQ(even.Int(2), (id + 1) * 1000000000LL);
+            ASSERT_TRUE(even.IsNull(3));
+            ASSERT_EQ(even.Int(3), 0);
+            ++evens;
+            e = even.Fetch(false);
+        }
+        if (rows % 1000 == 0) {
+            ASSERT_EQ(
+                db().QueryInt("SELECT COUNT(*) FROM DAYSHT WHERE DSHT_ID <= " + std::to_string(id)),
+                id);
+        }
+    }
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(rows, 4501);
+    EXPECT_EQ(evens, 4500);
+    EXPECT_EQ(e, 1);
+    // The odd ids, those divisible by 3 taken off.
+    int64_t want = 0;
+    for (long i = 1; i <= 9001; i += 2)
+        want += i % 3 == 0 ? -i : i;
+    EXPECT_EQ(sum, want);
+    db().dbClose(3);
+    db().dbClose(4);
+    // Once closed, the connection is as before: writes commit, no transaction is left open.
+    EXPECT_EQ(db().TransactionDepth(), 0);
+    Exec("DELETE FROM DAYSHT WHERE DSHT_ID > 9000");
+    EXPECT_EQ(db().QueryInt("SELECT COUNT(*) FROM DAYSHT"), 9000);
+}
+
+TEST_P(GenDbTest, StreamsRefuseBadTextAndLeaveTheCallersTransactionUsable) {
+    EXPECT_NE(db().dbOpenStream("SELECT NO_SUCH_COLUMN FROM ACCOUNT", {}, 1), 0);
+    EXPECT_NE(db().dbLastError(), nullptr);
+    EXPECT_NE(db().dbOpenStream("DELETE FROM ACCOUNT", {}, 1), 0);
+    EXPECT_EQ(db().TransactionDepth(), 0);
+    host::DbTransaction tx(db());
+    AddAccount(5, "Roy", "Anne");
+    ASSERT_EQ(db().dbOpenStream("SELECT ACC_LNAME FROM ACCOUNT", {}, 2), 0) << db().dbLastError();
+    ASSERT_EQ(db().Cursor(2)->Fetch(true), 0);
+    EXPECT_EQ(db().Cursor(2)->Text(1), "Roy");  // the caller's uncommitted row
+    db().dbClose(2);
+    EXPECT_EQ(db().TransactionDepth(), 1);
+    ASSERT_TRUE(tx.Commit());
+    EXPECT_EQ(db().QueryInt("SELECT COUNT(*) FROM ACCOUNT"), 1);
+}
+
 TEST_P(GenDbTest, TablePrefixNamesEveryTable) {
     TestDb prefixed(GetParam(), true, "ND_");
     EXPECT_STREQ(prefixed->dbTablePrefix(), "ND_");

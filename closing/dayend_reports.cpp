@@ -17,7 +17,7 @@ namespace {
 
 // String numbers of the day-end's own texts.
 enum : int {
-    kPreparedFor = 12720,
+    kPreparedFor = 12803,
     kMeterText = 12721,
     kSubtotal = 12722,
     kRule = 6135,

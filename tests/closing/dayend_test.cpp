@@ -120,7 +120,7 @@ TEST_P(DayEndTest, FullFormSectionsAndSplitsByHandInBothModes) {
         EXPECT_EQ(Col(text, "Frais de laboratoire :", 107, 11, treatments), "20.00");
         EXPECT_EQ(Col(text, "Total des Tarifs", 107, 11), "15.00");
         EXPECT_EQ(Col(text, "Total:", 100, 11), "1");
-        At(text, "Préparé pour Clinique des Îles");
+        At(text, "Prepared for Clinique des Îles");
 
         // The data file: the section totals as "T" rows equal to the lines' sum.
         const auto& table = *run.DataFiles()[0].table;

@@ -17,8 +17,8 @@ inline void Exec(GenDB& db, const std::string& sql) {
 // "PAT_ID, PAT_LNAME", "1, 'Roy'").
 inline void Insert(GenDB& db, const std::string& table, const std::string& cols,
                    const std::string& vals) {
-    Exec(db, "INSERT INTO " + std::string(db.dbTablePrefix()) + table + " (" + cols +
-                 ") VALUES (" + vals + ")");
+    Exec(db, "INSERT INTO " + std::string(db.dbTablePrefix()) + table + " (" + cols + ") VALUES (" +
+                 vals + ")");
 }
 
 // Insert bound to one database, for a builder's many rows.

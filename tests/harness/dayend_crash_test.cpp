@@ -57,9 +57,10 @@ class DayEndHarness : public testing::TestWithParam<std::string> {
         ASSERT_TRUE(db().Commit());
     }
     int64_t Cancelled() {
-        return db().QueryInt("SELECT COUNT(*) FROM PATAPT WHERE PAPT_DELDATE > 0 AND PAPT_DELDATE "
-                             "<= " +
-                             std::to_string(kDay));
+        return db().QueryInt(
+            "SELECT COUNT(*) FROM PATAPT WHERE PAPT_DELDATE > 0 AND PAPT_DELDATE "
+            "<= " +
+            std::to_string(kDay));
     }
     Command Close(const std::string& out) {
         return Executable("rapports",

@@ -231,23 +231,12 @@ bool TDayEndRepSummation::KeysByDaySheet(std::vector<Key>* keys) {
 
 namespace {
 
-// Runs "<select> IN (ids)" a batch at a time, calling row for each row.
+// Runs "<select> IN (ids)" a batch at a time (each id once), calling row for each row.
 bool ForIds(GenDB* db, const std::string& select, std::vector<long> ids,
             const std::function<void()>& row) {
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-    for (size_t i = 0; i < ids.size(); i += kBatch) {
-        std::string list;
-        for (size_t k = i; k < ids.size() && k < i + kBatch; ++k)
-            list += (k > i ? "," : "") + std::to_string(ids[k]);
-        if (db->dbOpen(select + " IN (" + list + ")", kDetailCursor) != 0) return false;
-        int r;
-        for (r = db->dbFetch(0, kDetailCursor); r == 0; r = db->dbFetch(1, kDetailCursor))
-            row();
-        db->dbClose(kDetailCursor);
-        if (r < 0) return false;
-    }
-    return true;
+    return host::SelectByIds(*db, ids, select + " IN (", kDetailCursor, kBatch, row);
 }
 
 struct Trt {

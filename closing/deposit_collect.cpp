@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kCursor = 31700;
 constexpr int kLookupCursor = 31701;
+constexpr size_t kNameBatch = 200;  // account ids per name query
 
 int64_t SumCharges(const std::vector<stSChgElem>& charges) {
     int64_t sum = 0;
@@ -306,32 +307,54 @@ class Collector {
         if (e->kind == 'K' && it->second.direct) e->group = 'B';
     }
 
-    // Payer names, each account and insurer read once.
+    // Payer names: the insurers' table read whole (a code table), the accounts by batches
+    // of ids; a payer that cannot be found is left without a name.
     bool Names(std::vector<stDayTrialElem>* rows) {
-        std::map<std::pair<char, std::string>, std::string> names;
-        for (stDayTrialElem& e : *rows) {
-            const std::string key = e.payer_type == 'I' ? e.payer : std::to_string(e.account);
-            auto [it, added] = names.emplace(std::make_pair(e.payer_type, key), std::string());
-            if (added) {
-                std::string sql;
-                if (e.payer_type == 'I')
-                    sql = "SELECT ins_name FROM " + p_ + "INSCO WHERE INS_CODE = '" +
-                          host::SqlText(e.payer) + "'";
-                else
-                    sql = "select acc_lname, acc_pname from " + p_ +
-                          "Account where acc_id = " + std::to_string(e.account) +
-                          " and acc_delete_date = 0";
-                if (db_->dbOpen(sql, kLookupCursor) != 0) return false;
-                if (db_->dbFetch(0, kLookupCursor) == 0) {
-                    std::string last, first;
-                    db_->dbGetField(1, &last, kLookupCursor);
-                    if (e.payer_type != 'I') db_->dbGetField(2, &first, kLookupCursor);
-                    it->second = e.payer_type == 'I' ? host::Trim(last)
-                                                     : host::Trim(last) + ", " + host::Trim(first);
-                }
-                db_->dbClose(kLookupCursor);
+        std::map<std::string, std::string> insurers;
+        std::map<long, std::string> accounts;
+        std::vector<long> ids;
+        bool any_insurer = false;
+        for (const stDayTrialElem& e : *rows) {
+            if (e.payer_type == 'I')
+                any_insurer = true;
+            else
+                ids.push_back(e.account);
+        }
+        if (any_insurer) {
+            if (db_->dbOpen("SELECT INS_CODE, INS_NAME FROM " + p_ + "INSCO", kLookupCursor) != 0)
+                return false;
+            for (int r = db_->dbFetch(0, kLookupCursor); r == 0;
+                 r = db_->dbFetch(1, kLookupCursor)) {
+                std::string code, name;
+                db_->dbGetField(1, &code, kLookupCursor);
+                db_->dbGetField(2, &name, kLookupCursor);
+                insurers[host::Trim(code)] = host::Trim(name);
             }
-            e.payer = it->second;
+            db_->dbClose(kLookupCursor);
+        }
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        const bool ok = host::SelectByIds(*db_, ids,
+                                          "SELECT ACC_ID, ACC_LNAME, ACC_PNAME FROM " + p_ +
+                                              "ACCOUNT WHERE ACC_DELETE_DATE = 0 AND ACC_ID IN (",
+                                          kLookupCursor, kNameBatch, [&] {
+                                              long id = 0;
+                                              std::string last, first;
+                                              db_->dbGetLong(1, &id, kLookupCursor);
+                                              db_->dbGetField(2, &last, kLookupCursor);
+                                              db_->dbGetField(3, &first, kLookupCursor);
+                                              accounts[id] =
+                                                  host::Trim(last) + ", " + host::Trim(first);
+                                          });
+        if (!ok) return false;
+        for (stDayTrialElem& e : *rows) {
+            if (e.payer_type == 'I') {
+                auto it = insurers.find(e.payer);
+                e.payer = it == insurers.end() ? std::string() : it->second;
+            } else {
+                auto it = accounts.find(e.account);
+                e.payer = it == accounts.end() ? std::string() : it->second;
+            }
         }
         return true;
     }

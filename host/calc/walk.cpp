@@ -31,8 +31,7 @@ void AccountRows::Close() {
 }
 
 AccountWalk::AccountWalk(DLnkList* list, MsgInfo* msg, LedgerSource* source)
-    : list_(list),
-      msg_(msg),
+    : msg_(msg),
       db_(list ? list->db() : nullptr),
       source_(source && source->mode() == 1 ? source : nullptr),
       accounts_(list, msg),

@@ -79,7 +79,6 @@ class AccountWalk {
     GenDB& Db() const { return *db_; }
 
   private:
-    DLnkList* list_;
     MsgInfo* msg_;
     GenDB* db_;
     LedgerSource* source_;

@@ -30,21 +30,7 @@ class RevDistDialog : public common_test::DbTest {
     // Opens the dialog, sets its fields and prints to the text file; true when it printed.
     bool Print(const std::function<void(TDialog&)>& fill) {
         TRevDistDlg dlg(nullptr, 7995, launcher());
-        bool printed = false;
-        backend.QueueDialog([&](TDialog& d) {
-            fill(d);
-            auto& r = static_cast<TRevDistDlg&>(d);
-            r.SetOutputChoice(3);
-            d.SendCommand(IDOK);
-            printed = r.LastPrintSucceeded();
-            if (r.IsRunning()) d.EndModal(IDCANCEL);
-        });
-        dlg.Execute();
-        return printed;
-    }
-    static void Set(TDialog& d, const std::string& name, const std::string& value) {
-        std::string error;
-        EXPECT_TRUE(d.SetField(name, value, &error)) << name << "=" << value << ": " << error;
+        return DbTest::Print(dlg, fill);
     }
     static std::string Text() {
         std::ifstream in(host::ReportFilePath("revdist.prt"));

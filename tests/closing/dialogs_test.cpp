@@ -21,24 +21,6 @@ class DepositDialogs : public common_test::DbTest {
         DbTest::SetUp();
         host::SetFixedToday(20241115);
     }
-    // Opens dlg, lets fill set its fields and prints to the text file; true when it printed.
-    bool Print(TReportBaseDlg& dlg, const std::function<void(TDialog&)>& fill) {
-        bool printed = false;
-        backend.QueueDialog([&](TDialog& d) {
-            fill(d);
-            auto& r = static_cast<TReportBaseDlg&>(d);
-            r.SetOutputChoice(3);
-            d.SendCommand(IDOK);
-            printed = r.LastPrintSucceeded();
-            if (r.IsRunning()) d.EndModal(IDCANCEL);
-        });
-        dlg.Execute();
-        return printed;
-    }
-    static void Set(TDialog& d, const std::string& name, const std::string& value) {
-        std::string error;
-        EXPECT_TRUE(d.SetField(name, value, &error)) << name << "=" << value << ": " << error;
-    }
     const std::string& LastMessage() {
         static const std::string none;
         return backend.Messages().empty() ? none : backend.Messages().back().text;

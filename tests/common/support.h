@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "host/records/context.h"
 #include "host/ui/recording.h"
+#include "host/ui/reportdlg.h"
 #include "host/ui/window.h"
 #include "tests/support/testdb.h"
 
@@ -41,6 +43,26 @@ class DbTest : public testing::TestWithParam<std::string> {
     void SettingsRows(int last = 9) {
         for (int id = 1; id <= last; ++id)
             Exec("INSERT INTO PPSET (PPST_ID) VALUES (" + std::to_string(id) + ")");
+    }
+
+    // Opens dlg, lets fill set its fields and prints to the text file (output kind 3);
+    // true when it printed.
+    bool Print(TReportBaseDlg& dlg, const std::function<void(TDialog&)>& fill) {
+        bool printed = false;
+        backend.QueueDialog([&](TDialog& d) {
+            fill(d);
+            auto& r = static_cast<TReportBaseDlg&>(d);
+            r.SetOutputChoice(3);
+            d.SendCommand(IDOK);
+            printed = r.LastPrintSucceeded();
+            if (r.IsRunning()) d.EndModal(IDCANCEL);
+        });
+        dlg.Execute();
+        return printed;
+    }
+    static void Set(TDialog& d, const std::string& name, const std::string& value) {
+        std::string error;
+        EXPECT_TRUE(d.SetField(name, value, &error)) << name << "=" << value << ": " << error;
     }
 
     host::ui::ScriptedBackend backend;

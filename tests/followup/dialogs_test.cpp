@@ -34,24 +34,6 @@ class FollowupDialogs : public common_test::DbTest {
              "PATNOTE (PNOT_ID, PNOT_PATID, PNOT_TYPE, PNOT_DUEDATE, PNOT_COMMENT) VALUES (1, 1, "
              "'MEMO', 20241115, 'Rappeler')");
     }
-    // Opens dlg, lets fill set its fields and prints to the text file; true when it printed.
-    bool Print(TReportBaseDlg& dlg, const std::function<void(TDialog&)>& fill) {
-        bool printed = false;
-        backend.QueueDialog([&](TDialog& d) {
-            fill(d);
-            auto& r = static_cast<TReportBaseDlg&>(d);
-            r.SetOutputChoice(3);
-            d.SendCommand(IDOK);
-            printed = r.LastPrintSucceeded();
-            if (r.IsRunning()) d.EndModal(IDCANCEL);
-        });
-        dlg.Execute();
-        return printed;
-    }
-    static void Set(TDialog& d, const std::string& name, const std::string& value) {
-        std::string error;
-        EXPECT_TRUE(d.SetField(name, value, &error)) << name << "=" << value << ": " << error;
-    }
     static std::string Read(const std::string& file) {
         std::ifstream in(host::ReportFilePath(file));
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

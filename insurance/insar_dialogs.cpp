@@ -7,6 +7,7 @@
 #include "host/base/text.h"
 #include "host/records/practice.h"
 #include "host/records/records.h"
+#include "host/ui/picker.h"
 #include "insurance/insar_run.h"
 
 namespace {
@@ -61,6 +62,11 @@ TInsARRptDlg::TInsARRptDlg(TWindow* parent, TResId res_id, LauncherInfo* launche
 
     OnCommandNotify(101, CBN_SELCHANGE, [this] { EnAdjmntRptByBillingDrChkBx(); });
     OnCommandNotify(105, CBN_SELCHANGE, [this] { EnAdjmntMinBalFld(); });
+    OnCommand(115, [this] { CmInsHelp(); });
+}
+
+void TInsARRptDlg::CmInsHelp() {
+    host::ui::PickInto(*this, 102, host::ui::Codes::Insurers, GetLauncherInfo());
 }
 
 void TInsARRptDlg::SetupWindow() {

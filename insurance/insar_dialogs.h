@@ -27,6 +27,8 @@ class TInsARRptDlg : public TReportBaseDlg {
     // A doctor other than "*" forces the grouping by producer (110) and disables 111.
     void EnAdjmntRptByBillingDrChkBx();
     void EvBillingDrLoseFocus() { EnAdjmntRptByBillingDrChkBx(); }
+    // The "..." button beside the carrier: the practice's insurance companies to pick from.
+    void CmInsHelp();
 
     const insarrpt_info& GetInfo() const { return info_; }
 

@@ -1,10 +1,13 @@
 #include "receipts/cashrcpt_dialogs.h"
 
+#include <utility>
+
 #include "common/registry.h"
 #include "common/report_run.h"
 #include "host/base/dates.h"
 #include "host/records/context.h"
 #include "host/ui/controls.h"
+#include "host/ui/picker.h"
 #include "receipts/cashrcpt_reports.h"
 
 namespace {
@@ -34,6 +37,10 @@ CashReceiptsDlg::CashReceiptsDlg(TWindow* parent, TResId res_id, LauncherInfo* l
     BindDate(102, &c_.to);
     BindText(103, c_.from_dr, sizeof c_.from_dr);
     BindText(104, c_.to_dr, sizeof c_.to_dr);
+    for (const auto& [button, field] : {std::pair{111, 103}, std::pair{112, 104}})
+        OnCommand(static_cast<UINT>(button), [this, f = field] {
+            host::ui::PickInto(*this, f, host::ui::Codes::BillingDoctors, GetLauncherInfo());
+        });
     BindSpin(105, &c_.copies);
     BindRadios({106, 107, 108}, &sort_);
     BindRadios({109, 110}, &group_);

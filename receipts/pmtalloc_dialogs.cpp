@@ -8,6 +8,7 @@
 #include "host/base/dates.h"
 #include "host/base/text.h"
 #include "host/ui/controls.h"
+#include "host/ui/picker.h"
 #include "receipts/pmtalloc_reports.h"
 
 namespace {}  // namespace
@@ -27,6 +28,12 @@ PaymentAllocationsRptDlg::PaymentAllocationsRptDlg(TWindow* parent, TResId res_i
     BindCheck(107, &c_.insurance);
     BindCheck(108, &c_.adjustments);
     BindText(109, &c_.payor);
+    OnCommand(110, [this] {
+        host::ui::PickInto(*this, 104, host::ui::Codes::BillingDoctors, GetLauncherInfo());
+    });
+    OnCommand(111, [this] {
+        host::ui::PickInto(*this, 109, host::ui::Codes::Insurers, GetLauncherInfo());
+    });
 }
 
 void PaymentAllocationsRptDlg::SetupWindow() {

@@ -6,6 +6,7 @@
 #include "host/base/text.h"
 #include "host/records/context.h"
 #include "host/records/records.h"
+#include "host/ui/picker.h"
 
 namespace {
 
@@ -22,22 +23,12 @@ int TProdCBox::LoadProducers() {
     const std::string selected = GetSelIndex() >= 0 ? GetSelValue() : std::string();
     ClearList();
     AddString(host::LoadText(kAllProducers), "*");
-    int count = 0;
-    if (launcher_ && launcher_->GetDb()) {
-        ProdInfo prod(launcher_->GetListPtr(), launcher_->GetMsgPtr());
-        prod.SetKey(ProdInfo::KEY_CODE);
-        for (bool ok = prod.DBGetFirst(); ok; ok = prod.DBGetNext()) {
-            const prodcd_struct* p = prod.GetItem();
-            const std::string code = host::Trim(p->code);
-            if (code.empty()) continue;
-            std::string name =
-                host::Trim(host::Trim(p->first_name) + " " + host::Trim(p->last_name));
-            AddString(name.empty() ? code : code + " - " + name, code);
-            ++count;
-        }
-        // A producer list that cannot be read leaves "*" alone; the error stays with
-        // the launcher's message holder.
-    }
+    // A producer list that cannot be read leaves "*" alone; the error stays with the
+    // launcher's message holder.
+    const std::vector<host::ui::CodeEntry> producers = host::ui::ProducerEntries(launcher_);
+    for (const host::ui::CodeEntry& p : producers)
+        AddString(p.Line(), p.code);
+    const int count = static_cast<int>(producers.size());
     if (!selected.empty()) SelectCode(selected);
     return count;
 }

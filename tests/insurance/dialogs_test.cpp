@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "common/rptoptini.h"
 #include "host/base/dates.h"
@@ -80,6 +82,41 @@ TEST_P(InsuranceDialogs, ReceivablePrintsAndRefusesAnUnknownCarrier) {
         return true;
     }));
     EXPECT_TRUE(fs::exists(host::ReportFilePath("insarrpt.prt")));
+}
+
+// The "..." button beside the carrier lists the practice's insurers, code and name, with the
+// field's carrier chosen; the choice fills the field and prints; Cancel changes nothing.
+TEST_P(InsuranceDialogs, TheCarrierIsPickedFromTheInsurersList) {
+    std::vector<std::string> shown;
+    std::string selected;
+    EXPECT_TRUE(Drive<TInsARRptDlg>(7008, [&](TDialog& d) {
+        Set(d, "carrier", "RAMQ");
+        backend.QueueDialog([&](TDialog& picker) {
+            auto* list = picker.ChildAs<TListBoxBase>(101);
+            for (const auto& item : list->Items())
+                shown.push_back(item.text);
+            selected = list->GetSelString();
+            Set(picker, "code", "MAN");
+            picker.SendCommand(IDOK);
+        });
+        d.SendCommand(115);
+        EXPECT_EQ(d.GetControl(102)->GetText(), "MAN");
+        backend.QueueDialog([](TDialog& picker) {
+            Set(picker, "code", "SUN");
+            picker.SendCommand(IDCANCEL);
+        });
+        d.SendCommand(115);
+        EXPECT_EQ(d.GetControl(102)->GetText(), "MAN");
+        Set(d, "kind", "1");
+        return true;
+    }));
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "MAN - Manuvie", "RAMQ - Régie de l'assurance maladie", "SUN - Sun Vie"}));
+    EXPECT_EQ(selected, "RAMQ - Régie de l'assurance maladie");
+    std::ifstream in(host::ReportFilePath("insarrpt.prt"));
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("MAN"), std::string::npos);
+    EXPECT_EQ(text.find("A100"), std::string::npos);  // a SUN claim
 }
 
 TEST_P(InsuranceDialogs, ReceivableDefaultsAreSavedInRowEight) {

@@ -272,21 +272,7 @@ Period MonthPeriod(int year, int month) {
 }
 
 bool UnprintedDays(GenDB& db, const Period& p, std::vector<long>* days, std::string* error) {
-    days->clear();
-    if (db.dbOpenParams(("SELECT DDET_DATE FROM " + Table(db, "DAYDET") +
-                         " WHERE DDET_DATE >= ? AND DDET_DATE <= ? AND (DDET_PRINTED IS NULL OR "
-                         "DDET_PRINTED <> 'Y') ORDER BY DDET_DATE")
-                            .c_str(),
-                        {p.first, p.last}, kCursor) != 0)
-        return Fail(db, "Lecture des journées", error);
-    int r;
-    for (r = db.dbFetch(0, kCursor); r == 0; r = db.dbFetch(1, kCursor)) {
-        long d = 0;
-        db.dbGetLong(1, &d, kCursor);
-        days->push_back(d);
-    }
-    db.dbClose(kCursor);
-    return r >= 0 || Fail(db, "Lecture des journées", error);
+    return dayend::UnprintedDaysBetween(db, p.first, p.last, true, days, error);
 }
 
 CloseResult PerformMthend(GenDB& db, const CloseRequest& req, std::vector<long>* unprinted,

@@ -47,8 +47,9 @@ bool SetDay(GenDB& db, long date, bool closed, bool printed, std::string* error)
     return true;
 }
 
-// Runs body in one transaction under the closing lock.
-bool Locked(GenDB& db, std::string* error, const std::function<bool()>& body) {
+}  // namespace
+
+bool UnderClosingLock(GenDB& db, std::string* error, const std::function<bool()>& body) {
     if (!db.Lock(kLock, 3))
         return Fail(db, "La fin de journée est verrouillée par un autre poste", error);
     bool ok = false;
@@ -62,8 +63,6 @@ bool Locked(GenDB& db, std::string* error, const std::function<bool()>& body) {
     db.Unlock(kLock, 3);
     return ok;
 }
-
-}  // namespace
 
 bool ReadState(GenDB& db, DayEndState* state, std::string* error) {
     *state = DayEndState{};
@@ -84,13 +83,15 @@ bool ReadState(GenDB& db, DayEndState* state, std::string* error) {
     return r >= 0 || Fail(db, "Lecture de la fin de journée", error);
 }
 
-bool UnprintedDays(GenDB& db, long date, std::vector<long>* days, std::string* error) {
+bool UnprintedDaysBetween(GenDB& db, long first, long last, bool by_date, std::vector<long>* days,
+                          std::string* error) {
     days->clear();
     if (db.dbOpenParams(("SELECT DDET_DATE FROM " + Table(db, "DAYDET") +
-                         " WHERE DDET_DATE < ? AND DDET_DATE > 0 AND (DDET_PRINTED IS NULL OR "
-                         "DDET_PRINTED <> 'Y') ORDER BY DDET_ID")
+                         " WHERE DDET_DATE >= ? AND DDET_DATE <= ? AND DDET_DATE > 0 AND "
+                         "(DDET_PRINTED IS NULL OR DDET_PRINTED <> 'Y') ORDER BY " +
+                         (by_date ? "DDET_DATE" : "DDET_ID"))
                             .c_str(),
-                        {date}, kCursor) != 0)
+                        {first, last}, kCursor) != 0)
         return Fail(db, "Lecture des journées", error);
     int r;
     for (r = db.dbFetch(0, kCursor); r == 0; r = db.dbFetch(1, kCursor)) {
@@ -102,10 +103,14 @@ bool UnprintedDays(GenDB& db, long date, std::vector<long>* days, std::string* e
     return r >= 0 || Fail(db, "Lecture des journées", error);
 }
 
+bool UnprintedDays(GenDB& db, long date, std::vector<long>* days, std::string* error) {
+    return UnprintedDaysBetween(db, 0, date - 1, false, days, error);
+}
+
 CloseResult CloseDay(GenDB& db, long date, bool printed,
                      const std::function<bool(GenDB&, std::string*)>& tasks, std::string* error) {
     bool already = false;
-    const bool ok = Locked(db, error, [&] {
+    const bool ok = UnderClosingLock(db, error, [&] {
         // Read under the lock: a workstation that closed the day first is seen here.
         DayEndState s;
         if (!ReadState(db, &s, error)) return false;
@@ -130,7 +135,7 @@ CloseResult CloseDay(GenDB& db, long date, bool printed,
 }
 
 bool MarkPrinted(GenDB& db, long date, std::string* error) {
-    return Locked(db, error, [&] {
+    return UnderClosingLock(db, error, [&] {
         if (db.dbExecuteParams(("UPDATE " + Table(db, "DAYEND") +
                                 " SET DEND_PRINTED = 'Y' WHERE DEND_ID = 1 AND DEND_LASTDAY = ?")
                                    .c_str(),
@@ -141,7 +146,7 @@ bool MarkPrinted(GenDB& db, long date, std::string* error) {
 }
 
 bool UpdateLastDay(GenDB& db, long date, std::string* error) {
-    return Locked(db, error, [&] {
+    return UnderClosingLock(db, error, [&] {
         return db.dbExecuteParams(("UPDATE " + Table(db, "DAYEND") +
                                    " SET DEND_LASTDAY = ? WHERE DEND_ID = 1 AND DEND_LASTDAY < ?")
                                       .c_str(),

@@ -53,8 +53,8 @@ bool ForIds(GenDB* db, const std::string& select, std::vector<long> ids,
 }  // namespace
 
 const char* CatCode(int cat) {
-    static const char* const kCodes[kCats] = {"DFE", "DIS",    "DSC", "LCH", "OFCH",  "ADJUST",
-                                              "LD",  "MD",     "TRNS", "TSF", "ADJUST"};
+    static const char* const kCodes[kCats] = {"DFE", "DIS", "DSC",  "LCH", "OFCH",  "ADJUST",
+                                              "LD",  "MD",  "TRNS", "TSF", "ADJUST"};
     return cat >= 0 && cat < kCats ? kCodes[cat] : "";
 }
 
@@ -129,8 +129,9 @@ bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys) {
         return std::string("SELECT POCH_ID, ") + col + ", 0, 0, 0 FROM " + p + "PATOCH WHERE " +
                between(col);
     };
-    const std::string apps = "SELECT PAPP_ID, PAPP_DATE, PAPP_SYSDATE, APMT_DATE, APMT_SYSDATE FROM " +
-                             p + "PMTAPP, " + p + "ACCPMT WHERE ";
+    const std::string apps =
+        "SELECT PAPP_ID, PAPP_DATE, PAPP_SYSDATE, APMT_DATE, APMT_SYSDATE FROM " + p + "PMTAPP, " +
+        p + "ACCPMT WHERE ";
     const std::vector<std::pair<char, std::string>> queries = {
         {'F', treatments("ctrt_system_date")},
         {'G', treatments("ctrt_del_date")},
@@ -158,8 +159,8 @@ bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys) {
                 // date counts on its entry date.
                 const long date = k.date, sysdate = Long(db, 3, kCursor);
                 const long pdate = Long(db, 4, kCursor), psys = Long(db, 5, kCursor);
-                const bool own = date >= c_.first && date <= c_.last && date == pdate &&
-                                 pdate >= psys;
+                const bool own =
+                    date >= c_.first && date <= c_.last && date == pdate && pdate >= psys;
                 k.date = own ? date : sysdate;
             }
             keys->push_back(k);
@@ -179,10 +180,10 @@ bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys) {
         error_ = "Le journal de la journée est verrouillé par un autre poste";
         return false;
     }
-    const std::string sql =
-        "SELECT DSHT_DATE, DSHT_SORTID, DSHT_RECTYPE, DSHT_RECID FROM " + p +
-        "DAYSHT WHERE DSHT_DATE >= " + std::to_string(c_.first) +
-        " AND DSHT_DATE <= " + std::to_string(c_.last) + " ORDER BY DSHT_DATE, DSHT_SORTID, DSHT_RECID";
+    const std::string sql = "SELECT DSHT_DATE, DSHT_SORTID, DSHT_RECTYPE, DSHT_RECID FROM " + p +
+                            "DAYSHT WHERE DSHT_DATE >= " + std::to_string(c_.first) +
+                            " AND DSHT_DATE <= " + std::to_string(c_.last) +
+                            " ORDER BY DSHT_DATE, DSHT_SORTID, DSHT_RECID";
     bool ok = db->dbOpenReadOnly(sql, kCursor) == 0;
     if (ok) {
         int r;
@@ -417,7 +418,8 @@ bool TMonthEndRepSummation::Pages(MonthEndData* out) {
         pg.f.cat[l.cat] += l.amount;
         // Subtotals of a doctor's page: every producer, or its hygienists only.
         const std::string prod = l.producer.empty() ? DrCode(l.billdr) : l.producer;
-        const bool hyg = !prod.empty() && (prod[0] == 'H' || (prods.count(prod) && prods[prod].type == 'H'));
+        const bool hyg =
+            !prod.empty() && (prod[0] == 'H' || (prods.count(prod) && prods[prod].type == 'H'));
         if (c_.grouping == Grouping::BillDrByProd ||
             (c_.grouping == Grouping::BillDr && c_.hyg_subtotals && hyg))
             subs[code][prod].f.cat[l.cat] += l.amount;
@@ -561,8 +563,7 @@ TMonthEndRepSummationEx::TMonthEndRepSummationEx(LauncherInfo* launcher, long fi
                                                  const std::string& from_dr,
                                                  const std::string& to_dr, bool by_billdr,
                                                  int calc_mode, TMeter* meter)
-    : TMonthEndRepSummation(launcher,
-                            MakeCriteria(first, last, from_dr, to_dr, by_billdr, calc_mode),
-                            meter) {}
+    : TMonthEndRepSummation(
+          launcher, MakeCriteria(first, last, from_dr, to_dr, by_billdr, calc_mode), meter) {}
 
 }  // namespace mthend

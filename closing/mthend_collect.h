@@ -38,19 +38,19 @@ namespace mthend {
 
 // How the pages are made.
 enum class Grouping : int {
-    BillDr = 0,         // one page per billing doctor (ByBillDrOnly)
-    Producer = 1,       // one page per producer (ByProducer)
-    BillDrByProd = 2,   // per billing doctor with producer subtotals (ByBillDrWithProdSubTot)
+    BillDr = 0,        // one page per billing doctor (ByBillDrOnly)
+    Producer = 1,      // one page per producer (ByProducer)
+    BillDrByProd = 2,  // per billing doctor with producer subtotals (ByBillDrWithProdSubTot)
 };
 
 struct Criteria {
     long first = 0, last = 0;  // the period
     Grouping grouping = Grouping::BillDr;
-    bool hyg_subtotals = false;    // with BillDr: subtotals of the doctor's hygienists
-    bool aux_pages = false;        // auxiliaries on pages of their own
-    bool by_receivable = false;    // pages by descending receivable instead of by code
-    bool practice_totals = true;   // the "TOTAUX - CABINET" page
-    bool selected_only = false;    // the practice totals cover the selection only
+    bool hyg_subtotals = false;   // with BillDr: subtotals of the doctor's hygienists
+    bool aux_pages = false;       // auxiliaries on pages of their own
+    bool by_receivable = false;   // pages by descending receivable instead of by code
+    bool practice_totals = true;  // the "TOTAUX - CABINET" page
+    bool selected_only = false;   // the practice totals cover the selection only
     // A page code ("D01"), or "D01,D04" (both bounds inclusive); "" or "*": all.
     std::string range;
     // The range names billing doctors ("01,04"): a line is selected by its billing doctor
@@ -80,13 +80,13 @@ const char* CatCode(int cat);
 
 // One transaction's effect on the receivable (stMonthEndElem before grouping).
 struct Line {
-    long date = 0;        // the day it counts on
-    char kind = ' ';      // F G H I (deleted office charge) L N P Q
-    long id = 0;          // treatment, office charge or application
-    std::string billdr;   // "01"
-    std::string producer; // "D01", "H01"
+    long date = 0;         // the day it counts on
+    char kind = ' ';       // F G H I (deleted office charge) L N P Q
+    long id = 0;           // treatment, office charge or application
+    std::string billdr;    // "01"
+    std::string producer;  // "D01", "H01"
     int cat = kDfe;
-    bool lab = false;     // a laboratory treatment
+    bool lab = false;  // a laboratory treatment
     int64_t amount = 0;
     std::string adj_code;  // adjustments: their code
 };
@@ -139,7 +139,7 @@ struct AdjDetail {
 
 struct MonthEndData {
     Criteria criteria;
-    std::vector<Line> lines;  // by date, kind, record
+    std::vector<Line> lines;     // by date, kind, record
     std::vector<bool> selected;  // by line: within the doctor selection
     std::vector<Page> pages;
     Page practice;

@@ -63,18 +63,21 @@ std::string DoctorLine(const Page& p) {
 }
 
 std::string SubtotalLine(const Subtotal& s) {
-    return host::U8Format("%s Totals - %s %s%c %s", s.code.c_str(), s.first.c_str(),
-                          s.last.c_str(), s.title.empty() ? ' ' : ',', s.title.c_str());
+    return host::U8Format("%s Totals - %s %s%c %s", s.code.c_str(), s.first.c_str(), s.last.c_str(),
+                          s.title.empty() ? ' ' : ',', s.title.c_str());
 }
 
-Block PageBlock(const Page& p, const std::string& heading, const std::string& practice) {
+Block PageBlock(const Page& p, const std::string& heading, const std::string& practice, long last) {
     Block b;
     b.new_page = true;
     b.heading = heading;
     auto& v = b.lines;
     const Figures& f = p.f;
     v.push_back(Rule(kRuleFrom, 130));
-    v.push_back(Text({{kRuleFrom, S(6136)}, {kTotalAmt, host::U8Fit(S(6078), 16)}}, true));
+    v.push_back(
+        Text({{kRuleFrom, S(6136)},
+              {kTotalAmt, host::U8Fit(S(6078) + " " + host::FormatDate(last, DATE_FMT_DMY), 16)}},
+             true));
     v.push_back(Rule(kRuleFrom, 130));
     v.push_back(Blank());
     v.push_back(Text({{kLabel, S(6386)}, {kTotalAmt, Amt(p.start)}}));
@@ -147,9 +150,9 @@ std::string MonthTitle(long first) {
 std::vector<Block> LayoutSummary(const MonthEndData& d) {
     std::vector<Block> blocks;
     for (const Page& p : d.pages)
-        blocks.push_back(PageBlock(p, DoctorLine(p), {}));
+        blocks.push_back(PageBlock(p, DoctorLine(p), {}, d.criteria.last));
     if (d.criteria.practice_totals || blocks.empty())
-        blocks.push_back(PageBlock(d.practice, S(6390), d.practice_name));
+        blocks.push_back(PageBlock(d.practice, S(6390), d.practice_name, d.criteria.last));
     else if (!blocks.empty())
         blocks.back().lines.push_back(Text({{kRuleFrom, S(kPreparedFor) + d.practice_name}}));
     return blocks;
@@ -192,16 +195,16 @@ std::vector<Block> LayoutDetail(const MonthEndData& d) {
     }
     Block tail;
     tail.lines.push_back(Rule(2, 118));
-    tail.lines.push_back(Text({{2, S(6198)},
-                               {cols[0], DetailAmt(total.fees)},
-                               {cols[1], DetailAmt(total.lab)},
-                               {cols[2], DetailAmt(total.fee_adj)},
-                               {cols[3], DetailAmt(total.charges)},
-                               {cols[4], DetailAmt(total.payments)},
-                               {cols[5], DetailAmt(total.pmt_adj)},
-                               {cols[6] + 4, Amt(d.days.empty() ? d.practice.start
-                                                                : d.days.back().receivable)}},
-                              true));
+    tail.lines.push_back(
+        Text({{2, S(6198)},
+              {cols[0], DetailAmt(total.fees)},
+              {cols[1], DetailAmt(total.lab)},
+              {cols[2], DetailAmt(total.fee_adj)},
+              {cols[3], DetailAmt(total.charges)},
+              {cols[4], DetailAmt(total.payments)},
+              {cols[5], DetailAmt(total.pmt_adj)},
+              {cols[6] + 4, Amt(d.days.empty() ? d.practice.start : d.days.back().receivable)}},
+             true));
     tail.lines.push_back(Blank());
     tail.lines.push_back(Text({{2, S(6196)}}));
     tail.lines.push_back(Text({{2, S(6197)}}));
@@ -230,21 +233,22 @@ std::vector<Block> LayoutDetail(const MonthEndData& d) {
 
 host::output::ReportTable SummaryTable(const MonthEndData& d) {
     using host::output::CellKind;
-    host::output::ReportTable t("Fin de mois", {{"Code", "Code", CellKind::Text, 6},
-                                                {"Nom", "Nom", CellKind::Text, 30},
-                                                {"Debut", "Début du mois", CellKind::Amount, 14},
-                                                {"Honoraires", "Honoraires", CellKind::Amount, 12},
-                                                {"Laboratoire", "Laboratoire", CellKind::Amount, 12},
-                                                {"Escompte", "Escompte", CellKind::Amount, 12},
-                                                {"FraisSuppl", "Frais suppl.", CellKind::Amount, 12},
-                                                {"Frais", "Frais", CellKind::Amount, 12},
-                                                {"AjustTarifs", "Ajust. tarifs", CellKind::Amount, 12},
-                                                {"Depots", "Dépôts", CellKind::Amount, 12},
-                                                {"DepotsDirects", "Dépôts directs", CellKind::Amount, 12},
-                                                {"Transferts", "Transferts", CellKind::Amount, 12},
-                                                {"AjustPaiements", "Ajust. paiements", CellKind::Amount, 12},
-                                                {"Net", "Net", CellKind::Amount, 12},
-                                                {"Fin", "Fin du mois", CellKind::Amount, 14}});
+    host::output::ReportTable t("Fin de mois",
+                                {{"Code", "Code", CellKind::Text, 6},
+                                 {"Nom", "Nom", CellKind::Text, 30},
+                                 {"Debut", "Début du mois", CellKind::Amount, 14},
+                                 {"Honoraires", "Honoraires", CellKind::Amount, 12},
+                                 {"Laboratoire", "Laboratoire", CellKind::Amount, 12},
+                                 {"Escompte", "Escompte", CellKind::Amount, 12},
+                                 {"FraisSuppl", "Frais suppl.", CellKind::Amount, 12},
+                                 {"Frais", "Frais", CellKind::Amount, 12},
+                                 {"AjustTarifs", "Ajust. tarifs", CellKind::Amount, 12},
+                                 {"Depots", "Dépôts", CellKind::Amount, 12},
+                                 {"DepotsDirects", "Dépôts directs", CellKind::Amount, 12},
+                                 {"Transferts", "Transferts", CellKind::Amount, 12},
+                                 {"AjustPaiements", "Ajust. paiements", CellKind::Amount, 12},
+                                 {"Net", "Net", CellKind::Amount, 12},
+                                 {"Fin", "Fin du mois", CellKind::Amount, 14}});
     auto row = [&t](const std::string& type, const std::string& code, const std::string& name,
                     const Figures& f, int64_t start, int64_t end, bool balances) {
         t.Row(type).Text("Code", code).Text("Nom", name);
@@ -275,19 +279,18 @@ host::output::ReportTable SummaryTable(const MonthEndData& d) {
 
 host::output::ReportTable DetailTable(const MonthEndData& d) {
     using host::output::CellKind;
-    host::output::ReportTable t(
-        "Fin de mois - journalier",
-        {{"Date", "Date", CellKind::Date, 12},
-         {"Honoraires", "Honoraires", CellKind::Amount, 12},
-         {"Laboratoire", "Laboratoire", CellKind::Amount, 12},
-         {"AjustTarifs", "Ajust. Tarifs", CellKind::Amount, 12},
-         {"Frais", "Frais", CellKind::Amount, 12},
-         {"Paiements", "Paiements", CellKind::Amount, 12},
-         {"AjustPaiements", "Ajust. Pmts", CellKind::Amount, 12},
-         {"CR", "Comptes à Recevoir", CellKind::Amount, 14},
-         {"Code", "Ajust.", CellKind::Text, 8},
-         {"Description", "Descr. des ajust.", CellKind::Text, 30},
-         {"Montant", "Montant des ajust.", CellKind::Amount, 14}});
+    host::output::ReportTable t("Fin de mois - journalier",
+                                {{"Date", "Date", CellKind::Date, 12},
+                                 {"Honoraires", "Honoraires", CellKind::Amount, 12},
+                                 {"Laboratoire", "Laboratoire", CellKind::Amount, 12},
+                                 {"AjustTarifs", "Ajust. Tarifs", CellKind::Amount, 12},
+                                 {"Frais", "Frais", CellKind::Amount, 12},
+                                 {"Paiements", "Paiements", CellKind::Amount, 12},
+                                 {"AjustPaiements", "Ajust. Pmts", CellKind::Amount, 12},
+                                 {"CR", "Comptes à Recevoir", CellKind::Amount, 14},
+                                 {"Code", "Ajust.", CellKind::Text, 8},
+                                 {"Description", "Descr. des ajust.", CellKind::Text, 30},
+                                 {"Montant", "Montant des ajust.", CellKind::Amount, 14}});
     for (const Day& day : d.days)
         t.Row()
             .Date("Date", day.date)
@@ -313,8 +316,7 @@ std::string ReprintName(long last) {
                           static_cast<int>(last % 100));
 }
 
-bool CreateReprintFile(const std::string& source, const std::string& target,
-                       std::string* error) {
+bool CreateReprintFile(const std::string& source, const std::string& target, std::string* error) {
     std::ifstream in(source, std::ios::binary);
     if (!in) {
         *error = "Fichier introuvable : " + source;
@@ -399,7 +401,9 @@ bool MonthEndReportRun::Print(reports::RunContext& ctx) {
         ok = print(mthend::LayoutSummary(data_), host::LoadText(6162) + " - " + month, "");
         first = false;
     }
-    if (ok && detail_) ok = print(mthend::LayoutDetail(data_), host::LoadText(6186) + " - " + month, "-journalier");
+    if (ok && detail_)
+        ok =
+            print(mthend::LayoutDetail(data_), host::LoadText(6186) + " - " + month, "-journalier");
     return ok;
 }
 

@@ -191,7 +191,8 @@ bool TMonthEndBaseDlg::ValidateDlgFields() {
     GenDB* db = GetLauncherInfo()->GetDb();
     const long mend = LastMonthEnd(db, "DEND_MENDDATE");
     if (mend && last_ <= mend) {
-        ReportFieldError(host::U8Format(host::LoadText(kBeforeMonthEnd).c_str(), Dmy(mend).c_str()));
+        ReportFieldError(
+            host::U8Format(host::LoadText(kBeforeMonthEnd).c_str(), Dmy(mend).c_str()));
         return false;
     }
     // Months skipped since the last month-end: the closing starts the day after it.
@@ -381,8 +382,8 @@ mthend::Criteria TMonthEndReportDlg::MakeCriteria() const {
     c.practice_totals = Yes(info_.practice_totals);
     c.range = info_.producer;
     // A billing doctor's code names its doctor's lines whatever their producer.
-    c.range_billdr = info_.grouping != 1 && std::strlen(info_.producer) == 3 &&
-                     info_.producer[0] == 'D';
+    c.range_billdr =
+        info_.grouping != 1 && std::strlen(info_.producer) == 3 && info_.producer[0] == 'D';
     c.selected_only = Yes(info_.selected_only);
     c.copies = info_.copies;
     return c;
@@ -501,8 +502,7 @@ REPORTS_REGISTER({
     .template_name = "mthend.rpt",
     .writes = true,
     .make_dialog = [](const reports::DialogArgs& a) -> std::unique_ptr<TReportBaseDlg> {
-        return std::make_unique<TMonthEndReportDlgEx>(a.parent, 7036, a.launcher, a.module,
-                                                      a.mode);
+        return std::make_unique<TMonthEndReportDlgEx>(a.parent, 7036, a.launcher, a.module, a.mode);
     },
 });
 

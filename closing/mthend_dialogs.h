@@ -16,14 +16,14 @@ class TProdCBox;
 
 // The fields both dialogs share.
 struct mthend_info {
-    short month = 1;             // 101
-    short year = 2000;           // 119
-    char create = 'Y';           // 111
-    char daily = 'N';            // 112
-    char deposits = 'N';         // 113
-    char month_end = 'N';        // 115
-    char year_end = 'N';         // 116
-    short copies = 1;            // 117
+    short month = 1;       // 101
+    short year = 2000;     // 119
+    char create = 'Y';     // 111
+    char daily = 'N';      // 112
+    char deposits = 'N';   // 113
+    char month_end = 'N';  // 115
+    char year_end = 'N';   // 116
+    short copies = 1;      // 117
     // 108 only.
     int grouping = 0;            // 103, 104, 106
     char hyg_subtotals = 'N';    // 105

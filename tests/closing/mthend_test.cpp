@@ -202,7 +202,8 @@ TEST_P(MonthEnd, TextAndDataFilesCarryTheFigures) {
     EXPECT_NE(text.substr(inc, 100).find("17.00"), std::string::npos);
     const size_t end = text.find("Fin du Mois Comptes à Recevoir", d01);
     const size_t eol = text.find('\n', end);
-    const std::string end_line = text.substr(text.rfind('\n', end) + 1, eol - text.rfind('\n', end) - 1);
+    const std::string end_line =
+        text.substr(text.rfind('\n', end) + 1, eol - text.rfind('\n', end) - 1);
     EXPECT_EQ(host::U8Length(end_line), 126u) << end_line;
     EXPECT_EQ(host::Trim(end_line.substr(end_line.size() - 16)), "17.00");
     // The daily detail's totals line.
@@ -220,8 +221,8 @@ TEST_P(MonthEnd, TextAndDataFilesCarryTheFigures) {
     const host::output::ReportTable det = mthend::DetailTable(run.Data());
     EXPECT_EQ(det.Sum("Paiements"), sum.Sum("Depots", "T") + sum.Sum("DepotsDirects", "T"));
     EXPECT_EQ(det.Sum("Honoraires") + det.Sum("Laboratoire"),
-              sum.Sum("Honoraires", "T") + sum.Sum("Laboratoire", "T") +
-                  sum.Sum("Escompte", "T") + sum.Sum("FraisSuppl", "T"));
+              sum.Sum("Honoraires", "T") + sum.Sum("Laboratoire", "T") + sum.Sum("Escompte", "T") +
+                  sum.Sum("FraisSuppl", "T"));
     EXPECT_EQ(det.Sum("Montant", "A"), 500);
     EXPECT_EQ(det.Sum("Montant", "B"), 200);
 }

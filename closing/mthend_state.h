@@ -46,3 +46,17 @@ CloseResult PerformMthend(GenDB& db, const CloseRequest& req, std::vector<long>*
                           std::string* error);
 
 }  // namespace mthend
+
+class LauncherInfo;
+
+// What the command line shows of a closing.
+struct MthendSummary {
+    mthend::CloseResult result = mthend::CloseResult::Failed;
+    std::vector<long> unprinted;
+    std::string error;
+};
+
+// The closing as the command line runs it, through the module's export, on the launcher's
+// database with its application's calculation mode. False unless the month was closed.
+extern "C" bool RapportsCloseMonth(LauncherInfo* launcher, const mthend::CloseRequest* request,
+                                   MthendSummary* out);

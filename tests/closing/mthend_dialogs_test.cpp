@@ -2,13 +2,19 @@
 // prints or closes, the year-end month, the saved options, and both catalog entries.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "closing/mthend_dialogs.h"
 #include "common/registry.h"
 #include "host/base/dates.h"
 #include "host/base/ini.h"
 #include "host/base/strings.h"
 #include "host/base/text.h"
+#include "host/output/paths.h"
+#include "host/ui/recording.h"
 #include "shell/catalog.h"
+#include "tests/closing/mthend_practice.h"
 #include "tests/common/support.h"
 
 namespace {
@@ -19,10 +25,12 @@ class MonthEndDialogs : public common_test::DbTest {
         DbTest::SetUp();
         host::SetFixedToday(20241115);
         SettingsRows();
-        Exec("INSERT INTO PRODCD (PROD_ID, PROD_CODE, PROD_TYPE, PROD_FIRST_NAME, "
-             "PROD_LAST_NAME, PROD_BILLDR) VALUES (1, 'D01', 'D', 'Marie', 'Tremblay', '01')");
-        Exec("INSERT INTO DAYEND (DEND_ID, DEND_LASTDAY, DEND_MENDDATE) VALUES (1, 20241114, "
-             "20240930)");
+        Exec(
+            "INSERT INTO PRODCD (PROD_ID, PROD_CODE, PROD_TYPE, PROD_FIRST_NAME, "
+            "PROD_LAST_NAME, PROD_BILLDR) VALUES (1, 'D01', 'D', 'Marie', 'Tremblay', '01')");
+        Exec(
+            "INSERT INTO DAYEND (DEND_ID, DEND_LASTDAY, DEND_MENDDATE) VALUES (1, 20241114, "
+            "20240930)");
     }
     // The messages shown since the last Mark().
     void Mark() { mark_ = backend.Messages().size(); }
@@ -119,8 +127,7 @@ TEST_P(MonthEndDialogs, QuestionsBeforeClosing) {
         Set(d, "month_end", "yes");
     }));
     ASSERT_FALSE(Texts().empty());
-    EXPECT_EQ(Texts().front(),
-              host::U8Format(host::LoadText(6180).c_str(), "01/09/2024"));
+    EXPECT_EQ(Texts().front(), host::U8Format(host::LoadText(6180).c_str(), "01/09/2024"));
 }
 
 TEST_P(MonthEndDialogs, AnEmptyMonthSaysSo) {
@@ -183,6 +190,83 @@ TEST(MonthEndCatalog, BothDialogsOpenFromTheCatalog) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, MonthEndDialogs, testing::ValuesIn(testing_support::Engines()),
+                         testing_support::EngineName);
+
+// October closed through dialog 108 on the practice of mthend_practice.h: the report of the
+// whole practice is printed, the reprint file written (output kind 1), and the closing done
+// after them; a day of the month whose day-end report is unprinted stops everything.
+void SetField(TDialog& d, const std::string& name, const std::string& value) {
+    std::string error;
+    EXPECT_TRUE(d.SetField(name, value, &error)) << name << "=" << value << ": " << error;
+}
+
+class MonthEndRun : public mthend_test::MonthTest {
+  protected:
+    void SetUp() override {
+        MonthTest::SetUp();
+        host::ui::SetBackend(&scripted);
+        scripted.SetDefaultAnswer(IDYES);
+    }
+    bool Run(int kind, const std::function<void(TDialog&)>& fill) {
+        bool printed = false;
+        TMonthEndReportDlg dlg(nullptr, 7002, launcher_.get());
+        scripted.QueueDialog([&](TDialog& d) {
+            SetField(d, "month", "10");
+            SetField(d, "year", "2024");
+            SetField(d, "month_end", "yes");
+            fill(d);
+            auto& r = static_cast<TReportBaseDlg&>(d);
+            r.SetOutputChoice(kind);
+            d.SendCommand(IDOK);
+            printed = r.LastPrintSucceeded();
+            if (r.IsRunning()) d.EndModal(IDCANCEL);
+        });
+        dlg.Execute();
+        return printed;
+    }
+    long MonthEndDate() {
+        return static_cast<long>(db().QueryInt("SELECT DEND_MENDDATE FROM DAYEND"));
+    }
+    host::ui::ScriptedBackend scripted;
+};
+
+TEST_P(MonthEndRun, ClosesOctoberAfterItsReportAndReprintFile) {
+    const std::string reprint = host::output::OutputPath("20241031.ME");
+    std::remove(reprint.c_str());
+    EXPECT_TRUE(Run(1, [](TDialog& d) { SetField(d, "daily", "yes"); }));
+    EXPECT_EQ(MonthEndDate(), 20241031);
+    std::ifstream in(reprint, std::ios::binary);
+    ASSERT_TRUE(in.good());
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.rfind("\n+++" + std::string(10, '\n'), 0), 0u);
+    // By billing doctor: D01 from 10.00 to 150.00 (its hygienist and auxiliary included).
+    EXPECT_NE(text.find("Octobre 2024"), std::string::npos);
+    const size_t page = text.find("(Dr facturant. D01");
+    ASSERT_NE(page, std::string::npos);
+    EXPECT_NE(text.find("Accroissement Net", page), std::string::npos);
+    EXPECT_NE(text.substr(text.find("Fin du Mois", page), 110).find("150.00"), std::string::npos);
+    // The closing removed the month's day sheet, after the report had read it.
+    EXPECT_EQ(db().QueryInt("SELECT COUNT(*) FROM DAYSHT WHERE DSHT_DATE <= 20241031"), 0);
+
+    // A second run finds the month closed.
+    EXPECT_FALSE(Run(1, [](TDialog&) {}));
+}
+
+TEST_P(MonthEndRun, OtherOutputKindsWriteNoReprintFileAndUnprintedDaysStop) {
+    const std::string reprint = host::output::OutputPath("20241031.ME");
+    std::remove(reprint.c_str());
+    db().dbExecute("UPDATE DAYDET SET DDET_PRINTED = 'N' WHERE DDET_DATE = 20241012");
+    EXPECT_FALSE(Run(1, [](TDialog&) {}));
+    ASSERT_FALSE(scripted.Messages().empty());
+    EXPECT_EQ(scripted.Messages().back().text, host::LoadText(6481) + "20241012\n");
+    EXPECT_EQ(MonthEndDate(), 20240930);
+    db().dbExecute("UPDATE DAYDET SET DDET_PRINTED = 'Y'");
+    EXPECT_TRUE(Run(3, [](TDialog&) {}));
+    EXPECT_EQ(MonthEndDate(), 20241031);
+    EXPECT_FALSE(std::ifstream(reprint).good());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, MonthEndRun, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
 
 }  // namespace

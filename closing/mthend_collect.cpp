@@ -357,14 +357,10 @@ bool TMonthEndRepSummation::Details(const std::vector<Key>& keys, MonthEndData* 
 
 bool TMonthEndRepSummation::Pages(MonthEndData* out) {
     GenDB* db = launcher_->GetDb();
-    // The receivables: the producer analysis the day before the first day, and on the
-    // last day.
-    TProducerAnalysisObj before(launcher_, 0, c_.first, nullptr, false);
+    // The receivables at the end: the producer analysis on the last day. Those at the
+    // start are the end's less what the month's lines moved, each line moving the
+    // receivable the analysis credits it to (an auxiliary's, its doctor's).
     TProducerAnalysisObj after(launcher_, 0, c_.last, nullptr, true);
-    if (!before.Collect(false, false)) {
-        error_ = before.Error();
-        return false;
-    }
     if (!after.Collect(false, false)) {
         error_ = after.Error();
         return false;
@@ -373,6 +369,15 @@ bool TMonthEndRepSummation::Pages(MonthEndData* out) {
     auto balance = [by_billdr](const drbalfwd_info* b) {
         return b ? (by_billdr ? b->bal_billdr : b->bal_prod) : 0;
     };
+    std::map<std::string, int64_t> moved;
+    int64_t moved_all = 0;
+    for (const Line& l : out->lines) {
+        const bool aux = !l.producer.empty() && l.producer[0] == 'A' && !l.billdr.empty();
+        const bool to_doctor = l.kind == 'H' || l.kind == 'I' || l.producer.empty() || aux ||
+                               (by_billdr && !l.billdr.empty());
+        moved[to_doctor ? DrCode(l.billdr) : l.producer] += l.amount;
+        moved_all += l.amount;
+    }
 
     struct Prod {
         std::string first, last, title;
@@ -425,34 +430,22 @@ bool TMonthEndRepSummation::Pages(MonthEndData* out) {
             subs[code][prod].f.cat[l.cat] += l.amount;
     }
     // Codes without lines that carry a receivable still have their page.
+    int64_t end_all = 0;
     for (TDElem* e : after.GetCodeList()) {
         const auto* b = static_cast<const drbalfwd_info*>(e);
-        const drbalfwd_info* s = before.FindCode(b->code);
-        if (pages.count(b->code) || (balance(b) == 0 && balance(s) == 0)) continue;
+        end_all += balance(b);
+        if (pages.count(b->code) || (balance(b) == 0 && moved[b->code] == 0)) continue;
         Line probe;
         probe.producer = b->code;
         if (b->code.size() == 3 && b->code[0] == 'D') probe.billdr = b->code.substr(1);
         if (Selected(probe)) pages[b->code];
     }
-    for (TDElem* e : before.GetCodeList()) {
-        const auto* b = static_cast<const drbalfwd_info*>(e);
-        if (pages.count(b->code) || balance(b) == 0) continue;
-        Line probe;
-        probe.producer = b->code;
-        if (b->code.size() == 3 && b->code[0] == 'D') probe.billdr = b->code.substr(1);
-        if (Selected(probe)) pages[b->code];
-    }
-    int64_t start_all = 0, end_all = 0;
-    for (TDElem* e : before.GetCodeList())
-        start_all += balance(static_cast<const drbalfwd_info*>(e));
-    for (TDElem* e : after.GetCodeList())
-        end_all += balance(static_cast<const drbalfwd_info*>(e));
     int64_t start_sel = 0, end_sel = 0;
     for (auto& [code, pg] : pages) {
         named(code, &pg);
         if (prods.count(code)) pg.type = prods[code].type;
-        pg.start = balance(before.FindCode(code));
         pg.end = balance(after.FindCode(code));
+        pg.start = pg.end - moved[code];
         start_sel += pg.start;
         end_sel += pg.end;
         for (auto& [prod, s] : subs[code]) {
@@ -462,7 +455,7 @@ bool TMonthEndRepSummation::Pages(MonthEndData* out) {
         out->pages.push_back(pg);
     }
     const bool whole = c_.range.empty() || c_.range == "*" || !c_.selected_only;
-    all.start = whole ? start_all : start_sel;
+    all.start = whole ? end_all - moved_all : start_sel;
     all.end = whole ? end_all : end_sel;
     if (c_.by_receivable)
         std::stable_sort(out->pages.begin(), out->pages.end(),

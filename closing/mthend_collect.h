@@ -17,8 +17,8 @@
 //   - a payment of a code with the direct-deposit flag is a direct deposit;
 //   - an auxiliary's lines go to its billing doctor unless auxiliaries have pages of
 //     their own.
-// Receivables at the start and at the end of the month are the producer analysis'
-// receivable the day before the first day and on the last day.
+// The receivable at the end of the month is the producer analysis' on the last day; the one
+// at the start is that less what the month's lines moved (one run of the analysis, not two).
 //
 // Signs: a line's amount is its effect on the receivable; payments, payment adjustments
 // and transfers received are negative. The printed forms show money received positive.

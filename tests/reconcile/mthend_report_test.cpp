@@ -50,6 +50,8 @@ class MediumMonthEndReport : public reconcile::MediumPractice {
 TEST_P(MediumMonthEndReport, ProducersAgreeWithThePracticeAnalysis) {
     TProducerAnalysisObj pa(launcher(), 0, kLast, nullptr, true);
     ASSERT_TRUE(pa.Collect(false, false)) << pa.Error();
+    TProducerAnalysisObj before(launcher(), 0, kFirst, nullptr, false);
+    ASSERT_TRUE(before.Collect(false, false)) << before.Error();
     for (int mode : {1, 0}) {
         SCOPED_TRACE(mode == 1 ? "SQL" : "day sheet");
         const mthend::MonthEndData d = Collect(mode);
@@ -57,7 +59,9 @@ TEST_P(MediumMonthEndReport, ProducersAgreeWithThePracticeAnalysis) {
         int compared = 0;
         for (const mthend::Page& p : d.pages) {
             SCOPED_TRACE(p.code);
-            // The receivable moves by the month's lines.
+            // The receivable the analysis had before the first day, moved by the month's
+            // lines.
+            EXPECT_EQ(p.start, before.FindCode(p.code) ? before.FindCode(p.code)->bal_prod : 0);
             EXPECT_EQ(p.end - p.start, p.f.Net());
             const prodanal_info* a = pa.FindProducer(p.code);
             if (!a) {
@@ -79,6 +83,10 @@ TEST_P(MediumMonthEndReport, ProducersAgreeWithThePracticeAnalysis) {
         for (TDElem* e : pa.GetCodeList())
             receivable += static_cast<const drbalfwd_info*>(e)->bal_prod;
         EXPECT_EQ(d.practice.end, receivable);
+        int64_t opening = 0;
+        for (TDElem* e : before.GetCodeList())
+            opening += static_cast<const drbalfwd_info*>(e)->bal_prod;
+        EXPECT_EQ(d.practice.start, opening);
         EXPECT_EQ(d.practice.end - d.practice.start, d.practice.f.Net());
     }
 }

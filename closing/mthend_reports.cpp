@@ -18,8 +18,10 @@ namespace mthend {
 
 namespace {
 
+using dayend::Blank;
 using dayend::Block;
 using dayend::PrintLine;
+using dayend::Rule;
 
 // Columns of the summary: labels of the receivables and totals, amounts of the change
 // lines, amounts of the totals, the rules framing the increase and decrease blocks.
@@ -44,17 +46,6 @@ PrintLine Text(std::initializer_list<dayend::Cell> cells, bool bold = false) {
     l.cells = cells;
     l.bold = bold;
     return l;
-}
-
-PrintLine Rule(int from, int to) {
-    PrintLine l;
-    l.rule_from = from;
-    l.rule_to = to;
-    return l;
-}
-
-PrintLine Blank() {
-    return PrintLine{};
 }
 
 std::string DoctorLine(const Page& p) {

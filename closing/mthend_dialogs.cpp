@@ -1,5 +1,6 @@
 #include "closing/mthend_dialogs.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "analysis/pracanal.h"
@@ -247,6 +248,12 @@ bool TMonthEndBaseDlg::DisplayReport() {
         }
     }
 
+    // The data files of the previous run: those this run does not write would be stale.
+    for (const char* name :
+         {"\\XML\\monthend.xml", "\\XML\\monthenddet.xml", "\\XML\\mthdepsum.xml",
+          "\\XML\\PracAnalysis.xml", "\\XML\\PracAnalysisPmt.xml"})
+        std::remove(host::output::OutputPath(name, false).c_str());
+
     bool ok = true;
     bool printed = false;
     if (Yes(info_.create) || Yes(info_.daily)) {
@@ -256,10 +263,14 @@ bool TMonthEndBaseDlg::DisplayReport() {
         if (ok && run.Data().Empty()) Message(host::LoadText(kNoTransaction));
     }
     if (Yes(info_.deposits)) {
-        int calc_mode = launcher->App() ? launcher->App()->m_CalAR : 1;
-        if (!mthdep::PrintMonthlyDepositSummary(launcher, this, first_, last_, nullptr,
-                                                GetOutputChoice(), "mthdepsum", calc_mode, &error))
-            WriteDebugLogFile("monthend: dépôts mensuels : %s", error.c_str());
+        // Its pages as a document of their own, and its data file.
+        const int calc_mode = launcher->App() ? launcher->App()->m_CalAR : 1;
+        MonthlyDepositSummaryRun deposits(first_, last_, calc_mode);
+        bool done = reports::RunHeadless(deposits, launcher, nullptr, GetOutputChoice(),
+                                         "mthdepsum", &error);
+        for (const reports::DataFile& f : deposits.DataFiles())
+            done = done && f.table->SaveXml(f.xml_file, &error);
+        if (!done) WriteDebugLogFile("monthend: dépôts mensuels : %s", error.c_str());
     }
     Companions();
 
@@ -396,7 +407,9 @@ bool TMonthEndReportDlg::OneDoctor() const {
 void TMonthEndReportDlg::Companions() {
     if (!Yes(info_.analysis)) return;
     PracPrnObj pa(GetLauncherInfo(), this, 2, last_, nullptr);
-    pa.SetFlags(Yes(info_.year_totals) ? 1 : 0, Yes(info_.pmt_analysis) ? 1 : 0, 'N');
+    // The dialog's choice prints it, whatever the practice's own switch says.
+    pa.SetFlags(Yes(info_.year_totals) ? 1 : 0, Yes(info_.pmt_analysis) ? 1 : 0, 'M');
+    pa.SetPrint(1);
     if (!pa.PrintReport(GetOutputChoice()))
         WriteDebugLogFile("monthend: analyse des producteurs : %s", pa.Error().c_str());
 }

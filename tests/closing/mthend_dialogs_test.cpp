@@ -261,9 +261,18 @@ TEST_P(MonthEndRun, OtherOutputKindsWriteNoReprintFileAndUnprintedDaysStop) {
     EXPECT_EQ(scripted.Messages().back().text, host::LoadText(6481) + "20241012\n");
     EXPECT_EQ(MonthEndDate(), 20240930);
     db().dbExecute("UPDATE DAYDET SET DDET_PRINTED = 'Y'");
-    EXPECT_TRUE(Run(3, [](TDialog&) {}));
+    // Output kind 3, with the companions: their data files, and none left from before.
+    const std::string stale = host::output::OutputPath("XML/monthenddet.xml");
+    std::ofstream(stale) << "<Report/>";
+    EXPECT_TRUE(Run(3, [](TDialog& d) {
+        SetField(d, "deposits", "yes");
+        SetField(d, "analysis", "yes");
+    }));
     EXPECT_EQ(MonthEndDate(), 20241031);
     EXPECT_FALSE(std::ifstream(reprint).good());
+    EXPECT_FALSE(std::ifstream(stale).good());
+    for (const char* file : {"XML/monthend.xml", "XML/mthdepsum.xml", "XML/PracAnalysis.xml"})
+        EXPECT_TRUE(std::ifstream(host::output::OutputPath(file)).good()) << file;
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, MonthEndRun, testing::ValuesIn(testing_support::Engines()),

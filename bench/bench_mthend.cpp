@@ -19,11 +19,11 @@ std::string Floor(GenDB& db) {
     auto in = [&](const char* col) {
         return std::string(col) + " >= " + f + " AND " + col + " <= " + l;
     };
-    return "SELECT 'F', CTRT_ID, CTRT_TOTAL FROM " + p + "CLMTRT WHERE (" +
-           in("CTRT_SYSTEM_DATE") + ") OR (" + in("CTRT_DEL_DATE") +
-           ") UNION ALL SELECT 'H', POCH_ID, POCH_TOTAL FROM " + p + "PATOCH WHERE " +
-           in("POCH_SYSDATE") + " UNION ALL SELECT 'L', PAPP_ID, PAPP_AMOUNT FROM " + p +
-           "PMTAPP, " + p + "ACCPMT WHERE ((" + in("PAPP_DATE") + ") OR (" + in("PAPP_SYSDATE") +
+    return "SELECT 'F', CTRT_ID, CTRT_TOTAL FROM " + p + "CLMTRT WHERE (" + in("CTRT_SYSTEM_DATE") +
+           ") OR (" + in("CTRT_DEL_DATE") + ") UNION ALL SELECT 'H', POCH_ID, POCH_TOTAL FROM " +
+           p + "PATOCH WHERE " + in("POCH_SYSDATE") +
+           " UNION ALL SELECT 'L', PAPP_ID, PAPP_AMOUNT FROM " + p + "PMTAPP, " + p +
+           "ACCPMT WHERE ((" + in("PAPP_DATE") + ") OR (" + in("PAPP_SYSDATE") +
            ")) AND APMT_ID = PAPP_APMTID";
 }
 

@@ -83,13 +83,15 @@ bool ReadState(GenDB& db, DayEndState* state, std::string* error) {
     return r >= 0 || Fail(db, "Lecture de la fin de journée", error);
 }
 
-bool UnprintedDays(GenDB& db, long date, std::vector<long>* days, std::string* error) {
+bool UnprintedDaysBetween(GenDB& db, long first, long last, bool by_date, std::vector<long>* days,
+                          std::string* error) {
     days->clear();
     if (db.dbOpenParams(("SELECT DDET_DATE FROM " + Table(db, "DAYDET") +
-                         " WHERE DDET_DATE < ? AND DDET_DATE > 0 AND (DDET_PRINTED IS NULL OR "
-                         "DDET_PRINTED <> 'Y') ORDER BY DDET_ID")
+                         " WHERE DDET_DATE >= ? AND DDET_DATE <= ? AND DDET_DATE > 0 AND "
+                         "(DDET_PRINTED IS NULL OR DDET_PRINTED <> 'Y') ORDER BY " +
+                         (by_date ? "DDET_DATE" : "DDET_ID"))
                             .c_str(),
-                        {date}, kCursor) != 0)
+                        {first, last}, kCursor) != 0)
         return Fail(db, "Lecture des journées", error);
     int r;
     for (r = db.dbFetch(0, kCursor); r == 0; r = db.dbFetch(1, kCursor)) {
@@ -99,6 +101,10 @@ bool UnprintedDays(GenDB& db, long date, std::vector<long>* days, std::string* e
     }
     db.dbClose(kCursor);
     return r >= 0 || Fail(db, "Lecture des journées", error);
+}
+
+bool UnprintedDays(GenDB& db, long date, std::vector<long>* days, std::string* error) {
+    return UnprintedDaysBetween(db, 0, date - 1, false, days, error);
 }
 
 CloseResult CloseDay(GenDB& db, long date, bool printed,

@@ -32,6 +32,9 @@ bool ReadState(GenDB& db, DayEndState* state, std::string* error);
 // Days before `date` whose day record exists and whose report was never printed, in record
 // order.
 bool UnprintedDays(GenDB& db, long date, std::vector<long>* days, std::string* error);
+// The same for the days from first to last (inclusive), in date order when by_date.
+bool UnprintedDaysBetween(GenDB& db, long first, long last, bool by_date, std::vector<long>* days,
+                          std::string* error);
 
 // Runs body in one transaction under the practice's closing lock (shared by the day-end and
 // the month-end): committed when body returns true, rolled back otherwise. False with

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "closing/mthdep_reports.h"
+#include "common/daterng.h"
 #include "common/ppsetstore.h"
 #include "common/registry.h"
 #include "common/report_run.h"
@@ -19,8 +20,6 @@
 namespace {
 
 constexpr int kNoRecords = 7149;
-constexpr int kBadDate = 12411;
-constexpr int kToBeforeFrom = 6643;
 constexpr int kTooLong = 12816;
 constexpr const char* kSection = "MONTHDEP REPORT";
 
@@ -98,14 +97,7 @@ void MonthlyDepositReportDlg::SetupWindow() {
 
 bool MonthlyDepositReportDlg::ValidateDlgFields() {
     if (!TReportBaseDlg::ValidateDlgFields()) return false;
-    if (!host::IsValidDate(c_.from) || !host::IsValidDate(c_.to)) {
-        ReportFieldError(kBadDate);
-        return false;
-    }
-    if (c_.to < c_.from) {
-        ReportFieldError(kToBeforeFrom);
-        return false;
-    }
+    if (!CheckPeriod(*this, c_.from, c_.to)) return false;
     if (daysdiff_betweendates(c_.from, c_.to) > 34) {
         ReportFieldError(kTooLong);
         return false;

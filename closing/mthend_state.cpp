@@ -1,6 +1,8 @@
 #include "closing/mthend_state.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <memory>
 
 #include "analysis/prodanal.h"
@@ -19,6 +21,7 @@ namespace {
 constexpr int kCursor = 31726;
 constexpr int kInvalidPeriod = 6208;   // "Mois/Période non valide"
 constexpr int kFutureMonth = 6150;     // "Le rapport ne peut pas avoir un mois dans le futur!"
+constexpr int kUnprinted = 6481;       // the day-end reports to print first, dates after it
 constexpr int kAlreadyClosed = 12900;  // another workstation (or an earlier run) closed it
 constexpr int kNotNext = 12901;        // the period does not follow the last month-end
 constexpr int kNoRecord = 12902;       // a producer without a record holds money
@@ -272,21 +275,7 @@ Period MonthPeriod(int year, int month) {
 }
 
 bool UnprintedDays(GenDB& db, const Period& p, std::vector<long>* days, std::string* error) {
-    days->clear();
-    if (db.dbOpenParams(("SELECT DDET_DATE FROM " + Table(db, "DAYDET") +
-                         " WHERE DDET_DATE >= ? AND DDET_DATE <= ? AND (DDET_PRINTED IS NULL OR "
-                         "DDET_PRINTED <> 'Y') ORDER BY DDET_DATE")
-                            .c_str(),
-                        {p.first, p.last}, kCursor) != 0)
-        return Fail(db, "Lecture des journées", error);
-    int r;
-    for (r = db.dbFetch(0, kCursor); r == 0; r = db.dbFetch(1, kCursor)) {
-        long d = 0;
-        db.dbGetLong(1, &d, kCursor);
-        days->push_back(d);
-    }
-    db.dbClose(kCursor);
-    return r >= 0 || Fail(db, "Lecture des journées", error);
+    return dayend::UnprintedDaysBetween(db, p.first, p.last, true, days, error);
 }
 
 CloseResult PerformMthend(GenDB& db, const CloseRequest& req, std::vector<long>* unprinted,
@@ -333,7 +322,7 @@ CloseResult PerformMthend(GenDB& db, const CloseRequest& req, std::vector<long>*
         }
         if (!UnprintedDays(db, p, unprinted, error)) return false;
         if (!unprinted->empty()) {
-            std::string list = host::LoadText(6481);
+            std::string list = host::LoadText(kUnprinted);
             for (long d : *unprinted)
                 list += host::U8Format("%8ld", d) + "\n";
             *error = list;

@@ -5,12 +5,26 @@
 
 namespace {
 
+constexpr int kBadDate = 12411;
 constexpr int kFromAfterToday = 6642;
 constexpr int kToBeforeFrom = 6643;
 
 TDateRngDlg::PeriodReport period_report = nullptr;
 
 }  // namespace
+
+bool CheckPeriod(TDialog& dlg, long from, long to, bool optional) {
+    for (long d : {from, to})
+        if (!(optional && d == 0) && !host::IsValidDate(d)) {
+            dlg.ReportFieldError(kBadDate);
+            return false;
+        }
+    if (from != 0 && to != 0 && to < from) {
+        dlg.ReportFieldError(kToBeforeFrom);
+        return false;
+    }
+    return true;
+}
 
 TDateRngDlg::TDateRngDlg(TWindow* parent, TResId res_id, LauncherInfo* launcher, TModule* module,
                          int mode)
@@ -29,11 +43,7 @@ bool TDateRngDlg::ValidateDlgFields() {
         ReportFieldError(kFromAfterToday);
         return false;
     }
-    if (from_ != 0 && to_ != 0 && to_ < from_) {
-        ReportFieldError(kToBeforeFrom);
-        return false;
-    }
-    return true;
+    return CheckPeriod(*this, from_, to_, true);
 }
 
 bool TDateRngDlg::DisplayReport() {

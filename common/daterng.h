@@ -4,6 +4,11 @@
 
 #include "host/ui/reportdlg.h"
 
+// The check of every dialog that takes a period: both dates real (12411) and the to date
+// not before the from date (6643), each refusal shown over the dialog. With `optional`, a
+// 0 date is no bound and passes.
+bool CheckPeriod(TDialog& dlg, long from, long to, bool optional = false);
+
 class TDateRngDlg : public TReportBaseDlg {
   public:
     TDateRngDlg(TWindow* parent, TResId res_id, LauncherInfo* launcher = nullptr,

@@ -218,6 +218,10 @@ bool RunReportFiles(TReportBaseDlg& dialog, const ReportDescriptor& report, Repo
         request.xml_file =
             fs::path(host::output::OutputPath(files.front().xml_file)).filename().string();
         request.output_choice = dest;
+        // The printed pages' PDF bears the document's name: a template of the same name
+        // writes beside it rather than over it.
+        if (pages && fs::path(template_name).stem() == ctx.document)
+            request.output_name = ctx.document + "-modele";
         request.parent = &dialog;
         request.formulas = run.Formulas();
         const QDSApplication* app = dialog.GetApp();

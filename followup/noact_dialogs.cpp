@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/daterng.h"
 #include "common/registry.h"
 #include "common/report_run.h"
 #include "followup/noact_reports.h"
@@ -13,7 +14,6 @@
 namespace {
 
 constexpr int kBadDate = 12411;
-constexpr int kToBeforeFrom = 6643;
 constexpr int kStoreCursor = 31632;
 
 }  // namespace
@@ -66,16 +66,13 @@ void PatNoActivityDlg::SetupWindow() {
 
 bool PatNoActivityDlg::ValidateDlgFields() {
     if (!TReportBaseDlg::ValidateDlgFields()) return false;
-    for (long d : {c_.cutoff, c_.planned_from, c_.active_from, c_.active_to}) {
+    for (long d : {c_.cutoff, c_.planned_from}) {
         if (d != 0 && !host::IsValidDate(d)) {
             ReportFieldError(kBadDate);
             return false;
         }
     }
-    if (c_.active_from && c_.active_to && c_.active_to < c_.active_from) {
-        ReportFieldError(kToBeforeFrom);
-        return false;
-    }
+    if (!CheckPeriod(*this, c_.active_from, c_.active_to, true)) return false;
     // Any order other than by doctor is by name; an empty status takes every patient.
     const std::string sort = host::Trim(sort_);
     c_.sort = !sort.empty() && std::toupper(static_cast<unsigned char>(sort[0])) == 'D' ? 'D' : 'P';

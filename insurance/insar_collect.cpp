@@ -32,8 +32,24 @@ namespace {
 
 constexpr int kCurClaims = 31301;
 constexpr int kCurOffice = 31302;
+constexpr int kCurHeld = 31303;
 constexpr size_t kBatch = 100;
 constexpr int kUnknown = 6432;  // "Inconnu"
+
+// A payment that may hold money: what the held column needs of it.
+struct Payment {
+    long id = 0;
+    long date = 0;
+    std::string payor;
+    int64_t total = 0;
+};
+
+// The payments that may be held: never deleted, payments proper, insurers' entries and
+// reversals, received by the date, of the chosen carrier.
+bool MayHold(const accpmt_struct& p, long as_of, const std::string& carrier) {
+    return p.deldate == 0 && (p.rectype == 'P' || p.type == 'I' || p.reversed == 'Y') &&
+           p.date <= as_of && (carrier == "*" || host::Trim(p.payor) == carrier);
+}
 
 // What the claim tables say of a treatment line.
 struct LineInfo {
@@ -62,6 +78,12 @@ class Collector {
     bool Setup(std::string* error);
     bool Account(const account_struct& a, std::string* error);
     bool Keeps(const ItemRow& item) const;
+    // The account's payments that may hold money (from the stream in the SQL mode, else
+    // through the payment records).
+    bool Payments(long acc_id, std::vector<Payment>* out, std::string* error);
+    // One item per held payment of the account, on the doctor of its responsible patient.
+    bool Held(const account_struct& a, const Ledger& ledger, std::vector<ItemRow>* items,
+              std::string* error);
     // Reads the claim (number, submission, insurers, code) of every treatment item and the
     // type of every office item, a hundred at a time, and drops the other carriers' items.
     bool Details(std::string* error);
@@ -79,6 +101,7 @@ class Collector {
     std::string doctor_;  // "*" or a producer code
     std::string carrier_;
     std::unique_ptr<host::calc::AccountWalk> walk_;
+    std::unique_ptr<host::calc::AccountRows> payments_;  // SQL mode: payments by account
     std::unordered_map<long, long>
         ranks_;  // of the accounts with items, their places in name order
     std::unordered_map<long, LineInfo> lines_;
@@ -205,12 +228,71 @@ bool Collector::Account(const account_struct& a, std::string* error) {
         it.due = rest;
         items.push_back(std::move(it));
     }
+    if (!Held(a, ledger, &items, error)) return false;
     // The carrier and the claim are read afterwards, for the items kept only.
     for (ItemRow& it : items)
         if (doctor_ == "*" || it.doctor == doctor_) {
             ranks_[a.acc_id] = walk_->NameRank();
             items_.push_back(std::move(it));
         }
+    return true;
+}
+
+bool Collector::Payments(long acc_id, std::vector<Payment>* out, std::string* error) {
+    if (payments_) {
+        const bool ok = payments_->Take(acc_id, [&](const host::DbCursor& c) {
+            out->push_back({static_cast<long>(c.Int(2)), static_cast<long>(c.Int(3)),
+                            host::Trim(std::string(c.Text(4))), c.Int(5)});
+            return true;
+        });
+        if (!ok) *error = Fail("Lecture des paiements");
+        return ok;
+    }
+    AccPmtInfo payments(list_, msg_);
+    TEmgBase* e = &msg_->errors();
+    for (bool ok = payments.DBFindFirst(AccPmtInfo::KEY_ACCOUNT, {acc_id}, e); ok;
+         ok = payments.DBFindNext(e)) {
+        const accpmt_struct& p = *payments.GetRecPtr();
+        if (MayHold(p, c_.as_of, carrier_))
+            out->push_back({p.apmt_id, p.date, host::Trim(p.payor), p.total});
+    }
+    if (payments.DbFailed()) {
+        *error = Fail("Lecture des paiements");
+        return false;
+    }
+    return true;
+}
+
+bool Collector::Held(const account_struct& a, const Ledger& ledger, std::vector<ItemRow>* items,
+                     std::string* error) {
+    std::vector<Payment> payments;
+    if (!Payments(a.acc_id, &payments, error)) return false;
+    if (payments.empty()) return true;
+    std::unordered_map<long, int64_t> applied;
+    for (const LedgerApplication& app : ledger.applications)
+        if (app.date <= c_.as_of) applied[app.payment] += app.amount;
+    const auto& pats = walk_->Patients();
+    const patient_struct* main = &pats.front();
+    for (const patient_struct& p : pats)
+        if (p.responsible == 'Y') {
+            main = &p;
+            break;
+        }
+    const std::string doctor = host::Trim(main->doctor);
+    for (const Payment& p : payments) {
+        const int64_t held = AccPmtInfo::HeldAmount(p.total, applied[p.id], 0, c_.as_of);
+        if (held == 0) continue;
+        ItemRow it;
+        it.acc_id = a.acc_id;
+        it.pat_id = main->pat_id;
+        it.payment_id = p.id;
+        it.doctor = doctor.empty() ? std::string() : "D" + doctor;
+        it.carrier = p.payor.empty() ? kUnassigned : p.payor;
+        it.patient = host::Trim(a.lname) + ", " + host::Trim(a.pname);
+        it.date = p.date;
+        it.held = held;
+        items->push_back(std::move(it));
+    }
     return true;
 }
 
@@ -332,6 +414,23 @@ Outcome Collector::Run(std::string* error) {
     walk_ = std::make_unique<host::calc::AccountWalk>(list_, msg_, source_.get());
     error->clear();
     if (!walk_->Start(error)) return Outcome::Failed;
+    if (source_->mode() == 1) {
+        payments_ = std::make_unique<host::calc::AccountRows>(*db_, kCurHeld);
+        const std::string p = db_->dbTablePrefix();
+        std::vector<host::SqlValue> params = {c_.as_of};
+        std::string sql =
+            "SELECT APMT_ACCID, APMT_ID, APMT_DATE, APMT_PAYOR, APMT_TOTAL FROM " + p +
+            "ACCPMT WHERE APMT_DELDATE = 0 AND (APMT_RECTYPE = 'P' OR APMT_TYPE = 'I' OR "
+            "APMT_REVERSED = 'Y') AND APMT_DATE <= ?";
+        if (carrier_ != "*") {
+            sql += " AND APMT_PAYOR = ?";
+            params.emplace_back(carrier_);
+        }
+        if (!payments_->Open(sql + " ORDER BY APMT_ACCID, APMT_ID", params)) {
+            *error = Fail("Lecture des paiements");
+            return Outcome::Failed;
+        }
+    }
     if (req_.meter) req_.meter->SetMax(walk_->Count());
     while (walk_->Next(error)) {
         if (!Account(walk_->Account(), error)) return Outcome::Failed;
@@ -342,6 +441,7 @@ Outcome Collector::Run(std::string* error) {
     }
     if (!error->empty()) return Outcome::Failed;
     walk_.reset();
+    payments_.reset();
     std::stable_sort(items_.begin(), items_.end(), [&](const ItemRow& x, const ItemRow& y) {
         return ranks_.at(x.acc_id) < ranks_.at(y.acc_id);
     });
@@ -380,6 +480,7 @@ Outcome Collector::Run(std::string* error) {
             c = &out_->claims.back();
         }
         c->due += it.due;
+        c->held += it.held;
         c->items.push_back(std::move(it));
     }
     // The overdue choice and the minimum balance keep claims (host/calc/aging.h's rules
@@ -387,6 +488,7 @@ Outcome Collector::Run(std::string* error) {
     auto& claims = out_->claims;
     claims.erase(std::remove_if(claims.begin(), claims.end(),
                                 [this](const ClaimRow& c) {
+                                    if (c.held != 0) return false;  // money held is shown
                                     AgedGroups g;
                                     g.ins = c.due;
                                     g.tot = c.due;

@@ -60,8 +60,9 @@ std::string DateText(long date) {
 }
 
 // Held payments, the four buckets, the total and the multiple-coverage total.
-void PrintAged(OvReportObj& r, int line, const int* cols, const Aged& a, int64_t multiple) {
-    const int64_t v[7] = {0, a.v[kCurrent], a.v[k30], a.v[k60], a.v[k90], a.v[kTotal], multiple};
+void PrintAged(OvReportObj& r, int line, const int* cols, int64_t held, const Aged& a,
+               int64_t multiple) {
+    const int64_t v[7] = {held, a.v[kCurrent], a.v[k30], a.v[k60], a.v[k90], a.v[kTotal], multiple};
     for (int i = 0; i < 7; ++i)
         r.PrintText(cols[i], line, Amount(v[i]));
 }
@@ -122,7 +123,7 @@ bool InsARSumRpt::MatchCriteria() {
 int InsARSumRpt::PrintClaim(int line, const insar::ClaimRow& c) {
     PrintText(0, line, host::U8Fit(c.patient, 21));
     PrintText(22, line, host::U8Fit(ClaimNumber(c), 12));
-    PrintAged(*this, line, kClaimCols, c.due, c.multiple ? c.due.v[kTotal] : 0);
+    PrintAged(*this, line, kClaimCols, c.held, c.due, c.multiple ? c.due.v[kTotal] : 0);
     PrintText(121, line, host::U8Fit(c.others, 11));
     return 1;
 }
@@ -161,12 +162,13 @@ long InsARSumRpt::GetMaxMeterCount() {
 
 int InsARSumRpt::PrintPairTotals(int line) {
     Aged due;
-    int64_t multiple = 0;
+    int64_t multiple = 0, held = 0;
     const insar::ClaimRow& first = data_.claims[printed_];
     for (size_t i = printed_; i < data_.claims.size(); ++i) {
         const insar::ClaimRow& c = data_.claims[i];
         if (c.doctor != first.doctor || c.carrier != first.carrier) break;
         due += c.due;
+        held += c.held;
         if (c.multiple) multiple += c.due.v[kTotal];
     }
     if (line + 2 >= GetRowPerPage()) {
@@ -176,7 +178,7 @@ int InsARSumRpt::PrintPairTotals(int line) {
     for (int col : kClaimCols)
         PrintText(col + 1, line, std::string(kAmountWidth - 1, '-'));
     PrintText(0, line + 1, S(kTotals));
-    PrintAged(*this, line + 1, kClaimCols, due, multiple);
+    PrintAged(*this, line + 1, kClaimCols, held, due, multiple);
     return line + 2;
 }
 
@@ -243,7 +245,7 @@ int InsARDetailRpt::PrintDetail(int line) {
         PrintText(78, l, Amount(it.pat_due));
         PrintText(89, l, Amount(it.due.v[kTotal]));
         PrintText(111, l, host::U8Fit(it.carrier, 5));
-        PrintText(121, l, Amount(0, 12));
+        PrintText(121, l, Amount(it.held, 12));
     }
     return n + 1;  // a blank line after the claim
 }
@@ -298,7 +300,7 @@ bool InsARTotalRpt::ContinueCriteria() {
 int InsARTotalRpt::PrintDetail(int line) {
     const insar::TotalRow& t = Rows()[row_];
     PrintText(0, line, host::U8Fit(t.code + " " + t.name, 50));
-    PrintAged(*this, line, kCols, t.All(), t.multiple.v[kTotal]);
+    PrintAged(*this, line, kCols, t.held, t.All(), t.multiple.v[kTotal]);
     return 1;
 }
 
@@ -332,12 +334,12 @@ bool InsARTotalRpt::EndReport(int line) {
     for (int col : kCols)
         PrintText(col + 1, line, std::string(InsARSumRpt::kAmountWidth - 1, '='));
     PrintText(0, line + 1, S(kTotals));
-    PrintAged(*this, line + 1, kCols, p.All(), p.multiple.v[kTotal]);
+    PrintAged(*this, line + 1, kCols, p.held, p.All(), p.multiple.v[kTotal]);
     if (kind_ == Kind::Practice) {
         const std::pair<int, int64_t> lines[] = {
             {kOfficeTotal, p.office.v[kTotal]},     {kUnbilledTotal, p.unbilled.v[kTotal]},
             {kInsuranceTotal, p.All().v[kTotal]},   {kSingleTotal, p.single.v[kTotal]},
-            {kMultipleTotal, p.multiple.v[kTotal]}, {kHeldTotal, 0}};
+            {kMultipleTotal, p.multiple.v[kTotal]}, {kHeldTotal, p.held}};
         int l = line + 3;
         for (const auto& [text, amount] : lines) {
             PrintText(0, l, S(text));

@@ -19,6 +19,7 @@ void SumClaims(InsARData* data) {
     for (const ClaimRow& c : data->claims) {
         for (TotalRow* t : {&carriers[c.carrier], &doctors[c.doctor], &practice}) {
             (c.multiple ? t->multiple : t->single) += c.due;
+            t->held += c.held;
             if (c.submitted == 0 && c.claim_id != 0) t->unbilled += c.due;
             for (const ItemRow& it : c.items)
                 if (it.office) t->office += it.due;

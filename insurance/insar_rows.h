@@ -8,6 +8,10 @@
 // insurance side. Insurer money the aging puts to no charge (credits, payments to deleted
 // lines or to lines of claims not yet invoiced) is one unassigned item ("U/A") per account
 // and doctor, so that the report's totals are the insurance side of the receivable report.
+//
+// A held payment (money received and applied to nothing yet as of the date) is an item of
+// its own under its payor, in the held column only: it is owed to nobody, so it is in no
+// bucket and in none of the receivable totals; "Total des Pmts En Suspens" adds them up.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +48,8 @@ struct ItemRow {
     int64_t ins_paid = 0;  // the insurers' applications counted
     int64_t pat_due = 0;   // the patient portion
     Aged due;              // the insurance portion in its bucket (total set)
+    long payment_id = 0;   // APMT_ID of a held payment's item
+    int64_t held = 0;      // a held payment's unapplied money
 };
 
 // One claim of one carrier: its items in date order.
@@ -52,7 +58,8 @@ struct ClaimRow {
     long claim_id = 0;
     long submitted = 0;
     bool multiple = false;
-    Aged due;  // sum of the items
+    Aged due;          // sum of the items
+    int64_t held = 0;  // sum of the items' held money
     std::vector<ItemRow> items;
 };
 
@@ -60,10 +67,11 @@ struct ClaimRow {
 struct TotalRow {
     std::string code;
     std::string name;
-    Aged single;    // claims of one insurer
-    Aged multiple;  // claims of several
-    Aged unbilled;  // claims never submitted (part of the two above)
-    Aged office;    // office charges (part of single)
+    Aged single;       // claims of one insurer
+    Aged multiple;     // claims of several
+    Aged unbilled;     // claims never submitted (part of the two above)
+    Aged office;       // office charges (part of single)
+    int64_t held = 0;  // held payments (in no bucket)
     Aged All() const {
         Aged a = single;
         a += multiple;

@@ -12,14 +12,17 @@ namespace {
 constexpr const char* kAgedKeys[] = {"Courant", "De30a60", "De60a90", "Plus90", "Total"};
 constexpr const char* kAgedTitles[] = {"Courant", "30-60", "61-90", "90 +", "Total"};
 
+// The aged amounts, then the held payments' money (in none of them).
 void AgedColumns(std::vector<TableColumn>* cols) {
     for (int i = 0; i < 5; ++i)
         cols->push_back({kAgedKeys[i], kAgedTitles[i], CellKind::Amount, 13});
+    cols->push_back({"PmtReporte", "Pmt reporté à", CellKind::Amount, 13});
 }
 
-void AgedCells(ReportTable& t, const Aged& a) {
+void AgedCells(ReportTable& t, const Aged& a, int64_t held) {
     for (int i = 0; i < 5; ++i)
         t.Amount(kAgedKeys[i], a.v[i]);
+    t.Amount("PmtReporte", held);
 }
 
 }  // namespace
@@ -59,11 +62,11 @@ ReportTable ClaimsTable(const InsARData& data, bool details) {
         if (!details) {
             t.Row();
             claim_cells(c);
-            AgedCells(t, c.due);
+            AgedCells(t, c.due, c.held);
             continue;
         }
         for (const ItemRow& it : c.items) {
-            t.Row(it.charge_id == 0 ? "U" : "");
+            t.Row(it.payment_id != 0 ? "H" : it.charge_id == 0 ? "U" : "");
             claim_cells(c);
             t.Date("DateTraitement", it.date)
                 .Text("Code", it.code)
@@ -72,7 +75,7 @@ ReportTable ClaimsTable(const InsARData& data, bool details) {
                 .Amount("MontantFacture", it.estimate)
                 .Amount("Paye", it.ins_paid)
                 .Amount("DuPatient", it.pat_due);
-            AgedCells(t, it.due);
+            AgedCells(t, it.due, it.held);
         }
     }
     return t;
@@ -95,7 +98,7 @@ ReportTable TotalsTable(const InsARData& data) {
             .Date("DateRapport", data.criteria.as_of)
             .Text("Code", r.code)
             .Text("Nom", r.name);
-        AgedCells(t, r.All());
+        AgedCells(t, r.All(), r.held);
         t.Amount("CouvUnique", r.single.v[kTotal])
             .Amount("CouvMult", r.multiple.v[kTotal])
             .Amount("NonFacture", r.unbilled.v[kTotal])

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/daterng.h"
 #include "common/registry.h"
 #include "common/report_run.h"
 #include "host/base/dates.h"
@@ -9,12 +10,7 @@
 #include "host/ui/controls.h"
 #include "receipts/pmtalloc_reports.h"
 
-namespace {
-
-constexpr int kBadDate = 12411;
-constexpr int kToBeforeFrom = 6643;
-
-}  // namespace
+namespace {}  // namespace
 
 PaymentAllocationsRptDlg::PaymentAllocationsRptDlg(TWindow* parent, TResId res_id,
                                                    LauncherInfo* launcher, TModule* module,
@@ -41,14 +37,7 @@ void PaymentAllocationsRptDlg::SetupWindow() {
 
 bool PaymentAllocationsRptDlg::ValidateDlgFields() {
     if (!TReportBaseDlg::ValidateDlgFields()) return false;
-    if (!host::IsValidDate(c_.from) || !host::IsValidDate(c_.to)) {
-        ReportFieldError(kBadDate);
-        return false;
-    }
-    if (c_.to < c_.from) {
-        ReportFieldError(kToBeforeFrom);
-        return false;
-    }
+    if (!CheckPeriod(*this, c_.from, c_.to)) return false;
     // Any order other than by producer is by billing doctor.
     const std::string o = host::Trim(order_by_);
     c_.order_by = !o.empty() && std::toupper(static_cast<unsigned char>(o[0])) == 'P' ? 'P' : 'D';

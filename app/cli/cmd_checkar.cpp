@@ -6,10 +6,6 @@
 
 #include "app/cli/command.h"
 #include "host/base/env.h"
-#include "host/records/context.h"
-#include "host/ui/backend.h"
-#include "host/ui/moduleload.h"
-#include "host/ui/recording.h"
 #include "receivables/archk.h"
 
 namespace {
@@ -32,51 +28,28 @@ int RunCheck(const CheckArgs& a) {
     if (!cli::ApplyToday(a.today)) return kUsage;
     if (!cli::ApplyOutputDir(a.out)) return kNotRun;
     // The check writes: the aged amounts of every account, and in repair mode the balances.
-    auto db = cli::OpenPractice(a.dsn.empty() ? cli::DefaultDsn() : a.dsn, host::DbAccess::Write);
-    if (!db) return kNotRun;
-    QDSApplication app(db.get());
-    app.LoadPracticeSettings();
-    if (a.calc_ar >= 0) app.m_CalAR = a.calc_ar;
-    QDSApplication::SetInstance(&app);
-    host::ui::UnattendedBackend backend;
-    host::ui::SetBackend(&backend);
-
-    int rc = kNotRun;
-    {
-        std::string error;
-        auto library = host::ui::ModuleLibrary::Load(host::ui::DefaultModulePath(), &error);
-        auto check =
-            library
-                ? reinterpret_cast<decltype(&RapportsCheckAR)>(library->Symbol("RapportsCheckAR"))
-                : nullptr;
-        if (!check) {
-            cli::PrintError("module : " + (error.empty() ? "RapportsCheckAR absent" : error));
-        } else {
-            LauncherInfo launcher(&app);
+    return cli::RunModuleExport(
+        a.dsn, a.calc_ar, "RapportsCheckAR", kNotRun, [&](void* fn, LauncherInfo& launcher) {
+            auto check = reinterpret_cast<decltype(&RapportsCheckAR)>(fn);
             ArChkSummary s;
             check(&launcher, a.repair, &s);
             if (!s.ran || !s.error.empty()) {
                 cli::PrintError("vérification du C / R non faite : " +
                                 (s.error.empty() ? std::string("raison inconnue") : s.error));
-            } else {
-                std::printf("comptes vérifiés : %ld\ndivergences : %ld\n", s.accounts,
-                            s.divergences);
-                if (a.repair) std::printf("comptes réparés : %ld\n", s.repaired);
-                if (s.discarded && s.divergences > 0) {
-                    cli::PrintError(
-                        "des transactions ont été ajoutées pendant la vérification : son "
-                        "résultat est écarté, refaites-la");
-                } else {
-                    if (s.divergences > 0) std::printf("%s\n", s.text_file.c_str());
-                    if (!s.pdf.empty()) std::printf("%s\n", s.pdf.c_str());
-                    rc = s.divergences > 0 ? kDivergent : kClean;
-                }
+                return kNotRun;
             }
-        }
-    }
-    host::ui::SetBackend(nullptr);
-    QDSApplication::SetInstance(nullptr);
-    return rc;
+            std::printf("comptes vérifiés : %ld\ndivergences : %ld\n", s.accounts, s.divergences);
+            if (a.repair) std::printf("comptes réparés : %ld\n", s.repaired);
+            if (s.discarded && s.divergences > 0) {
+                cli::PrintError(
+                    "des transactions ont été ajoutées pendant la vérification : son "
+                    "résultat est écarté, refaites-la");
+                return kNotRun;
+            }
+            if (s.divergences > 0) std::printf("%s\n", s.text_file.c_str());
+            if (!s.pdf.empty()) std::printf("%s\n", s.pdf.c_str());
+            return s.divergences > 0 ? kDivergent : kClean;
+        });
 }
 
 }  // namespace

@@ -9,10 +9,6 @@
 #include "closing/mthend_state.h"
 #include "host/base/dates.h"
 #include "host/base/env.h"
-#include "host/records/context.h"
-#include "host/ui/backend.h"
-#include "host/ui/moduleload.h"
-#include "host/ui/recording.h"
 
 namespace {
 
@@ -41,26 +37,9 @@ int RunClose(const CloseArgs& a) {
         cli::PrintError("--month : mois AAAAMM attendu (« " + a.month + " »)");
         return kUsage;
     }
-    auto db = cli::OpenPractice(a.dsn.empty() ? cli::DefaultDsn() : a.dsn, host::DbAccess::Write);
-    if (!db) return kNotDone;
-    QDSApplication app(db.get());
-    app.LoadPracticeSettings();
-    if (a.calc_ar >= 0) app.m_CalAR = a.calc_ar;
-    QDSApplication::SetInstance(&app);
-    host::ui::UnattendedBackend backend;
-    host::ui::SetBackend(&backend);
-
-    int rc = kNotDone;
-    {
-        std::string error;
-        auto library = host::ui::ModuleLibrary::Load(host::ui::DefaultModulePath(), &error);
-        auto close = library ? reinterpret_cast<decltype(&RapportsCloseMonth)>(
-                                   library->Symbol("RapportsCloseMonth"))
-                             : nullptr;
-        if (!close) {
-            cli::PrintError("module : " + (error.empty() ? "RapportsCloseMonth absent" : error));
-        } else {
-            LauncherInfo launcher(&app);
+    return cli::RunModuleExport(
+        a.dsn, a.calc_ar, "RapportsCloseMonth", kNotDone, [&](void* fn, LauncherInfo& launcher) {
+            auto close = reinterpret_cast<decltype(&RapportsCloseMonth)>(fn);
             mthend::CloseRequest req;
             req.period = {first, host::MonthEnd(first)};
             req.year_end = a.year_end;
@@ -68,29 +47,22 @@ int RunClose(const CloseArgs& a) {
             req.log_folder = host::Env().station_dir;
             MthendSummary s;
             close(&launcher, &req, &s);
-            using mthend::CloseResult;
             switch (s.result) {
-                case CloseResult::Closed:
+                case mthend::CloseResult::Closed:
                     std::printf("fin de mois effectuée : %ld au %ld%s\n", req.period.first,
                                 req.period.last, a.year_end ? " (fin d'année)" : "");
-                    rc = kClosed;
-                    break;
-                case CloseResult::Unprinted:
-                case CloseResult::Refused:
+                    return kClosed;
+                case mthend::CloseResult::Unprinted:
+                case mthend::CloseResult::Refused:
                     cli::PrintError(s.error);
-                    rc = kRefused;
-                    break;
-                case CloseResult::AlreadyClosed:
-                case CloseResult::Failed:
-                    cli::PrintError(s.error);
-                    rc = kNotDone;
+                    return kRefused;
+                case mthend::CloseResult::AlreadyClosed:
+                case mthend::CloseResult::Failed:
                     break;
             }
-        }
-    }
-    host::ui::SetBackend(nullptr);
-    QDSApplication::SetInstance(nullptr);
-    return rc;
+            cli::PrintError(s.error);
+            return kNotDone;
+        });
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 
 #include "host/db/gendb.h"
 
+class LauncherInfo;
+
 namespace cli {
 
 // Adds the command's options to `sub` and returns the function that runs it (its exit code).
@@ -44,6 +46,13 @@ bool ApplyToday(const std::string& today);
 bool ApplyOutputDir(const std::string& dir);
 // Prints an error message on standard error, prefixed with "rapports: ".
 void PrintError(const std::string& message);
+// Runs one of the module's exports on the practice of dsn (the workstation's demo when
+// empty), opened to write: its application installed (the practice's calculation mode, or
+// calc_ar when >= 0) with the unattended back end; run gets the export's address and a
+// launcher. Returns run's exit code, or not_run (the reason printed) when the practice,
+// the module or the export cannot be had.
+int RunModuleExport(const std::string& dsn, int calc_ar, const char* symbol, int not_run,
+                    const std::function<int(void* fn, LauncherInfo& launcher)>& run);
 
 }  // namespace cli
 

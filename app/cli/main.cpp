@@ -7,6 +7,10 @@
 #include "app/cli/command.h"
 #include "host/base/dates.h"
 #include "host/base/env.h"
+#include "host/records/context.h"
+#include "host/ui/backend.h"
+#include "host/ui/moduleload.h"
+#include "host/ui/recording.h"
 
 namespace cli {
 
@@ -78,6 +82,33 @@ bool ApplyOutputDir(const std::string& dir) {
 
 void PrintError(const std::string& message) {
     std::fprintf(stderr, "rapports: %s\n", message.c_str());
+}
+
+int RunModuleExport(const std::string& dsn, int calc_ar, const char* symbol, int not_run,
+                    const std::function<int(void* fn, LauncherInfo& launcher)>& run) {
+    auto db = OpenPractice(dsn.empty() ? DefaultDsn() : dsn, host::DbAccess::Write);
+    if (!db) return not_run;
+    QDSApplication app(db.get());
+    app.LoadPracticeSettings();
+    if (calc_ar >= 0) app.m_CalAR = calc_ar;
+    QDSApplication::SetInstance(&app);
+    host::ui::UnattendedBackend backend;
+    host::ui::SetBackend(&backend);
+    int rc = not_run;
+    {
+        std::string error;
+        auto library = host::ui::ModuleLibrary::Load(host::ui::DefaultModulePath(), &error);
+        void* fn = library ? library->Symbol(symbol) : nullptr;
+        if (!fn) {
+            PrintError("module : " + (error.empty() ? std::string(symbol) + " absent" : error));
+        } else {
+            LauncherInfo launcher(&app);
+            rc = run(fn, launcher);
+        }
+    }
+    host::ui::SetBackend(nullptr);
+    QDSApplication::SetInstance(nullptr);
+    return rc;
 }
 
 }  // namespace cli

@@ -121,6 +121,7 @@ struct LedgerApplication {
     long patient = 0;               // PAPP_PATID
     long payment_undone = 0;        // its payment's APMT_DELDATE, 0 for none
     bool payment_reversed = false;  // its payment's APMT_REVERSED is 'Y'
+    long payment = 0;               // PAPP_APMTID
 };
 
 struct AgingOptions {

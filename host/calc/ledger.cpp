@@ -16,7 +16,7 @@ const char* const kOfficeChargeColumns =
     "POCH_ID, POCH_PATID, POCH_DATE, POCH_DELDATE, POCH_BILLDR, POCH_TOTAL";
 const char* const kApplicationColumns =
     "PAPP_ID, PAPP_DATE, PAPP_TYPE, PAPP_RECTYPE, PAPP_CTRTID, PAPP_POCHID, PAPP_AMOUNT, "
-    "PAPP_PRODUCER, PAPP_BILLDR, PAPP_PATID, APMT_DELDATE, APMT_REVERSED";
+    "PAPP_PRODUCER, PAPP_BILLDR, PAPP_PATID, APMT_DELDATE, APMT_REVERSED, PAPP_APMTID";
 
 namespace {
 
@@ -78,7 +78,8 @@ LedgerCharge OfficeCharge(long id, long patient, long date, long deleted, std::s
 
 LedgerApplication MakeApplication(long date, char type, char rectype, long ctrt, long poch,
                                   int64_t amount, std::string producer, std::string billdr,
-                                  long patient, long payment_undone, char payment_reversed) {
+                                  long patient, long payment_undone, char payment_reversed,
+                                  long payment) {
     LedgerApplication a;
     a.date = date;
     a.type = type ? type : 'P';
@@ -90,6 +91,7 @@ LedgerApplication MakeApplication(long date, char type, char rectype, long ctrt,
     a.patient = patient;
     a.payment_undone = payment_undone;
     a.payment_reversed = payment_reversed == 'Y';
+    a.payment = payment;
     return a;
 }
 
@@ -126,7 +128,8 @@ bool ReadApplication(const host::DbCursor& c, int first, LedgerApplication* out,
                         FirstChar(c.Text(first + 3)), static_cast<long>(c.Int(first + 4)),
                         static_cast<long>(c.Int(first + 5)), amount, std::string(c.Text(first + 7)),
                         std::string(c.Text(first + 8)), static_cast<long>(c.Int(first + 9)),
-                        static_cast<long>(c.Int(first + 10)), FirstChar(c.Text(first + 11)));
+                        static_cast<long>(c.Int(first + 10)), FirstChar(c.Text(first + 11)),
+                        static_cast<long>(c.Int(first + 12)));
     return true;
 }
 
@@ -258,7 +261,7 @@ bool LedgerSource::ByRecords(long acc_id, Ledger* out, TEmgBase* err) {
             const pmtapp_struct& app = *apps.GetRecPtr();
             out->applications.push_back(MakeApplication(
                 app.date, app.type, app.rectype, app.ctrt_id, app.poch_id, app.amount, app.producer,
-                app.billdr, app.pat_id, pmt.deldate, pmt.reversed));
+                app.billdr, app.pat_id, pmt.deldate, pmt.reversed, pmt.apmt_id));
         }
         if (apps.DbFailed()) return false;
     }

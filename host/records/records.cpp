@@ -760,8 +760,7 @@ bool AccPmtInfo::GetPmtHeldInfo(long apmt_id, pmt_held_info* info, long as_of, T
         h.total = c->Int(4);
         const long deleted = static_cast<long>(c->Int(5));
         h.applied = c->Int(6);
-        const bool gone = deleted != 0 && (as_of == 0 || deleted <= as_of);
-        h.held = gone ? 0 : h.total - h.applied;
+        h.held = HeldAmount(h.total, h.applied, deleted, as_of);
         if (info) *info = h;
     }
     db->dbClose(cursor());

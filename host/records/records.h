@@ -96,6 +96,12 @@ class AccPmtInfo : public RecordInfo<accpmt_struct> {
     bool IsPmtHeld(long apmt_id, long as_of = 0, TEmgBase* err = nullptr);
     // The figures behind IsPmtHeld; false when the payment does not exist or on failure.
     bool GetPmtHeldInfo(long apmt_id, pmt_held_info* info, long as_of = 0, TEmgBase* err = nullptr);
+    // The rule behind both, for readers that have the payment and its applications already
+    // (applied: the applications dated up to as_of; deleted: APMT_DELDATE).
+    static int64_t HeldAmount(int64_t total, int64_t applied, long deleted, long as_of) {
+        const bool gone = deleted != 0 && (as_of == 0 || deleted <= as_of);
+        return gone ? 0 : total - applied;
+    }
 };
 
 class PmtAppInfo : public RecordInfo<pmtapp_struct> {

@@ -9,8 +9,8 @@
 #include <map>
 #include <sstream>
 
-#include "analysis/prodanal.h"
 #include "closing/mthend_state.h"
+#include "tests/closing/mthend_figures.h"
 #include "tests/closing/mthend_practice.h"
 
 namespace {
@@ -56,29 +56,8 @@ class MonthEndTest : public mthend_test::MonthTest {
                 Int(std::string("SELECT ") + c + " FROM PRODCD WHERE PROD_CODE = '" + code + "'"));
         return v;
     }
-    // What the analysis of 30 November says per code: the receivables, the year to date the
-    // producer records carry, the month to date and the day.
     std::map<std::string, std::vector<int64_t>> Analysis(bool sql) {
-        TProducerAnalysisObj pa(launcher_.get(), 0, 20241130, nullptr, true);
-        EXPECT_TRUE(sql ? pa.CollectSql(false, false) : pa.CollectDaySheet(false, false))
-            << pa.Error();
-        std::map<std::string, std::vector<int64_t>> out;
-        for (TDElem* e : pa.GetCodeList()) {
-            auto* c = static_cast<drbalfwd_info*>(e);
-            out[c->code] = {c->bal_prod, c->bal_billdr};
-        }
-        for (TDElem* e : pa.GetProducerList()) {
-            auto* p = static_cast<prodanal_info*>(e);
-            std::vector<int64_t>& v = out[p->code];
-            for (int f : {PA_PROCS, PA_DENTAL, PA_LAB, PA_OFFCHG, PA_FEEADJ, PA_FEES, PA_FEESAUX,
-                          PA_PMT_TOT, PA_TRF_TOT, PA_PADJ_TOT, PA_NET_TOT})
-                v.push_back(p->acc[f][PA_YTD]);
-            for (int f = 0; f < PA_FIELDS; ++f) {
-                v.push_back(p->acc[f][PA_MTD]);
-                v.push_back(p->acc[f][PA_TODAY]);
-            }
-        }
-        return out;
+        return mthend_test::AnalysisFigures(launcher_.get(), 20241130, sql);
     }
     std::string Log() {
         std::ifstream in(fs::path(log_dir_) / "monthend.log");
@@ -256,10 +235,8 @@ TEST_P(MonthEndTest, TheYearEndStartsTheYearToDateAgain) {
         EXPECT_EQ(after.at(code)[0], v[0]);
         EXPECT_EQ(after.at(code)[1], v[1]);
         const std::vector<int64_t>& a = after.at(code);
-        const int mtd[] = {PA_PROCS,   PA_DENTAL,  PA_LAB,     PA_OFFCHG,   PA_FEEADJ, PA_FEES,
-                           PA_FEESAUX, PA_PMT_TOT, PA_TRF_TOT, PA_PADJ_TOT, PA_NET_TOT};
-        for (size_t i = 0; i < std::size(mtd); ++i)
-            EXPECT_EQ(a[2 + i], a[2 + 11 + 2 * static_cast<size_t>(mtd[i])]) << i;
+        for (size_t i = 0; i < std::size(mthend_test::kYtdFields); ++i)
+            EXPECT_EQ(a[2 + i], a[mthend_test::MtdIndex(mthend_test::kYtdFields[i])]) << i;
     }
 }
 

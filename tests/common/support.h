@@ -45,14 +45,14 @@ class DbTest : public testing::TestWithParam<std::string> {
             Exec("INSERT INTO PPSET (PPST_ID) VALUES (" + std::to_string(id) + ")");
     }
 
-    // Opens dlg, lets fill set its fields and prints to the text file (output kind 3);
+    // Opens dlg, lets fill set its fields and prints to the output kind (3: the text file);
     // true when it printed.
-    bool Print(TReportBaseDlg& dlg, const std::function<void(TDialog&)>& fill) {
+    bool Print(TReportBaseDlg& dlg, const std::function<void(TDialog&)>& fill, int kind = 3) {
         bool printed = false;
         backend.QueueDialog([&](TDialog& d) {
             fill(d);
             auto& r = static_cast<TReportBaseDlg&>(d);
-            r.SetOutputChoice(3);
+            r.SetOutputChoice(kind);
             d.SendCommand(IDOK);
             printed = r.LastPrintSucceeded();
             if (r.IsRunning()) d.EndModal(IDCANCEL);

@@ -108,6 +108,19 @@ TEST_P(FollowupDialogs, PatientsWithoutInsuranceTakesAnEmptyStatusAsAll) {
     EXPECT_NE(text.find("% Patients Sans Assurance   100.00%"), std::string::npos) << text;
 }
 
+// Printed, the report's pages and its template are two PDF files, though the text file and
+// the template share their name.
+TEST_P(FollowupDialogs, PrintingKeepsThePagesAndTheTemplateApart) {
+    NoInsDlg dlg(nullptr, 7026, launcher());
+    ASSERT_TRUE(Print(
+        dlg, [](TDialog&) {}, 0));
+    const std::string pages = host::output::OutputPath("noinsrpt.pdf");
+    const std::string model = host::output::OutputPath("noinsrpt-modele.pdf");
+    ASSERT_TRUE(std::filesystem::exists(pages));
+    ASSERT_TRUE(std::filesystem::exists(model));
+    EXPECT_NE(Read("noinsrpt.pdf"), Read("noinsrpt-modele.pdf"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, FollowupDialogs, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
 

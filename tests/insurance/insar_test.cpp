@@ -320,6 +320,65 @@ TEST_P(InsARTest, TheTotalsFormPrintsOnlyTheTotalsPages) {
     EXPECT_EQ(ran.run->TemplateName(), "instotonly.rpt");
 }
 
+// Money received and applied to nothing yet as of the date is listed under its payor, on
+// the account's doctor, in the held column only: the aged figures stay those of the claims.
+//   payment 5: O'Brien (doctor 02), SUN, 11-14, 60.00, no application        -> held 60.00
+//   payment 6: Tremblay (doctor 01), SUN, 11-05, 30.00, 10.00 applied 11-20  -> held 30.00
+//   payment 7: Tremblay, SUN, 11-16 (after the date), 20.00                  -> not yet received
+//   payment 8: Tremblay, MAN, 11-01, 40.00, deleted 11-13                    -> holds nothing
+//   payment 9: O'Brien, MAN, 11-03, 15.00, applied whole to T8 on 11-20      -> held 15.00 then
+// T8's application after the date leaves its aging as it was.
+TEST_P(InsARTest, HeldPaymentsAreListedApartFromTheAgedAmounts) {
+    const std::string pmt =
+        "APMT_ID, APMT_ACCID, APMT_RECTYPE, APMT_TYPE, APMT_DATE, APMT_SYSDATE, APMT_TOTAL, "
+        "APMT_PAYOR, APMT_DELDATE";
+    auto ins = testing_support::Inserter(t_->db());
+    ins("ACCPMT", pmt, "5, 2, 'P', 'I', 20241114, 20241114, 6000, 'SUN', 0");
+    ins("ACCPMT", pmt, "6, 1, 'P', 'I', 20241105, 20241105, 3000, 'SUN', 0");
+    ins("ACCPMT", pmt, "7, 1, 'P', 'I', 20241116, 20241116, 2000, 'SUN', 0");
+    ins("ACCPMT", pmt, "8, 1, 'P', 'I', 20241101, 20241101, 4000, 'MAN', 20241113");
+    ins("ACCPMT", pmt, "9, 2, 'P', 'I', 20241103, 20241103, 1500, 'MAN', 0");
+    const std::string app =
+        "PAPP_ID, PAPP_APMTID, PAPP_RECTYPE, PAPP_CTRTID, PAPP_PATID, PAPP_TYPE, PAPP_DATE, "
+        "PAPP_SYSDATE, PAPP_AMOUNT, PAPP_PRODUCER, PAPP_BILLDR";
+    ins("PMTAPP", app, "5, 6, 'T', 2, 11, 'I', 20241120, 20241120, 1000, 'D01', '01'");
+    ins("PMTAPP", app, "6, 9, 'T', 8, 21, 'I', 20241120, 20241120, 1500, 'D01', '01'");
+    for (int mode : {1, 0}) {
+        SCOPED_TRACE("mode " + std::to_string(mode));
+        const Ran ran = RunToText(launcher_.get(), Criteria(1), mode);
+        const InsARData& d = ran.run->Data();
+        EXPECT_EQ(d.practice.All(), A(7500, 14000, -2000, 15000));  // as without them
+        EXPECT_EQ(d.practice.held, 10500);
+        EXPECT_EQ(Total(d.carriers, "SUN")->held, 9000);
+        EXPECT_EQ(Total(d.carriers, "MAN")->held, 1500);
+        EXPECT_EQ(Total(d.doctors, "D01")->held, 3000);
+        EXPECT_EQ(Total(d.doctors, "D02")->held, 7500);
+        int64_t listed = 0;
+        for (const ClaimRow& c : d.claims)
+            if (c.held != 0) {
+                EXPECT_TRUE(c.due.IsZero()) << c.patient;
+                listed += c.held;
+            }
+        EXPECT_EQ(listed, 10500);
+        const int line = Find(ran.lines, "Total des Pmts En Suspens");
+        ASSERT_NE(line, -1);
+        EXPECT_EQ(AmountsIn(ran.lines[static_cast<size_t>(line)], 30, 140),
+                  std::vector<int64_t>{10500});
+        const auto files = ran.run->DataFiles();
+        EXPECT_EQ(files[0].table->Sum("PmtReporte"), 10500);
+        EXPECT_EQ(files.back().table->Sum("PmtReporte", "P"), 10500);
+
+        // One carrier: its payments only; a doctor: the held money of that doctor's accounts.
+        const Ran man = RunToText(launcher_.get(), Criteria(1, "*", "MAN"), mode);
+        EXPECT_EQ(man.run->Data().practice.held, 1500);
+        const Ran d01 = RunToText(launcher_.get(), Criteria(1, "D01"), mode);
+        EXPECT_EQ(d01.run->Data().practice.held, 3000);
+        // Claims over 90 days only: the held money is still shown.
+        const Ran over90 = RunToText(launcher_.get(), Criteria(1, "*", "*", 6, 0), mode);
+        EXPECT_EQ(over90.run->Data().practice.held, 10500);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, InsARTest, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
 

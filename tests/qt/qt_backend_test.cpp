@@ -93,6 +93,32 @@ class QtBackendTest : public testing::Test {
 
 }  // namespace
 
+// A closed drop-down shows its longest choice when the form has room beside it, and grows
+// no further than the control to its right.
+TEST_F(QtBackendTest, DropDownsGrowIntoTheRoomBesideThem) {
+    const char* form =
+        "dialog 7201 \"Choix\" 300 80\n"
+        "combo 101 5 5 40 60 items=\"* - Tous les producteurs|D02 - Céline Ouellet\"\n"
+        "combo 102 5 30 40 60 items=\"Facturation par producteur|Aucune\"\n"
+        "static 103 60 30 50 8 \"À droite\"\n";
+    TDialog dlg(nullptr, Template(form));
+    ASSERT_TRUE(dlg.Create());
+    auto* free = WidgetOf<QComboBox>(dlg, 101);
+    auto* boxed = WidgetOf<QComboBox>(dlg, 102);
+    auto* label = WidgetOf<QLabel>(dlg, 103);
+    ASSERT_TRUE(free && boxed && label);
+    const int text = free->fontMetrics().horizontalAdvance(QStringLiteral("D02 - Céline Ouellet"));
+    EXPECT_GT(free->width(), text);
+    EXPECT_LE(free->geometry().right(), free->parentWidget()->width());
+    // The one with a label beside it stops short of the label, but keeps its own width.
+    EXPECT_LT(boxed->geometry().right(), label->geometry().left());
+    EXPECT_GE(boxed->width(), host::ui::DluX(40));
+    // New entries (a list filled later) widen it again.
+    dlg.ChildAs<TComboBox>(101)->AddString("D03 - Dre Marie-Ève Bélanger-Tremblay, orthodontiste");
+    EXPECT_GT(free->width(), text);
+    dlg.CloseWindow(IDCANCEL);
+}
+
 TEST_F(QtBackendTest, WidgetsFollowTheModelAndGiveItTheUsersActions) {
     TDialog dlg(nullptr, Template(kForm));
     ASSERT_TRUE(dlg.Create());  // modeless: shown at once

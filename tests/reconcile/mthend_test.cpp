@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "analysis/prodanal.h"
 #include "closing/dayend_collect.h"
 #include "closing/mthend_state.h"
 #include "host/base/env.h"
 #include "host/ui/backend.h"
 #include "host/ui/recording.h"
 #include "receivables/archk.h"
+#include "tests/closing/mthend_figures.h"
 #include "tests/receivables/ar_check.h"
 #include "tests/reconcile/medium.h"
 
@@ -65,25 +65,8 @@ class MediumMonthEnd : public testing::TestWithParam<std::string> {
         }
         return out;
     }
-    // Per code: receivables, the year to date the records carry, the month to date.
     std::map<std::string, std::vector<int64_t>> Analysis(long date, bool sql) {
-        TProducerAnalysisObj pa(launcher_.get(), 0, date, nullptr, true);
-        EXPECT_TRUE(sql ? pa.CollectSql(false, false) : pa.CollectDaySheet(false, false))
-            << pa.Error();
-        std::map<std::string, std::vector<int64_t>> out;
-        for (TDElem* e : pa.GetCodeList()) {
-            auto* c = static_cast<drbalfwd_info*>(e);
-            out[c->code] = {c->bal_prod, c->bal_billdr};
-        }
-        for (TDElem* e : pa.GetProducerList()) {
-            auto* p = static_cast<prodanal_info*>(e);
-            for (int f : {PA_PROCS, PA_DENTAL, PA_LAB, PA_OFFCHG, PA_FEEADJ, PA_FEES, PA_FEESAUX,
-                          PA_PMT_TOT, PA_TRF_TOT, PA_PADJ_TOT, PA_NET_TOT})
-                out[p->code].push_back(p->acc[f][PA_YTD]);
-            for (int f = 0; f < PA_FIELDS; ++f)
-                out[p->code].push_back(p->acc[f][PA_MTD]);
-        }
-        return out;
+        return mthend_test::AnalysisFigures(launcher_.get(), date, sql);
     }
     // The day-end's practice receivable at the start and the end of the day.
     std::pair<int64_t, int64_t> DayEnd(long date, int mode) {

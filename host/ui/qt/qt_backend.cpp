@@ -29,6 +29,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -226,6 +227,41 @@ void SetGeometry(QWidget* widget, const TRect& r, bool one_line = false) {
     int h = DluY(r.h);
     if (one_line) h = std::min(h, widget->sizeHint().height());
     widget->setGeometry(DluX(r.x), DluY(r.y), DluX(r.w), h);
+}
+
+// A closed drop-down shows its choice whole when the form has room: it grows to the right,
+// up to the next control beside it or the edge of its frame, never below the template's
+// width and never over another control.
+void WidenToFit(QComboBox* combo) {
+    QWidget* parent = combo->parentWidget();
+    if (!parent) return;
+    const int base = combo->property("template_width").isValid()
+                         ? combo->property("template_width").toInt()
+                         : combo->width();
+    combo->setProperty("template_width", base);
+    int text = 0;
+    for (int i = 0; i < combo->count(); ++i)
+        text = std::max(text, combo->fontMetrics().horizontalAdvance(combo->itemText(i)));
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    const int wanted =
+        combo->style()
+            ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(text, combo->height()), combo)
+            .width();
+    const QRect r = combo->geometry();
+    int limit = parent->width() - DluX(4);
+    for (QObject* o : parent->children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w || w == combo || w->isWindow()) continue;
+        const QRect g = w->geometry();
+        if (qobject_cast<QGroupBox*>(w)) {
+            if (g.contains(r.topLeft())) limit = std::min(limit, g.right() - DluX(4));
+            continue;
+        }
+        const bool beside = g.bottom() >= r.top() && g.top() <= r.bottom();
+        if (beside && g.left() >= r.left() + base) limit = std::min(limit, g.left() - DluX(2));
+    }
+    combo->resize(std::max(base, std::min(wanted, limit - r.left())), r.height());
 }
 
 }  // namespace
@@ -665,6 +701,9 @@ QWidget* QtBackend::Build(TWindow& window, QWidget* parent) {
     for (TWindow* child : window.GetChildren())
         if (auto* c = dynamic_cast<TControl*>(child); !c || c->GetKind() != ControlKind::GroupBox)
             Build(*child, container);
+    // Now that every control stands, each drop-down knows the room beside it.
+    for (QComboBox* combo : container->findChildren<QComboBox*>(Qt::FindDirectChildrenOnly))
+        WidenToFit(combo);
     View* view = Attach(window, container);
     view->refresh = [&window, container](Change what) {
         QWidget* top = container->window();
@@ -841,6 +880,7 @@ QWidget* QtBackend::BuildControl(TWindow& window, QWidget* parent) {
                     widest + 2 * combo->fontMetrics().averageCharWidth() +
                     combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
                 combo->setToolTip(combo->currentText());
+                WidenToFit(combo);
             };
             break;
         }

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "analysis/prodanal.h"
+#include "closing/rowread.h"
 #include "host/base/text.h"
 #include "host/calc/aging.h"
 #include "host/db/gendb.h"
@@ -19,31 +20,14 @@ namespace dayend {
 
 namespace {
 
+using rowread::Char;
+using rowread::DrCode;
+using rowread::Field;
+using rowread::Long;
+
 constexpr int kCursor = 31720;
 constexpr int kDetailCursor = 31721;
 constexpr size_t kBatch = 400;
-
-std::string Field(GenDB* db, int col, int cursor) {
-    std::string s;
-    db->dbGetField(col, &s, cursor);
-    return host::Trim(s);
-}
-
-long Long(GenDB* db, int col, int cursor) {
-    long v = 0;
-    db->dbGetLong(col, &v, cursor);
-    return v;
-}
-
-char Char(GenDB* db, int col, int cursor) {
-    const std::string s = Field(db, col, cursor);
-    return s.empty() ? ' ' : s[0];
-}
-
-// "D" and the billing doctor's code: the producer code of a billing doctor.
-std::string DrCode(const std::string& billdr) {
-    return billdr.empty() ? std::string() : "D" + billdr;
-}
 
 }  // namespace
 
@@ -231,12 +215,9 @@ bool TDayEndRepSummation::KeysByDaySheet(std::vector<Key>* keys) {
 
 namespace {
 
-// Runs "<select> IN (ids)" a batch at a time (each id once), calling row for each row.
-bool ForIds(GenDB* db, const std::string& select, std::vector<long> ids,
+bool ForIds(GenDB* db, const std::string& select, const std::vector<long>& ids,
             const std::function<void()>& row) {
-    std::sort(ids.begin(), ids.end());
-    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-    return host::SelectByIds(*db, ids, select + " IN (", kDetailCursor, kBatch, row);
+    return rowread::ForIds(db, select, ids, kDetailCursor, kBatch, row);
 }
 
 struct Trt {

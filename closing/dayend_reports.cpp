@@ -61,17 +61,6 @@ class LineOf {
     PrintLine line_;
 };
 
-PrintLine Rule(int from, int to) {
-    PrintLine l;
-    l.rule_from = from;
-    l.rule_to = to;
-    return l;
-}
-
-PrintLine Blank() {
-    return PrintLine{};
-}
-
 bool IsTreatment(char kind) {
     return kind == 'F' || kind == 'G';
 }
@@ -290,6 +279,17 @@ std::string QuickText(const Elem& e) {
 }
 
 }  // namespace
+
+PrintLine Rule(int from, int to) {
+    PrintLine l;
+    l.rule_from = from;
+    l.rule_to = to;
+    return l;
+}
+
+PrintLine Blank() {
+    return PrintLine{};
+}
 
 std::vector<Block> LayoutFull(const DayEndData& d) {
     std::vector<Block> out;

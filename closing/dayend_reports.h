@@ -34,6 +34,10 @@ struct Block {
     std::string heading;  // the second title line of the pages this block starts
 };
 
+// A rule from column `from` to column `to`; an empty line.
+PrintLine Rule(int from, int to);
+PrintLine Blank();
+
 std::vector<Block> LayoutFull(const DayEndData& data);
 std::vector<Block> LayoutQuick(const DayEndData& data);
 std::vector<Block> LayoutSummaries(const DayEndData& data);

@@ -1,0 +1,60 @@
+// The month-end report of the large demo practice's busiest month (August 2020), summary
+// and daily detail, both collection paths, next to its floor: one statement per table that
+// reads the month's rows the report counts. The report also runs the producer analysis
+// twice (the receivables before the first day and on the last day).
+#include <benchmark/benchmark.h>
+
+#include "bench/practice.h"
+#include "closing/mthend_reports.h"
+#include "common/report_run.h"
+#include "host/records/context.h"
+
+namespace {
+
+constexpr long kFirst = 20200801, kLast = 20200831;
+
+std::string Floor(GenDB& db) {
+    const std::string p = db.dbTablePrefix();
+    const std::string f = std::to_string(kFirst), l = std::to_string(kLast);
+    auto in = [&](const char* col) {
+        return std::string(col) + " >= " + f + " AND " + col + " <= " + l;
+    };
+    return "SELECT 'F', CTRT_ID, CTRT_TOTAL FROM " + p + "CLMTRT WHERE (" + in("CTRT_SYSTEM_DATE") +
+           ") OR (" + in("CTRT_DEL_DATE") + ") UNION ALL SELECT 'H', POCH_ID, POCH_TOTAL FROM " +
+           p + "PATOCH WHERE " + in("POCH_SYSDATE") +
+           " UNION ALL SELECT 'L', PAPP_ID, PAPP_AMOUNT FROM " + p + "PMTAPP, " + p +
+           "ACCPMT WHERE ((" + in("PAPP_DATE") + ") OR (" + in("PAPP_SYSDATE") +
+           ")) AND APMT_ID = PAPP_APMTID";
+}
+
+void BM_MonthEndFloor(benchmark::State& s) {
+    bench::RunFloor(s, Floor);
+}
+
+template <int mode>
+void BM_MonthEnd(benchmark::State& s) {
+    bench::RunReport(
+        s, "mthend", "lines",
+        [] {
+            if (QDSApplication* app = QDSApplication::Instance()) app->m_CalAR = mode;
+            mthend::Criteria c;
+            c.first = kFirst;
+            c.last = kLast;
+            return std::make_unique<MonthEndReportRun>(c, true, true);
+        },
+        [](const MonthEndReportRun& r) { return static_cast<long>(r.Data().lines.size()); });
+}
+
+}  // namespace
+
+#define MTHEND_BENCH(...)               \
+    BENCHMARK(__VA_ARGS__)              \
+        ->Arg(0)                        \
+        ->Arg(1)                        \
+        ->Unit(benchmark::kMillisecond) \
+        ->Iterations(3)                 \
+        ->UseRealTime()
+MTHEND_BENCH(BM_MonthEndFloor);
+MTHEND_BENCH(BM_MonthEnd<1>)->Name("BM_MonthEnd/sql");
+MTHEND_BENCH(BM_MonthEnd<0>)->Name("BM_MonthEnd/daysheet");
+BENCHMARK_MAIN();

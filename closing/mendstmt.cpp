@@ -181,8 +181,8 @@ bool MEndStmntForm::MatchCriteriaByDatabase(long date, const MendAccountRow& row
         return false;
     }
     for (int r = db->dbFetch(0, kCurCodes); r == 0; r = db->dbFetch(1, kCurCodes))
-        codes[{Flag(*db, 1, kCurCodes, 'T'), Long(*db, 2, kCurCodes)}] = {
-            Field(*db, 3, kCurCodes), Field(*db, 4, kCurCodes)};
+        codes[{Flag(*db, 1, kCurCodes, 'T'), Long(*db, 2, kCurCodes)}] = {Field(*db, 3, kCurCodes),
+                                                                          Field(*db, 4, kCurCodes)};
     db->dbClose(kCurCodes);
 
     // A charge that counts on the date owes its amount less what was applied to it; every
@@ -198,8 +198,7 @@ bool MEndStmntForm::MatchCriteriaByDatabase(long date, const MendAccountRow& row
         t.charge = ChargeAmount(c.total, c.adj_flag, c.adj_amount);
         for (size_t i = 0; i < ledger.applications.size(); ++i) {
             const host::calc::LedgerApplication& a = ledger.applications[i];
-            if (a.charge_id != c.id || (a.rectype == 'O') != c.office || a.rectype == 'P')
-                continue;
+            if (a.charge_id != c.id || (a.rectype == 'O') != c.office || a.rectype == 'P') continue;
             used[i] = true;
             if (ApplicationCounts(a, date)) t.paid += a.amount;
         }
@@ -209,7 +208,8 @@ bool MEndStmntForm::MatchCriteriaByDatabase(long date, const MendAccountRow& row
             t.code = code->second.first;
             t.description = code->second.second;
         }
-        if (t.description.empty()) t.description = host::LoadText(c.office ? kOfficeText : kTreatmentText);
+        if (t.description.empty())
+            t.description = host::LoadText(c.office ? kOfficeText : kTreatmentText);
         account_.trx.push_back(t);
     }
     for (size_t i = 0; i < ledger.applications.size(); ++i) {

@@ -225,14 +225,29 @@ int StatementForm::MaxDetailLines() {
 
 void StatementForm::MakeDetailLineCol(int col, size_t line, std::string* text) {
     switch (col) {
-        case 1: MakeDetailLineCol1(line, text); break;
-        case 2: MakeDetailLineCol2(line, text); break;
-        case 3: MakeDetailLineCol3(line, text); break;
-        case 4: MakeDetailLineCol4(line, text); break;
-        case 5: MakeDetailLineCol5(line, text); break;
-        case 6: MakeDetailLineCol6(line, text); break;
-        case 7: MakeDetailLineCol7(line, text); break;
-        default: text->clear();
+        case 1:
+            MakeDetailLineCol1(line, text);
+            break;
+        case 2:
+            MakeDetailLineCol2(line, text);
+            break;
+        case 3:
+            MakeDetailLineCol3(line, text);
+            break;
+        case 4:
+            MakeDetailLineCol4(line, text);
+            break;
+        case 5:
+            MakeDetailLineCol5(line, text);
+            break;
+        case 6:
+            MakeDetailLineCol6(line, text);
+            break;
+        case 7:
+            MakeDetailLineCol7(line, text);
+            break;
+        default:
+            text->clear();
     }
 }
 

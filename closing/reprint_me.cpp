@@ -124,10 +124,12 @@ bool ReprintMEObj::ContinueCriteria() {
 int ReprintMEObj::PrintDetail(int line) {
     if (new_page_) {
         new_page_ = false;
-        if (PageStarted()) PageBreak();
+        // The paging loop has started the first page already.
+        if (printed_) PageBreak();
         line = GetCurLine();
     }
     OvReportObj::PrintText(0, line, line_);
+    printed_ = true;
     return 1;
 }
 

@@ -47,6 +47,7 @@ class ReprintMEObj : public OvReportObj {
     bool new_page_ = false;
     bool seen_marker_ = false;
     bool pushed_ = false;  // line_ was read ahead by FoundNewPage
+    bool printed_ = false;
 };
 
 class TReprintMEDlg : public TReportBaseDlg {

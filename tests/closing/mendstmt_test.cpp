@@ -61,8 +61,10 @@ class StatementsTest : public followup_test::EngineTest {
     // Lavoie gets no statements; Côté is deleted without a deletion date.
     void Exclusions() {
         const std::string p = db().dbTablePrefix();
-        testing_support::Exec(db(), "UPDATE " + p + "ACCOUNT SET ACC_STATEMENTS = 'N' WHERE ACC_ID = 6");
-        testing_support::Exec(db(), "UPDATE " + p + "ACCOUNT SET ACC_STATUS = 'D' WHERE ACC_ID = 5");
+        testing_support::Exec(db(),
+                              "UPDATE " + p + "ACCOUNT SET ACC_STATEMENTS = 'N' WHERE ACC_ID = 6");
+        testing_support::Exec(db(),
+                              "UPDATE " + p + "ACCOUNT SET ACC_STATUS = 'D' WHERE ACC_ID = 5");
     }
     static std::vector<long> Ids(const MEndStmntForm& f) {
         std::vector<long> ids;
@@ -80,7 +82,8 @@ TEST_P(StatementsTest, EachAccountsBalanceAgedAmountsAndOpenTransactions) {
     for (int mode : {1, 0}) {
         SCOPED_TRACE(mode);
         app_->m_CalAR = mode;
-        MEndStmntForm form(launcher_.get(), nullptr, Info("etats-" + std::to_string(mode) + ".pdf"));
+        MEndStmntForm form(launcher_.get(), nullptr,
+                           Info("etats-" + std::to_string(mode) + ".pdf"));
         form.KeepText(true);
         ASSERT_TRUE(form.PrintForm()) << form.Error();
         // By name; Gagnon (deleted), Lavoie (no statements) and Côté ('D') are left out.
@@ -100,30 +103,59 @@ TEST_P(StatementsTest, EachAccountsBalanceAgedAmountsAndOpenTransactions) {
         const std::string tremblay = Joined({form.SheetText()[3]});
         for (const std::string& line : {
                  Cols({{6, "Luc Tremblay"}}),
-                 Cols({{0, "01/07/2024"}, {11, "Luc"}, {22, "FRA"}, {29, "Frais du cabinet"}, {49, "     30.00"},
-                       {59, "      0.00"}, {69, "     30.00"}}),
-                 Cols({{0, "01/09/2024"}, {11, "Léa"}, {29, "Traitement"}, {49, "    200.00"},
-                       {59, "     50.00"}, {69, "    150.00"}}),
-                 Cols({{0, "01/11/2024"}, {11, "Luc"}, {29, "Traitement"}, {49, "    100.00"},
-                       {59, "     65.00"}, {69, "     35.00"}}),
-                 Cols({{0, "01/12/2024"}, {11, "Luc"}, {29, "Traitement"}, {49, "     80.00"},
-                       {59, "      0.00"}, {69, "     80.00"}}),
-                 Cols({{1, "       35.00"}, {14, "        0.00"}, {27, "      150.00"},
-                       {40, "       30.00"}, {53, "       80.00"}}),
+                 Cols({{0, "01/07/2024"},
+                       {11, "Luc"},
+                       {22, "FRA"},
+                       {29, "Frais du cabinet"},
+                       {49, "     30.00"},
+                       {59, "      0.00"},
+                       {69, "     30.00"}}),
+                 Cols({{0, "01/09/2024"},
+                       {11, "Léa"},
+                       {29, "Traitement"},
+                       {49, "    200.00"},
+                       {59, "     50.00"},
+                       {69, "    150.00"}}),
+                 Cols({{0, "01/11/2024"},
+                       {11, "Luc"},
+                       {29, "Traitement"},
+                       {49, "    100.00"},
+                       {59, "     65.00"},
+                       {69, "     35.00"}}),
+                 Cols({{0, "01/12/2024"},
+                       {11, "Luc"},
+                       {29, "Traitement"},
+                       {49, "     80.00"},
+                       {59, "      0.00"},
+                       {69, "     80.00"}}),
+                 Cols({{1, "       35.00"},
+                       {14, "        0.00"},
+                       {27, "      150.00"},
+                       {40, "       30.00"},
+                       {53, "       80.00"}}),
                  Cols({{52, "Solde du compte :"}, {67, "      295.00"}}),
              })
             EXPECT_NE(tremblay.find(line + "\n"), std::string::npos) << line << "\n" << tremblay;
         // O'Brien: what remains of the treatment less the unapplied credit.
         const std::string obrien = Joined({form.SheetText()[1]});
-        EXPECT_NE(obrien.find(Cols({{0, "01/10/2024"}, {11, "Seán"}, {29, "Traitement"},
-                                    {49, "    500.00"}, {59, "    400.00"}, {69, "    100.00"}})),
+        EXPECT_NE(obrien.find(Cols({{0, "01/10/2024"},
+                                    {11, "Seán"},
+                                    {29, "Traitement"},
+                                    {49, "    500.00"},
+                                    {59, "    400.00"},
+                                    {69, "    100.00"}})),
                   std::string::npos)
             << obrien;
-        EXPECT_NE(obrien.find(Cols({{0, "10/11/2024"}, {11, "Seán"}, {29, "Crédit au compte"},
-                                    {49, "          "}, {59, "     20.00"}, {69, "    -20.00"}})),
+        EXPECT_NE(obrien.find(Cols({{0, "10/11/2024"},
+                                    {11, "Seán"},
+                                    {29, "Crédit au compte"},
+                                    {49, "          "},
+                                    {59, "     20.00"},
+                                    {69, "    -20.00"}})),
                   std::string::npos)
             << obrien;
-        EXPECT_NE(obrien.find(Cols({{1, "        0.00"}, {14, "       80.00"}})), std::string::npos);
+        EXPECT_NE(obrien.find(Cols({{1, "        0.00"}, {14, "       80.00"}})),
+                  std::string::npos);
 
         // The PDF holds the same sheets.
         EXPECT_EQ(PdfPages(form.PdfPath()), 4);
@@ -214,7 +246,8 @@ TEST_P(StatementsTest, AlignmentFormsHoldPlaceholdersOnly) {
         ASSERT_TRUE(form.PrintForm()) << form.Error();
         ASSERT_EQ(form.SheetText().size(), single ? 1u : 3u);
         const std::string text = Joined(form.SheetText());
-        for (const char* data : {"Tremblay", "O'Brien", "Luc", "295.00", "15/11/2024", "Traitement"})
+        for (const char* data :
+             {"Tremblay", "O'Brien", "Luc", "295.00", "15/11/2024", "Traitement"})
             EXPECT_EQ(text.find(data), std::string::npos) << data;
         EXPECT_NE(text.find("X (XXX) XXX-XXXX"), std::string::npos);
         EXPECT_NE(text.find("X.X. XXXX"), std::string::npos);

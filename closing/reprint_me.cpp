@@ -197,15 +197,20 @@ void TReprintMEDlg::SetupWindow() {
         files.emplace_back(name, modified);
     }
     std::sort(files.begin(), files.end());
+    names_.clear();
     for (const auto& [name, modified] : files) {
         const long key = std::atol(name.substr(0, 8).c_str());
         list->AddString(ListLine(name, modified), std::to_string(key));
+        names_[key] = name;
     }
 }
 
 bool TReprintMEDlg::DisplayReport() {
     if (selected_.empty()) return true;
-    last_file_ = host::U8Format("%s%ld.me", Folder().c_str(), std::atol(selected_.c_str()));
+    const long key = std::atol(selected_.c_str());
+    last_file_ = host::U8Format("%s%ld.me", Folder().c_str(), key);
+    // The month-end may have named its copy in capitals ("20241130.ME").
+    if (!fs::exists(last_file_) && names_.count(key)) last_file_ = Folder() + names_[key];
     host::output::GetReportViews().RunStarted(this, GetOutputChoice());
     FILE* out = GetOutputChoice() >= 3 ? OpenReportFile("reprintme.prt") : nullptr;
     ReprintMEObj obj(this, GetLauncherInfo(), last_file_, out);

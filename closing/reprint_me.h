@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -72,4 +73,5 @@ class TReprintMEDlg : public TReportBaseDlg {
   private:
     std::string selected_;
     std::string last_file_;
+    std::map<long, std::string> names_;  // key -> the file's own name
 };

@@ -52,7 +52,8 @@ TEST_P(StmtDialogsTest, StatementsAfterTheAlignmentQuestion) {
             Set(d, "stacked", "yes");
         }));
         ASSERT_GT(backend.Messages().size(), shown);
-        EXPECT_EQ(backend.Messages()[shown].text, "Désirez-vous imprimer des formulaires d'alignement?");
+        EXPECT_EQ(backend.Messages()[shown].text,
+                  "Désirez-vous imprimer des formulaires d'alignement?");
         EXPECT_EQ(backend.Messages()[shown].title, "État de Compte - Alignement");
         EXPECT_EQ(dlg.AlignmentPrinted(), answer == IDYES);
         // O'Brien, Roy and Tremblay: three stacked statements on one sheet.
@@ -91,7 +92,7 @@ TEST_P(StmtDialogsTest, TheReprintListAndItsChoice) {
     }
     fs::create_directories(folder);
     std::ofstream(folder / "20241030.me") << "\n+++\n\n\n\n\n\n\n\n\n\nRAPPORT OCTOBRE\n  1  2\n";
-    std::ofstream(folder / "20241130.me") << "\n+++\n\n\n\n\n\n\n\n\n\nRAPPORT NOVEMBRE\n  3  4\n";
+    std::ofstream(folder / "20241130.ME") << "\n+++\n\n\n\n\n\n\n\n\n\nRAPPORT NOVEMBRE\n  3  4\n";
     std::ofstream(folder / "notes.txt") << "not a month-end\n";
     TReprintMEDlg dlg(nullptr, 7015, launcher());
     std::vector<std::string> lines;
@@ -105,7 +106,7 @@ TEST_P(StmtDialogsTest, TheReprintListAndItsChoice) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("Oct, 2024\t", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1].rfind("Nov, 2024\t", 0), 0u) << lines[1];
-    EXPECT_EQ(dlg.LastFile(), (folder / "20241130.me").string());
+    EXPECT_EQ(dlg.LastFile(), (folder / "20241130.ME").string());
     const std::string text = output_test::ReadFile(host::output::OutputPath("reprintme.prt"));
     EXPECT_NE(text.find("RAPPORT NOVEMBRE"), std::string::npos) << text;
     EXPECT_NE(text.find("  3  4"), std::string::npos) << text;

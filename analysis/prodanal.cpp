@@ -371,6 +371,24 @@ class Hold {
 
 }  // namespace
 
+// Both paths start the day after the last month-end when the start date is earlier: the
+// month-end carried everything up to it into the producers' brought-forward figures.
+bool TProducerAnalysisObj::StartAfterMonthEnd() {
+    GenDB& db = *launcher_->GetDb();
+    if (db.dbOpen("SELECT DEND_MENDDATE FROM " + std::string(db.dbTablePrefix()) +
+                      "DAYEND WHERE DEND_ID = 1",
+                  kCurDayEnd) != 0)
+        return Fail("Lecture de la fin de mois");
+    if (db.dbFetch(0, kCurDayEnd) == 0) {
+        long mend = 0;
+        db.dbGetLong(1, &mend, kCurDayEnd);
+        const long next = mend > 0 ? incr_date(mend, 1) : 0;
+        if (next > 0 && (start_date_ == 0 || start_date_ < next)) start_date_ = next;
+    }
+    db.dbClose(kCurDayEnd);
+    return true;
+}
+
 bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     if (!Begin(by_billdr, fold_aux)) return false;
     GenDB& db = *launcher_->GetDb();
@@ -380,16 +398,10 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
         return Fail("Verrouillage du journal");
     }
     const std::string p = db.dbTablePrefix();
-    // The day after the last month-end, when the start date is earlier.
-    if (db.dbOpen("SELECT DEND_MENDDATE FROM " + p + "DAYEND WHERE DEND_ID = 1", kCurDayEnd) != 0)
-        return Fail("Lecture de la fin de mois");
-    if (db.dbFetch(0, kCurDayEnd) == 0) {
-        long mend = 0;
-        db.dbGetLong(1, &mend, kCurDayEnd);
-        const long next = mend > 0 ? incr_date(mend, 1) : 0;
-        if (next > 0 && (start_date_ == 0 || start_date_ < next)) start_date_ = next;
+    if (!StartAfterMonthEnd()) {
+        End();
+        return false;
     }
-    db.dbClose(kCurDayEnd);
 
     const std::string lo = std::to_string(LowDate());
     const std::string cmp = include_end_ ? " <= " : " < ";
@@ -607,6 +619,10 @@ bool TProducerAnalysisObj::CollectDaySheet(bool by_billdr, bool fold_aux) {
     if (!hold.Ok()) {
         End();
         return Fail("Verrouillage du journal");
+    }
+    if (!StartAfterMonthEnd()) {
+        End();
+        return false;
     }
     DayShtInfo sheet(launcher_->GetListPtr(), launcher_->GetMsgPtr());
     Resolver resolver(launcher_);

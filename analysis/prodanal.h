@@ -148,6 +148,7 @@ class TProducerAnalysisObj {
     drbalfwd_info* Code(const std::string& code, const Line& line);
     void OrderNewEntries();
     bool Fail(const std::string& what);
+    bool StartAfterMonthEnd();
     long LowDate() const { return start_date_ > 0 ? start_date_ : 1; }
     bool InRange(long date) const {
         return date >= LowDate() && (include_end_ ? date <= report_date_ : date < report_date_);

@@ -47,8 +47,9 @@ bool SetDay(GenDB& db, long date, bool closed, bool printed, std::string* error)
     return true;
 }
 
-// Runs body in one transaction under the closing lock.
-bool Locked(GenDB& db, std::string* error, const std::function<bool()>& body) {
+}  // namespace
+
+bool UnderClosingLock(GenDB& db, std::string* error, const std::function<bool()>& body) {
     if (!db.Lock(kLock, 3))
         return Fail(db, "La fin de journée est verrouillée par un autre poste", error);
     bool ok = false;
@@ -62,8 +63,6 @@ bool Locked(GenDB& db, std::string* error, const std::function<bool()>& body) {
     db.Unlock(kLock, 3);
     return ok;
 }
-
-}  // namespace
 
 bool ReadState(GenDB& db, DayEndState* state, std::string* error) {
     *state = DayEndState{};
@@ -105,7 +104,7 @@ bool UnprintedDays(GenDB& db, long date, std::vector<long>* days, std::string* e
 CloseResult CloseDay(GenDB& db, long date, bool printed,
                      const std::function<bool(GenDB&, std::string*)>& tasks, std::string* error) {
     bool already = false;
-    const bool ok = Locked(db, error, [&] {
+    const bool ok = UnderClosingLock(db, error, [&] {
         // Read under the lock: a workstation that closed the day first is seen here.
         DayEndState s;
         if (!ReadState(db, &s, error)) return false;
@@ -130,7 +129,7 @@ CloseResult CloseDay(GenDB& db, long date, bool printed,
 }
 
 bool MarkPrinted(GenDB& db, long date, std::string* error) {
-    return Locked(db, error, [&] {
+    return UnderClosingLock(db, error, [&] {
         if (db.dbExecuteParams(("UPDATE " + Table(db, "DAYEND") +
                                 " SET DEND_PRINTED = 'Y' WHERE DEND_ID = 1 AND DEND_LASTDAY = ?")
                                    .c_str(),
@@ -141,7 +140,7 @@ bool MarkPrinted(GenDB& db, long date, std::string* error) {
 }
 
 bool UpdateLastDay(GenDB& db, long date, std::string* error) {
-    return Locked(db, error, [&] {
+    return UnderClosingLock(db, error, [&] {
         return db.dbExecuteParams(("UPDATE " + Table(db, "DAYEND") +
                                    " SET DEND_LASTDAY = ? WHERE DEND_ID = 1 AND DEND_LASTDAY < ?")
                                       .c_str(),

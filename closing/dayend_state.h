@@ -33,6 +33,11 @@ bool ReadState(GenDB& db, DayEndState* state, std::string* error);
 // order.
 bool UnprintedDays(GenDB& db, long date, std::vector<long>* days, std::string* error);
 
+// Runs body in one transaction under the practice's closing lock (shared by the day-end and
+// the month-end): committed when body returns true, rolled back otherwise. False with
+// *error when the lock cannot be had, the transaction refuses, or body fails.
+bool UnderClosingLock(GenDB& db, std::string* error, const std::function<bool()>& body);
+
 enum class CloseResult { Closed, AlreadyClosed, Failed };
 
 // Closes `date`: the last closed day becomes date (never goes back), the day's record is

@@ -1,0 +1,569 @@
+#include "closing/mthend_collect.h"
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <set>
+#include <tuple>
+#include <unordered_map>
+
+#include "analysis/prodanal.h"
+#include "host/base/text.h"
+#include "host/db/gendb.h"
+#include "host/output/progress.h"
+#include "host/records/context.h"
+#include "host/records/practice.h"
+
+namespace mthend {
+
+namespace {
+
+constexpr int kCursor = 31750;
+constexpr int kDetailCursor = 31751;
+constexpr size_t kBatch = 400;
+
+std::string Field(GenDB* db, int col, int cursor) {
+    std::string s;
+    db->dbGetField(col, &s, cursor);
+    return host::Trim(s);
+}
+
+long Long(GenDB* db, int col, int cursor) {
+    long v = 0;
+    db->dbGetLong(col, &v, cursor);
+    return v;
+}
+
+char Char(GenDB* db, int col, int cursor) {
+    const std::string s = Field(db, col, cursor);
+    return s.empty() ? ' ' : s[0];
+}
+
+std::string DrCode(const std::string& billdr) {
+    return billdr.empty() ? std::string() : "D" + billdr;
+}
+
+bool ForIds(GenDB* db, const std::string& select, std::vector<long> ids,
+            const std::function<void()>& row) {
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return host::SelectByIds(*db, ids, select + " IN (", kDetailCursor, kBatch, row);
+}
+
+}  // namespace
+
+const char* CatCode(int cat) {
+    static const char* const kCodes[kCats] = {"DFE", "DIS", "DSC",  "LCH", "OFCH",  "ADJUST",
+                                              "LD",  "MD",  "TRNS", "TSF", "ADJUST"};
+    return cat >= 0 && cat < kCats ? kCodes[cat] : "";
+}
+
+int64_t MonthEndData::FeeAdjTotal() const {
+    int64_t t = 0;
+    for (const AdjDetail& a : adjustments)
+        if (a.fees) t += a.amount;
+    return t;
+}
+
+int64_t MonthEndData::PmtAdjTotal() const {
+    int64_t t = 0;
+    for (const AdjDetail& a : adjustments)
+        if (!a.fees) t += a.amount;
+    return t;
+}
+
+// A transaction of the period: its kind, its record and the day it counts on.
+struct TMonthEndRepSummation::Key {
+    char kind;
+    long id;
+    long date;
+};
+
+TMonthEndRepSummation::TMonthEndRepSummation(LauncherInfo* launcher, const Criteria& criteria,
+                                             TMeter* meter)
+    : launcher_(launcher), c_(criteria), meter_(meter) {}
+
+bool TMonthEndRepSummation::Fail(const std::string& what) {
+    GenDB* db = launcher_ ? launcher_->GetDb() : nullptr;
+    error_ = what;
+    if (db && db->dbLastError()) error_ += std::string(" : ") + db->dbLastError();
+    return false;
+}
+
+std::string TMonthEndRepSummation::PageCode(const Line& l) const {
+    const bool aux = !l.producer.empty() && l.producer[0] == 'A' && !l.billdr.empty();
+    if (aux && c_.aux_pages) return l.producer;
+    if (l.kind == 'H' || l.kind == 'I' || l.producer.empty() || aux ||
+        (c_.grouping != Grouping::Producer && !l.billdr.empty()))
+        return DrCode(l.billdr);
+    return l.producer;
+}
+
+bool TMonthEndRepSummation::Selected(const Line& l) const {
+    if (c_.range.empty() || c_.range == "*") return true;
+    auto bare = [this](std::string code) {
+        code = host::Trim(code);
+        if (c_.range_billdr && code.size() == 3 && code[0] == 'D') code.erase(0, 1);
+        return code;
+    };
+    const size_t comma = c_.range.find(',');
+    const std::string lo = bare(c_.range.substr(0, comma));
+    const std::string hi = comma == std::string::npos ? lo : bare(c_.range.substr(comma + 1));
+    const std::string code = c_.range_billdr ? l.billdr : PageCode(l);
+    return (lo.empty() || code >= lo) && (hi.empty() || code <= hi);
+}
+
+bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys) {
+    GenDB* db = launcher_->GetDb();
+    const std::string p = db->dbTablePrefix();
+    const std::string f = std::to_string(c_.first), l = std::to_string(c_.last);
+    auto between = [&](const char* col) {
+        return std::string("(") + col + " >= " + f + " AND " + col + " <= " + l + ")";
+    };
+    auto treatments = [&](const char* col) {
+        return std::string("SELECT CTRT_ID, ") + col + ", 0, 0, 0 FROM " + p + "CLMTRT," + p +
+               "PATCLM WHERE " + between(col) +
+               " and pclm_id = ctrt_pclmid and (pclm_status = 'I' or pclm_status = 'C')";
+    };
+    auto charges = [&](const char* col) {
+        return std::string("SELECT POCH_ID, ") + col + ", 0, 0, 0 FROM " + p + "PATOCH WHERE " +
+               between(col);
+    };
+    const std::string apps =
+        "SELECT PAPP_ID, PAPP_DATE, PAPP_SYSDATE, APMT_DATE, APMT_SYSDATE FROM " + p + "PMTAPP, " +
+        p + "ACCPMT WHERE ";
+    const std::vector<std::pair<char, std::string>> queries = {
+        {'F', treatments("ctrt_system_date")},
+        {'G', treatments("ctrt_del_date")},
+        {'H', charges("POCH_SYSDATE")},
+        // An office charge deleted comes off the receivable on its deletion date.
+        {'I', charges("POCH_DELDATE")},
+        {'L', apps + "((PAPP_DATE >= " + f + " AND PAPP_DATE <= " + l +
+                  " AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE) OR (PAPP_SYSDATE >= " +
+                  f + " AND PAPP_SYSDATE <= " + l +
+                  " AND PAPP_DATE < PAPP_SYSDATE)) and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = "
+                  "'P'"},
+        {'N', apps + between("PAPP_DATE") +
+                  " and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE"},
+        {'P', apps + between("PAPP_DATE") +
+                  " and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'T' AND PAPP_DATE = APMT_DATE"},
+        {'Q', apps + between("PAPP_DATE") + " and APMT_ID = PAPP_APMTID AND PAPP_DATE > APMT_DATE"},
+    };
+    for (const auto& [kind, sql] : queries) {
+        if (db->dbOpenReadOnly(sql, kCursor) != 0) return Fail("Lecture des transactions du mois");
+        int r;
+        for (r = db->dbFetch(0, kCursor); r == 0; r = db->dbFetch(1, kCursor)) {
+            Key k{kind, Long(db, 1, kCursor), Long(db, 2, kCursor)};
+            if (kind == 'L') {
+                // A payment applied on its own date counts then; one entered after its
+                // date counts on its entry date.
+                const long date = k.date, sysdate = Long(db, 3, kCursor);
+                const long pdate = Long(db, 4, kCursor), psys = Long(db, 5, kCursor);
+                const bool own =
+                    date >= c_.first && date <= c_.last && date == pdate && pdate >= psys;
+                k.date = own ? date : sysdate;
+            }
+            keys->push_back(k);
+        }
+        db->dbClose(kCursor);
+        if (r < 0) return Fail("Lecture des transactions du mois");
+        if (meter_ && meter_->Cancel()) return true;
+    }
+    return true;
+}
+
+bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys) {
+    GenDB* db = launcher_->GetDb();
+    const std::string p = db->dbTablePrefix();
+    // The day sheet is read under a shared lock: no closing rewrites it meanwhile.
+    if (!db->Lock("DAYSHT", 2)) {
+        error_ = "Le journal de la journée est verrouillé par un autre poste";
+        return false;
+    }
+    const std::string sql = "SELECT DSHT_DATE, DSHT_SORTID, DSHT_RECTYPE, DSHT_RECID FROM " + p +
+                            "DAYSHT WHERE DSHT_DATE >= " + std::to_string(c_.first) +
+                            " AND DSHT_DATE <= " + std::to_string(c_.last) +
+                            " ORDER BY DSHT_DATE, DSHT_SORTID, DSHT_RECID";
+    bool ok = db->dbOpenReadOnly(sql, kCursor) == 0;
+    if (ok) {
+        int r;
+        for (r = db->dbFetch(0, kCursor); r == 0; r = db->dbFetch(1, kCursor)) {
+            const char kind = Char(db, 2, kCursor), sub = Char(db, 3, kCursor);
+            // Treatments as entered ('T'), office charges ('O'), applications ('A').
+            const bool take = ((kind == 'F' || kind == 'G') && sub == 'T') ||
+                              (kind == 'H' && sub == 'O') ||
+                              (std::string("LNPQ").find(kind) != std::string::npos && sub == 'A');
+            if (take) keys->push_back({kind, Long(db, 4, kCursor), Long(db, 1, kCursor)});
+        }
+        db->dbClose(kCursor);
+        ok = r >= 0;
+    }
+    db->Unlock("DAYSHT", 2);
+    if (!ok) return Fail("Lecture du journal de la journée");
+    // The day sheet has no line for an office charge deleted: read by its deletion date.
+    const std::string deleted = "SELECT POCH_ID, POCH_DELDATE FROM " + p +
+                                "PATOCH WHERE POCH_DELDATE >= " + std::to_string(c_.first) +
+                                " AND POCH_DELDATE <= " + std::to_string(c_.last);
+    if (db->dbOpenReadOnly(deleted, kCursor) != 0) return Fail("Lecture des frais supprimés");
+    int r;
+    for (r = db->dbFetch(0, kCursor); r == 0; r = db->dbFetch(1, kCursor))
+        keys->push_back({'I', Long(db, 1, kCursor), Long(db, 2, kCursor)});
+    db->dbClose(kCursor);
+    return r >= 0 || Fail("Lecture des frais supprimés");
+}
+
+namespace {
+
+struct Trt {
+    std::string billdr, producer;
+    bool lab = false;
+    char adj_flag = ' ';
+    int64_t total = 0, adj = 0;
+};
+struct Och {
+    std::string billdr;
+    int64_t total = 0;
+};
+struct App {
+    std::string billdr, producer, code;
+    char rectype = ' ', adj_kind = ' ';
+    int64_t amount = 0;
+};
+
+}  // namespace
+
+bool TMonthEndRepSummation::Details(const std::vector<Key>& keys, MonthEndData* out) {
+    GenDB* db = launcher_->GetDb();
+    const std::string p = db->dbTablePrefix();
+    const int c = kDetailCursor;
+    std::vector<long> trt_ids, och_ids, app_ids;
+    for (const Key& k : keys) {
+        if (k.kind == 'F' || k.kind == 'G')
+            trt_ids.push_back(k.id);
+        else if (k.kind == 'H' || k.kind == 'I')
+            och_ids.push_back(k.id);
+        else
+            app_ids.push_back(k.id);
+    }
+    std::unordered_map<long, Trt> trts;
+    if (!ForIds(db,
+                "SELECT CTRT_ID, CTRT_BILL_DOC, CTRT_PRODUCER, CTRT_TYPE, CTRT_TOTAL, "
+                "CTRT_ADJ_FLAG, CTRT_ADJ_AMT FROM " +
+                    p + "CLMTRT WHERE CTRT_ID",
+                trt_ids, [&] {
+                    Trt& t = trts[Long(db, 1, c)];
+                    t.billdr = Field(db, 2, c);
+                    t.producer = Field(db, 3, c);
+                    t.lab = Char(db, 4, c) == 'L';
+                    t.total = Long(db, 5, c);
+                    t.adj_flag = Char(db, 6, c);
+                    t.adj = Long(db, 7, c);
+                }))
+        return Fail("Lecture des traitements");
+    std::unordered_map<long, Och> ochs;
+    if (!ForIds(db, "SELECT POCH_ID, POCH_BILLDR, POCH_TOTAL FROM " + p + "PATOCH WHERE POCH_ID",
+                och_ids, [&] {
+                    Och& o = ochs[Long(db, 1, c)];
+                    o.billdr = Field(db, 2, c);
+                    o.total = Long(db, 3, c);
+                }))
+        return Fail("Lecture des frais");
+    std::unordered_map<long, App> apps;
+    if (!ForIds(db,
+                "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_AMOUNT, APMT_RECTYPE, "
+                "APMT_CODE, APMT_ADJ_KIND FROM " +
+                    p + "PMTAPP, " + p + "ACCPMT WHERE APMT_ID = PAPP_APMTID AND PAPP_ID",
+                app_ids, [&] {
+                    App& a = apps[Long(db, 1, c)];
+                    a.billdr = Field(db, 2, c);
+                    a.producer = Field(db, 3, c);
+                    a.amount = Long(db, 4, c);
+                    a.rectype = Char(db, 5, c);
+                    a.code = Field(db, 6, c);
+                    a.adj_kind = Char(db, 7, c);
+                }))
+        return Fail("Lecture des applications de paiement");
+    std::set<std::string> direct;
+    if (db->dbOpenReadOnly("SELECT PAYMENT_CODE, PAYMENT_DPSTS FROM " + p + "PMTSCD", c) != 0)
+        return Fail("Lecture des codes de paiement");
+    for (int r = db->dbFetch(0, c); r == 0; r = db->dbFetch(1, c))
+        if (Char(db, 2, c) == 'Y') direct.insert(Field(db, 1, c));
+    db->dbClose(c);
+    if (db->dbOpenReadOnly("SELECT ADJUST_CODE, ADJUST_DESCRIPT FROM " + p + "ADJUSTCD", c) != 0)
+        return Fail("Lecture des codes d'ajustement");
+    for (int r = db->dbFetch(0, c); r == 0; r = db->dbFetch(1, c))
+        out->adj_descr[Field(db, 1, c)] = Field(db, 2, c);
+    db->dbClose(c);
+
+    for (const Key& k : keys) {
+        Line l;
+        l.date = k.date;
+        l.kind = k.kind;
+        l.id = k.id;
+        switch (k.kind) {
+            case 'F':
+            case 'G': {
+                auto it = trts.find(k.id);
+                if (it == trts.end()) continue;
+                const Trt& t = it->second;
+                const int64_t sign = k.kind == 'F' ? 1 : -1;
+                l.billdr = t.billdr;
+                l.producer = t.producer;
+                l.lab = t.lab;
+                l.cat = t.lab ? kLch : kDfe;
+                l.amount = sign * t.total;
+                out->lines.push_back(l);
+                // The discount or surcharge is a line of its own category.
+                if ((t.adj_flag == 'D' || t.adj_flag == 'S') && t.adj != 0) {
+                    l.cat = t.adj_flag == 'D' ? kDis : kDsc;
+                    l.amount = sign * (t.adj_flag == 'D' ? -t.adj : t.adj);
+                    out->lines.push_back(l);
+                }
+                continue;
+            }
+            case 'H':
+            case 'I': {
+                auto it = ochs.find(k.id);
+                if (it == ochs.end()) continue;
+                l.billdr = it->second.billdr;
+                l.cat = kOfch;
+                l.amount = k.kind == 'H' ? it->second.total : -it->second.total;
+                break;
+            }
+            default: {
+                auto it = apps.find(k.id);
+                if (it == apps.end()) continue;
+                const App& a = it->second;
+                l.billdr = a.billdr;
+                l.producer = a.producer;
+                l.amount = -a.amount;
+                if (k.kind == 'L') {
+                    l.cat = direct.count(a.code) ? kDirect : kDeposit;
+                } else if (k.kind == 'N') {
+                    l.cat = a.adj_kind == 'N' ? kFeeAdj : kPmtAdj;
+                    l.adj_code = a.code;
+                } else {
+                    l.cat = k.kind == 'P' ? kTsf : kTrns;
+                }
+            }
+        }
+        out->lines.push_back(l);
+    }
+    std::stable_sort(out->lines.begin(), out->lines.end(), [](const Line& a, const Line& b) {
+        return std::tie(a.date, a.kind, a.id) < std::tie(b.date, b.kind, b.id);
+    });
+    return true;
+}
+
+bool TMonthEndRepSummation::Pages(MonthEndData* out) {
+    GenDB* db = launcher_->GetDb();
+    // The receivables: the producer analysis the day before the first day, and on the
+    // last day.
+    TProducerAnalysisObj before(launcher_, 0, c_.first, nullptr, false);
+    TProducerAnalysisObj after(launcher_, 0, c_.last, nullptr, true);
+    if (!before.Collect(false, false)) {
+        error_ = before.Error();
+        return false;
+    }
+    if (!after.Collect(false, false)) {
+        error_ = after.Error();
+        return false;
+    }
+    const bool by_billdr = c_.grouping != Grouping::Producer;
+    auto balance = [by_billdr](const drbalfwd_info* b) {
+        return b ? (by_billdr ? b->bal_billdr : b->bal_prod) : 0;
+    };
+
+    struct Prod {
+        std::string first, last, title;
+        char type = 'D';
+    };
+    std::map<std::string, Prod> prods;
+    const int c = kDetailCursor;
+    if (db->dbOpenReadOnly("SELECT PROD_CODE, PROD_FIRST_NAME, PROD_LAST_NAME, PROD_TITLE, "
+                           "PROD_TYPE FROM " +
+                               std::string(db->dbTablePrefix()) + "PRODCD ORDER BY PROD_CODE",
+                           c) != 0)
+        return Fail("Lecture des producteurs");
+    for (int r = db->dbFetch(0, c); r == 0; r = db->dbFetch(1, c)) {
+        Prod& pr = prods[Field(db, 1, c)];
+        pr.first = Field(db, 2, c);
+        pr.last = Field(db, 3, c);
+        pr.title = Field(db, 4, c);
+        pr.type = Char(db, 5, c);
+    }
+    db->dbClose(c);
+    auto named = [&](const std::string& code, auto* into) {
+        into->code = code;
+        auto it = prods.find(code);
+        if (it == prods.end()) return;
+        into->first = it->second.first;
+        into->last = it->second.last;
+        into->title = it->second.title;
+    };
+
+    std::map<std::string, Page> pages;
+    std::map<std::string, std::map<std::string, Subtotal>> subs;
+    out->selected.assign(out->lines.size(), false);
+    Page& all = out->practice;
+    all = Page{};
+    for (size_t i = 0; i < out->lines.size(); ++i) {
+        const Line& l = out->lines[i];
+        const bool sel = Selected(l);
+        out->selected[i] = sel;
+        if (sel || !c_.selected_only) all.f.cat[l.cat] += l.amount;
+        if (!sel) continue;
+        const std::string code = PageCode(l);
+        Page& pg = pages[code];
+        pg.f.cat[l.cat] += l.amount;
+        // Subtotals of a doctor's page: every producer, or its hygienists only.
+        const std::string prod = l.producer.empty() ? DrCode(l.billdr) : l.producer;
+        const bool hyg =
+            !prod.empty() && (prod[0] == 'H' || (prods.count(prod) && prods[prod].type == 'H'));
+        if (c_.grouping == Grouping::BillDrByProd ||
+            (c_.grouping == Grouping::BillDr && c_.hyg_subtotals && hyg))
+            subs[code][prod].f.cat[l.cat] += l.amount;
+    }
+    // Codes without lines that carry a receivable still have their page.
+    for (TDElem* e : after.GetCodeList()) {
+        const auto* b = static_cast<const drbalfwd_info*>(e);
+        const drbalfwd_info* s = before.FindCode(b->code);
+        if (pages.count(b->code) || (balance(b) == 0 && balance(s) == 0)) continue;
+        Line probe;
+        probe.producer = b->code;
+        if (b->code.size() == 3 && b->code[0] == 'D') probe.billdr = b->code.substr(1);
+        if (Selected(probe)) pages[b->code];
+    }
+    for (TDElem* e : before.GetCodeList()) {
+        const auto* b = static_cast<const drbalfwd_info*>(e);
+        if (pages.count(b->code) || balance(b) == 0) continue;
+        Line probe;
+        probe.producer = b->code;
+        if (b->code.size() == 3 && b->code[0] == 'D') probe.billdr = b->code.substr(1);
+        if (Selected(probe)) pages[b->code];
+    }
+    int64_t start_all = 0, end_all = 0;
+    for (TDElem* e : before.GetCodeList())
+        start_all += balance(static_cast<const drbalfwd_info*>(e));
+    for (TDElem* e : after.GetCodeList())
+        end_all += balance(static_cast<const drbalfwd_info*>(e));
+    int64_t start_sel = 0, end_sel = 0;
+    for (auto& [code, pg] : pages) {
+        named(code, &pg);
+        if (prods.count(code)) pg.type = prods[code].type;
+        pg.start = balance(before.FindCode(code));
+        pg.end = balance(after.FindCode(code));
+        start_sel += pg.start;
+        end_sel += pg.end;
+        for (auto& [prod, s] : subs[code]) {
+            named(prod, &s);
+            pg.subtotals.push_back(s);
+        }
+        out->pages.push_back(pg);
+    }
+    const bool whole = c_.range.empty() || c_.range == "*" || !c_.selected_only;
+    all.start = whole ? start_all : start_sel;
+    all.end = whole ? end_all : end_sel;
+    if (c_.by_receivable)
+        std::stable_sort(out->pages.begin(), out->pages.end(),
+                         [](const Page& a, const Page& b) { return a.end > b.end; });
+    return true;
+}
+
+Outcome TMonthEndRepSummation::Collect(MonthEndData* out, std::string* error) {
+    *out = MonthEndData{};
+    out->criteria = c_;
+    if (!launcher_ || !launcher_->GetDb()) {
+        *error = "Aucune base de données";
+        return Outcome::Failed;
+    }
+    std::vector<Key> keys;
+    const bool ok = c_.calc_mode == 1 ? KeysBySql(&keys) : KeysByDaySheet(&keys);
+    if (meter_ && meter_->Cancel()) return Outcome::Cancelled;
+    if (!ok || !Details(keys, out) || !Pages(out)) {
+        *error = error_;
+        return Outcome::Failed;
+    }
+    if (meter_ && meter_->Cancel()) return Outcome::Cancelled;
+    TMonthEndRepDetail::Build(out);
+    TPracAddIni prac(launcher_->GetDb());
+    out->practice_name = prac.GetRec().name;
+    return Outcome::Done;
+}
+
+void TMonthEndRepDetail::Build(MonthEndData* out) {
+    const Criteria& c = out->criteria;
+    std::map<long, Day> days;
+    std::map<std::pair<bool, std::string>, AdjDetail> adj;
+    for (size_t i = 0; i < out->lines.size(); ++i) {
+        if (c.selected_only && !out->selected[i]) continue;
+        const Line& l = out->lines[i];
+        Day& d = days[l.date];
+        d.date = l.date;
+        switch (l.cat) {
+            case kDfe:
+            case kDis:
+            case kDsc:
+            case kLch:
+                (l.lab ? d.lab : d.fees) += l.amount;
+                break;
+            case kOfch:
+                d.charges += l.amount;
+                break;
+            case kFeeAdj:
+                d.fee_adj += l.amount;
+                break;
+            case kDeposit:
+            case kDirect:
+                d.payments -= l.amount;
+                break;
+            default:
+                d.pmt_adj -= l.amount;
+        }
+        if (l.cat == kFeeAdj || l.cat == kPmtAdj) {
+            AdjDetail& a = adj[{l.cat != kFeeAdj, l.adj_code}];
+            a.code = l.adj_code;
+            a.fees = l.cat == kFeeAdj;
+            auto it = out->adj_descr.find(l.adj_code);
+            if (it != out->adj_descr.end()) a.descr = it->second;
+            a.amount -= l.amount;
+        }
+    }
+    int64_t ar = out->practice.start;
+    out->days.clear();
+    for (auto& [date, d] : days) {
+        ar += d.fees + d.lab + d.charges + d.fee_adj - d.payments - d.pmt_adj;
+        d.receivable = ar;
+        out->days.push_back(d);
+    }
+    out->adjustments.clear();
+    for (auto& [key, a] : adj)
+        out->adjustments.push_back(a);
+}
+
+Criteria TMonthEndRepSummationEx::MakeCriteria(long first, long last, const std::string& from_dr,
+                                               const std::string& to_dr, bool by_billdr,
+                                               int calc_mode) {
+    Criteria c;
+    c.first = first;
+    c.last = last;
+    c.grouping = by_billdr ? Grouping::BillDr : Grouping::Producer;
+    c.calc_mode = calc_mode;
+    c.range_billdr = true;
+    const std::string lo = host::Trim(from_dr), hi = host::Trim(to_dr);
+    if (!lo.empty() && !hi.empty())
+        c.range = lo + "," + hi;
+    else if (!lo.empty() || !hi.empty())
+        c.range = lo.empty() ? "," + hi : lo + ",";
+    c.selected_only = true;
+    return c;
+}
+
+TMonthEndRepSummationEx::TMonthEndRepSummationEx(LauncherInfo* launcher, long first, long last,
+                                                 const std::string& from_dr,
+                                                 const std::string& to_dr, bool by_billdr,
+                                                 int calc_mode, TMeter* meter)
+    : TMonthEndRepSummation(
+          launcher, MakeCriteria(first, last, from_dr, to_dr, by_billdr, calc_mode), meter) {}
+
+}  // namespace mthend

@@ -75,11 +75,15 @@ bool ReprintMEObj::ReadLine(std::string* line) {
     return any;
 }
 
-bool ReprintMEObj::FoundNewPage() {
+bool ReprintMEObj::FoundNewPage(const std::string* first) {
     std::string l;
-    do {
-        if (!ReadLine(&l)) return false;
-    } while (!LetterLed(l));
+    if (first && LetterLed(*first)) {
+        l = *first;
+    } else {
+        do {
+            if (!ReadLine(&l)) return false;
+        } while (!LetterLed(l));
+    }
     title_.assign(1, l);
     while (ReadLine(&l)) {
         if (title_.size() < 4 && LetterLed(l)) {
@@ -101,9 +105,13 @@ bool ReprintMEObj::Advance() {
         } else if (!ReadLine(&line_)) {
             return false;
         }
-        if (line_.rfind("+++", 0) == 0) {
+        const bool marker = line_.rfind("+++", 0) == 0;
+        // A form feed starts a page of the kept text file itself.
+        const bool form_feed = !marker && seen_marker_ && !line_.empty() && line_[0] == '\f';
+        if (marker || form_feed) {
             seen_marker_ = true;
-            if (!FoundNewPage()) return false;
+            const std::string first = line_;
+            if (!FoundNewPage(form_feed ? &first : nullptr)) return false;
             if (!pushed_) return false;  // the title ended the file
             continue;
         }
@@ -135,7 +143,9 @@ int ReprintMEObj::PrintDetail(int line) {
 
 int ReprintMEObj::PrintTitle(int line) {
     for (size_t i = 0; i < title_.size(); ++i) {
-        OvReportObj::PrintText(0, line, title_[i]);
+        // The kept title carries the original page number: the reprint numbers its own.
+        const std::string text = i == 0 ? title_[i].substr(0, title_[i].find("Page :")) : title_[i];
+        OvReportObj::PrintText(0, line, text);
         if (i == 0) PrintFormat(GetColPerPage() - 12, line, "Page : %4d", GetPageNumber());
         ++line;
     }

@@ -1,7 +1,8 @@
 // Reprinting a saved month-end report. The month-end keeps a copy of its text as
 // "<key>.me" in the report folder, with a page marker ("+++") before each of its pages;
-// ReprintMEObj prints such a copy again, page for page, each page under the title lines
-// that followed its marker. TReprintMEDlg (catalog 109) lists the copies by month.
+// ReprintMEObj prints such a copy again, page for page (a marker or a form feed starts a
+// page), each page under the title lines it began with. TReprintMEDlg (catalog 109) lists the
+// copies by month.
 #pragma once
 
 #include <cstdio>
@@ -32,8 +33,9 @@ class ReprintMEObj : public OvReportObj {
 
     // At a page marker: skips to the first line that begins (after blanks) with a letter
     // and takes it and the letter-led lines after it, four at most, as the page title.
-    // False when the file ends first.
-    bool FoundNewPage();
+    // A page of the kept text file (its first line begins with a form feed) is one too,
+    // starting from that line. False when the file ends first.
+    bool FoundNewPage(const std::string* first = nullptr);
     // Pages started so far.
     int Pages() const { return GetPageNumber(); }
 

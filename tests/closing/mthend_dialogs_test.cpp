@@ -19,10 +19,12 @@ class MonthEndDialogs : public common_test::DbTest {
         DbTest::SetUp();
         host::SetFixedToday(20241115);
         SettingsRows();
-        Exec("INSERT INTO PRODCD (PROD_ID, PROD_CODE, PROD_TYPE, PROD_FIRST_NAME, "
-             "PROD_LAST_NAME, PROD_BILLDR) VALUES (1, 'D01', 'D', 'Marie', 'Tremblay', '01')");
-        Exec("INSERT INTO DAYEND (DEND_ID, DEND_LASTDAY, DEND_MENDDATE) VALUES (1, 20241114, "
-             "20240930)");
+        Exec(
+            "INSERT INTO PRODCD (PROD_ID, PROD_CODE, PROD_TYPE, PROD_FIRST_NAME, "
+            "PROD_LAST_NAME, PROD_BILLDR) VALUES (1, 'D01', 'D', 'Marie', 'Tremblay', '01')");
+        Exec(
+            "INSERT INTO DAYEND (DEND_ID, DEND_LASTDAY, DEND_MENDDATE) VALUES (1, 20241114, "
+            "20240930)");
     }
     // The messages shown since the last Mark().
     void Mark() { mark_ = backend.Messages().size(); }
@@ -119,8 +121,7 @@ TEST_P(MonthEndDialogs, QuestionsBeforeClosing) {
         Set(d, "month_end", "yes");
     }));
     ASSERT_FALSE(Texts().empty());
-    EXPECT_EQ(Texts().front(),
-              host::U8Format(host::LoadText(6180).c_str(), "01/09/2024"));
+    EXPECT_EQ(Texts().front(), host::U8Format(host::LoadText(6180).c_str(), "01/09/2024"));
 }
 
 TEST_P(MonthEndDialogs, AnEmptyMonthSaysSo) {

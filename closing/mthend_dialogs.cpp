@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "analysis/pracanal.h"
 #include "closing/dayend_state.h"
@@ -277,7 +278,10 @@ bool TMonthEndBaseDlg::DisplayReport() {
     // The reprint file: the text of an all-doctors report printed with output kind 1 on a
     // month that is being closed.
     if (close && printed && GetOutputChoice() == 1 && !OneDoctor()) {
-        const std::string target = host::output::OutputPath(mthend::ReprintName(last_));
+        const std::string folder = mthend::ReprintFolder();
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        const std::string target = folder + mthend::ReprintName(last_);
         if (!mthend::CreateReprintFile(host::output::OutputPath("mthend.prt"), target, &error))
             Message(host::U8Format(host::LoadText(kNoReprint).c_str(), error.c_str()));
     }

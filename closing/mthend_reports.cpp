@@ -7,6 +7,7 @@
 
 #include "closing/mthdep_reports.h"
 #include "host/base/dates.h"
+#include "host/base/env.h"
 #include "host/base/numfmt.h"
 #include "host/base/strings.h"
 #include "host/base/text.h"
@@ -305,6 +306,12 @@ std::string ReprintName(long last) {
     const std::string year = std::to_string(last / 10000);
     return host::U8Format("%4.4s%02d%02d.ME", year.c_str(), static_cast<int>(last / 100 % 100),
                           static_cast<int>(last % 100));
+}
+
+std::string ReprintFolder() {
+    std::string dir = TGetStatInfo().GetReportDirectory();
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return dir;
 }
 
 bool CreateReprintFile(const std::string& source, const std::string& target, std::string* error) {

@@ -24,6 +24,9 @@ host::output::ReportTable DetailTable(const MonthEndData& data);
 
 // The reprint file's name: "%4.4s%02d%02d.ME" of the year, the month and the last day.
 std::string ReprintName(long last);
+// Where the month-end keeps its reprint files and the reprint dialog (109) finds them: the
+// report folder (setting "ReportDir"), with a trailing separator.
+std::string ReprintFolder();
 // Copies the text report into the reprint file, with the page marker "\n+++" and ten line
 // feeds before the first line and before every line beginning with "==========". False
 // (nothing written) when the source is missing or empty, or the file cannot be written.

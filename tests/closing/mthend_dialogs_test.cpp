@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "closing/mthend_dialogs.h"
+#include "closing/mthend_reports.h"
 #include "common/registry.h"
 #include "host/base/dates.h"
 #include "host/base/ini.h"
@@ -231,7 +232,7 @@ class MonthEndRun : public mthend_test::MonthTest {
 };
 
 TEST_P(MonthEndRun, ClosesOctoberAfterItsReportAndReprintFile) {
-    const std::string reprint = host::output::OutputPath("20241031.ME");
+    const std::string reprint = mthend::ReprintFolder() + "20241031.ME";
     std::remove(reprint.c_str());
     EXPECT_TRUE(Run(1, [](TDialog& d) { SetField(d, "daily", "yes"); }));
     EXPECT_EQ(MonthEndDate(), 20241031);
@@ -253,7 +254,7 @@ TEST_P(MonthEndRun, ClosesOctoberAfterItsReportAndReprintFile) {
 }
 
 TEST_P(MonthEndRun, OtherOutputKindsWriteNoReprintFileAndUnprintedDaysStop) {
-    const std::string reprint = host::output::OutputPath("20241031.ME");
+    const std::string reprint = mthend::ReprintFolder() + "20241031.ME";
     std::remove(reprint.c_str());
     db().dbExecute("UPDATE DAYDET SET DDET_PRINTED = 'N' WHERE DDET_DATE = 20241012");
     EXPECT_FALSE(Run(1, [](TDialog&) {}));

@@ -64,7 +64,8 @@ std::vector<CodeEntry> ProducerEntries(LauncherInfo* launcher) {
         const prodcd_struct* p = prod.GetItem();
         const std::string code = host::Trim(p->code);
         if (code.empty()) continue;
-        out.push_back({code, host::Trim(host::Trim(p->first_name) + " " + host::Trim(p->last_name))});
+        out.push_back(
+            {code, host::Trim(host::Trim(p->first_name) + " " + host::Trim(p->last_name))});
     }
     return out;
 }
@@ -77,10 +78,11 @@ std::vector<CodeEntry> BillingDoctorEntries(LauncherInfo* launcher) {
     for (bool ok = prod.DBGetFirst(); ok; ok = prod.DBGetNext()) {
         const prodcd_struct* p = prod.GetItem();
         const std::string code = host::Trim(p->billdr);
-        if (code.empty() || std::any_of(out.begin(), out.end(),
-                                        [&](const CodeEntry& e) { return e.code == code; }))
+        if (code.empty() ||
+            std::any_of(out.begin(), out.end(), [&](const CodeEntry& e) { return e.code == code; }))
             continue;
-        out.push_back({code, host::Trim(host::Trim(p->first_name) + " " + host::Trim(p->last_name))});
+        out.push_back(
+            {code, host::Trim(host::Trim(p->first_name) + " " + host::Trim(p->last_name))});
     }
     std::sort(out.begin(), out.end(),
               [](const CodeEntry& a, const CodeEntry& b) { return a.code < b.code; });
@@ -110,9 +112,10 @@ std::string PickCode(TWindow* parent, const std::string& title,
 void PickInto(TDialog& dlg, int field, Codes kind, LauncherInfo* launcher) {
     TControl* edit = dlg.GetControl(field);
     if (!edit) return;
-    const std::vector<CodeEntry> entries = kind == Codes::Insurers   ? InsuranceEntries(launcher)
-                                           : kind == Codes::Producers ? ProducerEntries(launcher)
-                                                                      : BillingDoctorEntries(launcher);
+    const std::vector<CodeEntry> entries = kind == Codes::Insurers ? InsuranceEntries(launcher)
+                                           : kind == Codes::Producers
+                                               ? ProducerEntries(launcher)
+                                               : BillingDoctorEntries(launcher);
     const int title = kind == Codes::Insurers    ? kInsurersTitle
                       : kind == Codes::Producers ? kProducersTitle
                                                  : kBillingDoctorsTitle;

@@ -1,5 +1,5 @@
-// The host's code pickers: the producers, billing doctors and insurance companies of the practice as
-// "code - name" lines, and a dialog (7991) in which the user chooses one, opened by the
+// The host's code pickers: the producers, billing doctors and insurance companies of the practice
+// as "code - name" lines, and a dialog (7991) in which the user chooses one, opened by the
 // "..." button beside a code field.
 #pragma once
 

@@ -25,12 +25,16 @@
 #include <cstdio>
 #include <fstream>
 
+#include "closing/mthdep_collect.h"
+#include "closing/mthdep_reports.h"
 #include "closing/mthend_collect.h"
 #include "closing/mthend_reports.h"
+#include "common/report_run.h"
 #include "host/base/text.h"
 #include "host/output/paths.h"
 #include "host/output/report_table.h"
 #include "tests/closing/dayend_practice.h"
+#include "tests/support/rows.h"
 
 namespace {
 
@@ -225,6 +229,42 @@ TEST_P(MonthEnd, TextAndDataFilesCarryTheFigures) {
                   sum.Sum("FraisSuppl", "T"));
     EXPECT_EQ(det.Sum("Montant", "A"), 500);
     EXPECT_EQ(det.Sum("Montant", "B"), 200);
+}
+
+// The month's deposits bank by bank, as the month-end prints them with "Créer Sommaires des
+// Dépôts": BNC takes the cheques 1 (70.00) and 6 (25.00) and the fee adjustment 3 (5.00);
+// DESJ the cheque 7 (12.00, dated the 20th), the cash 9 (9.00), the direct deposit 2
+// (30.00) and the adjustments 4 (2.00) and 8 (1.00, dated the 20th). Every entry is
+// deposited (APMT_DEP 'Y'), none is marked not a payment.
+//   BNC   payments 95.00, deposit adjustments 5.00,                  net 100.00
+//   DESJ  payments 21.00, deposit adjustments 3.00, direct 30.00,    net  54.00
+TEST_P(MonthEnd, TheMonthsDepositsAddUpBankByBank) {
+    Insert("BANKCD", "BNK_CODE, BNK_NAME", "'BNC', 'Banque Nationale'");
+    Insert("BANKCD", "BNK_CODE, BNK_NAME", "'DESJ', 'Caisse Desjardins'");
+    testing_support::Exec(db(), "UPDATE ACCPMT SET APMT_BANK = 'BNC' WHERE APMT_ID IN (1, 3, 6)");
+    testing_support::Exec(db(),
+                          "UPDATE ACCPMT SET APMT_BANK = 'DESJ' WHERE APMT_ID IN (2, 4, 7, 8, 9)");
+    for (int mode : {1, 0}) {
+        SCOPED_TRACE(mode == 1 ? "SQL" : "records");
+        MonthlyDepositSummaryRun run(20241101, 20241130, mode);
+        std::string error;
+        ASSERT_TRUE(reports::RunHeadless(run, launcher_.get(), nullptr, 3, "mthdepsum", &error))
+            << error;
+        ASSERT_EQ(run.Banks().size(), 2u);
+        for (const mthdep::MthDepInfo& b : run.Banks()) {
+            SCOPED_TRACE(b.code);
+            const bool bnc = b.code == "BNC";
+            EXPECT_EQ(b.name, bnc ? "Banque Nationale" : "Caisse Desjardins");
+            EXPECT_EQ(b.amt[mthdep::kPayments][0], bnc ? 9500 : 2100);
+            EXPECT_EQ(b.amt[mthdep::kDepositAdj][0], bnc ? 500 : 300);
+            EXPECT_EQ(b.amt[mthdep::kDirect][0], bnc ? 0 : 3000);
+            EXPECT_EQ(b.Net(0), bnc ? 10000 : 5400);
+        }
+        const host::output::ReportTable& t = *run.DataFiles()[0].table;
+        EXPECT_EQ(t.Sum("Net", "T"), 15400);
+        EXPECT_EQ(t.Sum("Net"), 15400);  // the days add up to the banks' totals
+        EXPECT_EQ(t.Sum("Directs", "T"), 3000);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, MonthEnd, testing::ValuesIn(testing_support::Engines()),

@@ -17,6 +17,7 @@ namespace {
 constexpr int kNoOption = 6400;
 constexpr int kCurPatients = 31311;
 constexpr int kCurLines = 31312;
+constexpr int kCurOffice = 31313;
 
 struct Sums {
     ClaimLine line;
@@ -129,6 +130,44 @@ Outcome Collect(const Criteria& c, LauncherInfo* launcher, TMeter* meter, InsUnD
     db->dbClose(kCurLines);
     if (r < 0) return fail("Lecture des réclamations");
 
+    // Office charges an insurer has begun to pay: their total is what the insurer was asked
+    // for; the partial option takes those it has not finished paying.
+    std::vector<ClaimLine> office;
+    if (c.partial) {
+        const std::string ins = " FROM " + p + "PMTAPP, " + p +
+                                "ACCPMT WHERE PAPP_POCHID = POCH_ID AND PAPP_RECTYPE = 'O' AND "
+                                "PAPP_TYPE LIKE '%I%' AND APMT_ID = PAPP_APMTID";
+        const std::string charges =
+            "SELECT POCH_ID, POCH_PATID, POCH_SERVNO, POCH_BILLDR, POCH_TOTAL, (SELECT "
+            "COALESCE(SUM(PAPP_AMOUNT), 0)" +
+            ins + "), (SELECT COALESCE(MAX(PAPP_DATE), 0)" + ins + "), (SELECT MAX(APMT_PAYOR)" +
+            ins + ") FROM " + p + "PATOCH WHERE POCH_DELDATE = 0 AND EXISTS (SELECT 1" + ins +
+            ") ORDER BY POCH_ID";
+        if (db->dbOpen(charges, kCurOffice) != 0) return fail("Lecture des frais de cabinet");
+        for (r = db->dbFetch(0, kCurOffice); r == 0; r = db->dbFetch(1, kCurOffice)) {
+            ClaimLine l;
+            long total = 0, paid = 0;
+            std::string servno, billdr, payor;
+            db->dbGetLong(2, &l.pat_id, kCurOffice);
+            db->dbGetField(3, &servno, kCurOffice);
+            db->dbGetField(4, &billdr, kCurOffice);
+            db->dbGetLong(5, &total, kCurOffice);
+            db->dbGetLong(6, &paid, kCurOffice);
+            db->dbGetLong(7, &l.last_paid, kCurOffice);
+            db->dbGetField(8, &payor, kCurOffice);
+            l.claim_no = host::Trim(servno);
+            l.doctor = host::Trim(billdr);
+            l.carrier = host::Trim(payor);
+            l.claimed = l.estimate = total;
+            l.paid = paid;
+            l.reason = Reason::Partial;
+            if (paid != 0 && paid < total && l.last_paid < c.not_paid_since)
+                office.push_back(std::move(l));
+        }
+        db->dbClose(kCurOffice);
+        if (r < 0) return fail("Lecture des frais de cabinet");
+    }
+
     std::unordered_map<long, std::vector<ClaimLine*>> by_patient;
     for (auto& [id, s] : claims) {
         ClaimLine& l = s.line;
@@ -143,6 +182,8 @@ Outcome Collect(const Criteria& c, LauncherInfo* launcher, TMeter* meter, InsUnD
             continue;
         by_patient[l.pat_id].push_back(&l);
     }
+    for (ClaimLine& l : office)
+        by_patient[l.pat_id].push_back(&l);
     if (meter) meter->SetMax(static_cast<long>(patients.size()));
     for (const Patient& pt : patients) {
         if (auto it = by_patient.find(pt.id); it != by_patient.end())

@@ -8,6 +8,9 @@
 //     before the not-paid-since date;
 //   unbilled: never sent (no submission date), with an insured estimate; estimates
 //     (status E) are not treatments and are left out.
+// An office charge an insurer has begun to pay, and has not finished paying since the
+// not-paid-since date, is listed by the partial option under its service number (its
+// total is what the insurer was asked for; claim id 0).
 // Only completed lines (status containing C) that are not deleted count. A claim's
 // insurer is the claim's, else its first line's.
 #pragma once

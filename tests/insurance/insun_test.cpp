@@ -3,6 +3,7 @@
 // printed lines and totals, the data file, and the refusal without an option.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "host/base/strings.h"
@@ -12,6 +13,7 @@
 #include "insurance/insun_run.h"
 #include "tests/insurance/insar_practice.h"
 #include "tests/output/helpers.h"
+#include "tests/support/rows.h"
 #include "tests/support/testdb.h"
 
 namespace {
@@ -107,6 +109,49 @@ TEST_P(InsUnTest, TheDatesDecideWhatIsOverdue) {
     claims.clear();
     ASSERT_TRUE(Run({false, 0, false, 0, true}, &claims, &lines, &error)) << error;
     EXPECT_EQ(claims, (std::vector<std::string>{"-", "A300"}));
+}
+
+// Office charges an insurer has begun to pay come under the partial option:
+//   S-77  O'Brien, 50.00, MAN paid 20.00 on 10-20         -> listed, balance 30.00
+//   S-78  Tremblay Luc, 30.00, SUN paid it all on 10-20    -> paid
+//   S-79  Tremblay Luc, 40.00, paid by the patient         -> no insurer asked
+//   S-80  O'Brien, 60.00, MAN paid 10.00 on 11-12          -> paid since the date
+TEST_P(InsUnTest, OfficeChargesAnInsurerHasNotFinishedPayingArePartial) {
+    auto ins = testing_support::Inserter(t_->db());
+    const std::string och =
+        "POCH_ID, POCH_PATID, POCH_DATE, POCH_SYSDATE, POCH_TOTAL, POCH_SERVNO, POCH_BILLDR";
+    ins("PATOCH", och, "1, 21, 20241015, 20241015, 5000, 'S-77', '02'");
+    ins("PATOCH", och, "2, 11, 20241015, 20241015, 3000, 'S-78', '01'");
+    ins("PATOCH", och, "3, 11, 20241015, 20241015, 4000, 'S-79', '01'");
+    ins("PATOCH", och, "4, 21, 20241015, 20241015, 6000, 'S-80', '02'");
+    const std::string pmt =
+        "APMT_ID, APMT_ACCID, APMT_RECTYPE, APMT_TYPE, APMT_DATE, APMT_SYSDATE, APMT_TOTAL, "
+        "APMT_PAYOR";
+    ins("ACCPMT", pmt, "10, 2, 'P', 'I', 20241020, 20241020, 2000, 'MAN'");
+    ins("ACCPMT", pmt, "11, 1, 'P', 'I', 20241020, 20241020, 3000, 'SUN'");
+    ins("ACCPMT", pmt, "12, 1, 'P', 'P', 20241020, 20241020, 1500, ''");
+    ins("ACCPMT", pmt, "13, 2, 'P', 'I', 20241112, 20241112, 1000, 'MAN'");
+    const std::string app =
+        "PAPP_ID, PAPP_APMTID, PAPP_RECTYPE, PAPP_POCHID, PAPP_PATID, PAPP_TYPE, PAPP_DATE, "
+        "PAPP_SYSDATE, PAPP_AMOUNT, PAPP_PRODUCER, PAPP_BILLDR";
+    ins("PMTAPP", app, "10, 10, 'O', 1, 21, 'I', 20241020, 20241020, 2000, 'D02', '02'");
+    ins("PMTAPP", app, "11, 11, 'O', 2, 11, 'I', 20241020, 20241020, 3000, 'D01', '01'");
+    ins("PMTAPP", app, "12, 12, 'O', 3, 11, 'P', 20241020, 20241020, 1500, 'D01', '01'");
+    ins("PMTAPP", app, "13, 13, 'O', 4, 21, 'I', 20241112, 20241112, 1000, 'D02', '02'");
+    std::vector<std::string> claims, lines;
+    std::string error;
+    std::unique_ptr<InsUnResolvedRun> run;
+    ASSERT_TRUE(Run({false, 0, true, 20241105, false}, &claims, &lines, &error, &run)) << error;
+    EXPECT_EQ(claims, (std::vector<std::string>{"B301", "S-77"}));
+    const std::string* s77 = LineWith(lines, "S-77");
+    ASSERT_NE(s77, nullptr);
+    EXPECT_NE(s77->find("MAN"), std::string::npos) << *s77;
+    EXPECT_NE(s77->find("50.00        50.00        30.00"), std::string::npos) << *s77;
+    EXPECT_EQ(run->DataFiles()[0].table->Sum("Solde"), 15000 + 3000);
+    // Not asked for: the other options leave office charges alone.
+    claims.clear();
+    ASSERT_TRUE(Run({true, 20241001, false, 0, true}, &claims, &lines, &error)) << error;
+    EXPECT_EQ(std::count(claims.begin(), claims.end(), "S-77"), 0);
 }
 
 TEST_P(InsUnTest, NoOptionIsRefused) {

@@ -55,35 +55,35 @@ class TCodePickDlg : public TDialog {
 
 }  // namespace
 
-std::vector<CodeEntry> ProducerEntries(LauncherInfo* launcher) {
-    std::vector<CodeEntry> out;
-    if (!launcher || !launcher->GetDb()) return out;
+// Calls row(producer, "first last") for every producer record, in code order.
+template <class F>
+void ForEachProducer(LauncherInfo* launcher, F&& row) {
+    if (!launcher || !launcher->GetDb()) return;
     ProdInfo prod(launcher->GetListPtr(), launcher->GetMsgPtr());
     prod.SetKey(ProdInfo::KEY_CODE);
     for (bool ok = prod.DBGetFirst(); ok; ok = prod.DBGetNext()) {
         const prodcd_struct* p = prod.GetItem();
-        const std::string code = host::Trim(p->code);
-        if (code.empty()) continue;
-        out.push_back(
-            {code, host::Trim(host::Trim(p->first_name) + " " + host::Trim(p->last_name))});
+        row(*p, host::Trim(host::Trim(p->first_name) + " " + host::Trim(p->last_name)));
     }
+}
+
+std::vector<CodeEntry> ProducerEntries(LauncherInfo* launcher) {
+    std::vector<CodeEntry> out;
+    ForEachProducer(launcher, [&](const prodcd_struct& p, const std::string& name) {
+        const std::string code = host::Trim(p.code);
+        if (!code.empty()) out.push_back({code, name});
+    });
     return out;
 }
 
 std::vector<CodeEntry> BillingDoctorEntries(LauncherInfo* launcher) {
     std::vector<CodeEntry> out;
-    if (!launcher || !launcher->GetDb()) return out;
-    ProdInfo prod(launcher->GetListPtr(), launcher->GetMsgPtr());
-    prod.SetKey(ProdInfo::KEY_CODE);
-    for (bool ok = prod.DBGetFirst(); ok; ok = prod.DBGetNext()) {
-        const prodcd_struct* p = prod.GetItem();
-        const std::string code = host::Trim(p->billdr);
-        if (code.empty() ||
-            std::any_of(out.begin(), out.end(), [&](const CodeEntry& e) { return e.code == code; }))
-            continue;
-        out.push_back(
-            {code, host::Trim(host::Trim(p->first_name) + " " + host::Trim(p->last_name))});
-    }
+    ForEachProducer(launcher, [&](const prodcd_struct& p, const std::string& name) {
+        const std::string code = host::Trim(p.billdr);
+        if (!code.empty() && std::none_of(out.begin(), out.end(),
+                                          [&](const CodeEntry& e) { return e.code == code; }))
+            out.push_back({code, name});
+    });
     std::sort(out.begin(), out.end(),
               [](const CodeEntry& a, const CodeEntry& b) { return a.code < b.code; });
     return out;

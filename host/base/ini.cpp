@@ -29,14 +29,26 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::vector<std::string> ReadLines(const std::string& path) {
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// The file's lines without their line ends. Byte-order marks at the start of the file (an
+// editor may have added one to a file that had one already) are not part of its first line;
+// `bom` tells whether there was any, so that a rewrite keeps one.
+std::vector<std::string> ReadLines(const std::string& path, bool* bom = nullptr) {
     std::vector<std::string> lines;
     std::ifstream in(path, std::ios::binary);
     std::string line;
     bool first = true;
+    if (bom) *bom = false;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        if (first) {
+            size_t marks = 0;
+            while (line.compare(marks, kBom.size(), kBom) == 0)
+                marks += kBom.size();
+            line.erase(0, marks);
+            if (bom) *bom = marks > 0;
+        }
         first = false;
         lines.push_back(line);
     }
@@ -134,7 +146,8 @@ bool IniFile::Rewrite(std::string_view section, const std::string* key, const ch
     int lock_fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (lock_fd >= 0) ::flock(lock_fd, LOCK_EX);
 
-    std::vector<std::string> lines = ReadLines(path_);
+    bool bom = false;
+    std::vector<std::string> lines = ReadLines(path_, &bom);
     std::string clean;
     if (value) {
         clean = value;
@@ -186,6 +199,7 @@ bool IniFile::Rewrite(std::string_view section, const std::string* key, const ch
         const std::string tmp = path_ + ".tmp";
         {
             std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+            if (bom) out << kBom;
             for (const std::string& l : lines)
                 out << l << '\n';
             out.flush();

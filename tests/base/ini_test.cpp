@@ -88,6 +88,18 @@ TEST_F(IniTest, WritingKeepsEverythingElse) {
     EXPECT_NE(Slurp(path_).find("; keep this comment"), std::string::npos);
 }
 
+TEST_F(IniTest, ByteOrderMarksAreNotPartOfTheFirstSection) {
+    // Saved twice by an editor that adds a mark each time: the first line is still a header,
+    // and a rewrite keeps one mark without turning any line into something else.
+    Write("\xEF\xBB\xBF\xEF\xBB\xBF[Poste]\r\nclé=ancienne\r\n");
+    host::IniFile ini(path_);
+    EXPECT_EQ(ini.GetString("POSTE", "Clé", ""), "ancienne");
+    ASSERT_TRUE(ini.WriteString("Poste", "Clé", "nouvelle"));
+    EXPECT_EQ(Slurp(path_), "\xEF\xBB\xBF[Poste]\nClé=nouvelle\n");
+    EXPECT_EQ(ini.GetString("poste", "clé", ""), "nouvelle");
+    EXPECT_EQ(ini.Sections(), (std::vector<std::string>{"Poste"}));
+}
+
 TEST_F(IniTest, AnUnwritableFileIsReportedNotLost) {
     host::IniFile ini("/proc/rapports-cannot-write/settings.ini");
     EXPECT_FALSE(ini.WriteString("A", "x", "1"));

@@ -6,12 +6,15 @@
 #include "analysis/revdist_run.h"
 #include "closing/dayend_reports.h"
 #include "closing/dayend_state.h"
+#include "closing/schedule_copies.h"
 #include "common/ppsetstore.h"
 #include "common/registry.h"
 #include "common/report_run.h"
+#include "followup/apptlist_reports.h"
 #include "followup/memo_reports.h"
 #include "host/base/dates.h"
 #include "host/base/debuglog.h"
+#include "host/base/env.h"
 #include "host/base/errors.h"
 #include "host/base/ini.h"
 #include "host/base/strings.h"
@@ -136,6 +139,7 @@ TDayEndReportDlg::TDayEndReportDlg(TWindow* parent, TResId res_id, LauncherInfo*
     for (int id : {102, 105, 106, 112, 117, 126})
         OnCommandNotify(id, BN_CLICKED, [this] { Enable(); });
     OnCommandNotify(103, CBN_SELCHANGE, [this] { Enable(); });
+    OnCommand(128, [this] { DigitalHistoryListDlg(this).Execute(); });
 }
 
 void TDayEndReportDlg::SetupWindow() {
@@ -299,11 +303,23 @@ bool TDayEndReportDlg::RunDetailSummationReports(long date) {
 }
 
 void TDayEndReportDlg::CloseDown() {
-    // The appointment list of the day and its digital copy are printed by the
-    // appointment book, which this module does not have: the request is logged.
-    if (Yes(info_.appointments))
-        WriteDebugLogFile("dayend: liste des rendez-vous du %s%s", Dmy(ldate_today()).c_str(),
-                          Yes(info_.digital) ? " (copie digitale Schedule.pdf)" : "");
+    if (Yes(info_.appointments)) {
+        // Today's appointment list; with the digital copy it is also kept under
+        // "Dayend/<day>" in the database folder. A folder that cannot be made leaves the
+        // list printed without its copy.
+        const long today = ldate_today();
+        std::string folder;
+        if (Yes(info_.digital)) {
+            folder = dayend::ScheduleFolder(today);
+            if (!host::EnsureDir(folder)) {
+                WriteDebugLogFile("dayend: dossier %s non créé", folder.c_str());
+                folder.clear();
+            }
+        }
+        std::string error;
+        if (!apptlist::PrintDayList(GetLauncherInfo(), today, folder, &error))
+            WriteDebugLogFile("dayend: liste des rendez-vous : %s", error.c_str());
+    }
     ProcessARCheckOnly();
 }
 

@@ -156,6 +156,12 @@ const CatalogTab* FindTab(int page) {
     return nullptr;
 }
 
+// A host report whose dialog this host provides has a registered report like the
+// module's own.
+bool HostProvides(const CatalogEntry& e) {
+    return e.kind == EntryKind::HostDialog && FindReport(e.command) != nullptr;
+}
+
 bool IsAvailable(int command) {
     const CatalogEntry* e = FindEntry(command);
     return e && (e->kind != EntryKind::ModuleDialog || FindReport(command) != nullptr);
@@ -164,7 +170,7 @@ bool IsAvailable(int command) {
 std::string UnavailableReason(int command) {
     const CatalogEntry* e = FindEntry(command);
     if (!e) return {};
-    if (e->kind == EntryKind::HostDialog) return host::LoadText(kOtherProgram);
+    if (e->kind == EntryKind::HostDialog && !HostProvides(*e)) return host::LoadText(kOtherProgram);
     if (!IsAvailable(command)) return host::LoadText(kNotYetOffered);
     return {};
 }
@@ -176,6 +182,10 @@ void LaunchEntry(LaunchContext& context, const CatalogEntry& entry) {
             print_crystal_report(entry.target, "", 1, parent, nullptr, nullptr, nullptr, false);
             return;
         case EntryKind::HostDialog: {
+            if (const ReportDescriptor* report = FindReport(entry.command)) {
+                OpenReportDialog(*report, {parent, context.launcher, context.module, 0});
+                return;
+            }
             std::unique_ptr<THostReportDlg> dlg(
                 new THostReportDlg(parent, entry.class_name, entry.resource, EntryText(entry),
                                    context.launcher, context.module));

@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "closing/dayend_dialogs.h"
 #include "closing/dayend_state.h"
+#include "closing/schedule_copies.h"
 #include "host/base/dates.h"
+#include "host/base/env.h"
+#include "host/output/paths.h"
 #include "host/ui/backend.h"
 #include "host/ui/recording.h"
 #include "tests/closing/dayend_practice.h"
@@ -213,6 +217,57 @@ TEST_P(ClosingTest, TheDialogClosesTheDayWithItsPrintedMarkThenRefusesAgain) {
         refused = refused || m.text.find("déjà effectuée pour le 14/11/2024") != std::string::npos;
     EXPECT_TRUE(refused);
     host::ui::SetBackend(&backend_);
+}
+
+TEST_P(ClosingTest, TheClosingPrintsTodaysAppointmentsAndKeepsTheirCopy) {
+    namespace fs = std::filesystem;
+    const long today = ldate_today();
+    fs::remove_all(fs::path(host::Env().data_dir) / "Dayend");
+    fs::remove(host::output::OutputPath("apptlist.pdf"));
+    // A folder of another kind under Dayend is not a kept list.
+    fs::create_directories(fs::path(host::Env().data_dir) / "Dayend" / "notes");
+    Insert("PATAPT", "PAPT_ID, PAPT_PATID, PAPT_DATE, PAPT_TIME, PAPT_PRODUCER",
+           "1, 11, " + std::to_string(today) + ", 930, 'D01'");
+    host::ui::ScriptedBackend scripted;
+    host::ui::SetBackend(&scripted);
+    scripted.SetDefaultAnswer(IDYES);
+    TDayEndReportDlg dlg(nullptr, 7003, launcher_.get());
+    scripted.QueueDialog([&](TDialog& d) {
+        std::string why;
+        EXPECT_TRUE(d.SetField("date", std::to_string(kDay), &why)) << why;
+        for (const char* f : {"close", "appointments", "digital"})
+            EXPECT_TRUE(d.SetField(f, "yes", &why)) << f << ": " << why;
+        static_cast<TReportBaseDlg&>(d).SetOutputChoice(3);
+        d.SendCommand(IDOK);
+        if (static_cast<TReportBaseDlg&>(d).IsRunning()) d.EndModal(IDCANCEL);
+    });
+    dlg.Execute();
+    host::ui::SetBackend(&backend_);
+    EXPECT_EQ(LastDay(), kDay);
+    // The list went to the printer and its copy, the same pages, under Dayend/<today>.
+    const std::string copy = dayend::SchedulePath(today);
+    EXPECT_EQ(copy, host::Env().data_dir + "/Dayend/" + std::to_string(today) + "/Schedule.pdf");
+    ASSERT_TRUE(fs::is_regular_file(copy));
+    EXPECT_EQ(fs::file_size(copy), fs::file_size(host::output::OutputPath("apptlist.pdf")));
+    EXPECT_FALSE(fs::exists(copy + ".part"));
+    EXPECT_EQ(dayend::ScheduleDays(), (std::vector<long>{today}));
+
+    // The history lists the kept days, newest first, and opens the chosen one.
+    fs::create_directories(dayend::ScheduleFolder(20241001));
+    fs::copy_file(copy, dayend::SchedulePath(20241001));
+    fs::create_directories(dayend::ScheduleFolder(20241002));  // no list kept that day
+    host::ui::ScriptedBackend recording;
+    host::ui::SetBackend(&recording);
+    DigitalHistoryListDlg history(nullptr);
+    recording.QueueDialog([&](TDialog& d) {
+        static_cast<DigitalHistoryListDlg&>(d).CmDetails();
+        d.EndModal(IDCANCEL);
+    });
+    history.Execute();
+    host::ui::SetBackend(&backend_);
+    EXPECT_EQ(history.Days(), (std::vector<long>{today, 20241001}));
+    ASSERT_FALSE(recording.FilesShown().empty());
+    EXPECT_EQ(recording.FilesShown().back(), copy);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ClosingTest, testing::ValuesIn(testing_support::Engines()),

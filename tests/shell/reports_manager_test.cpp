@@ -78,14 +78,19 @@ TEST_F(ShellTest, EnterLaunchesWhatADoubleClickLaunches) {
     MSG other{dlg, WM_KEYDOWN, VK_ESCAPE, 0};
     EXPECT_FALSE(dlg->PreProcessMsg(other));
 
-    // Entry 2 of " Rendez-Vous ": command 702.
-    Page(dlg, 700)->UserSelect(2);
+    // Entry 1 of " Rendez-Vous ": command 701.
+    Page(dlg, 700)->UserSelect(1);
     EXPECT_TRUE(dlg->PreProcessMsg(enter));
-    Page(dlg, 700)->UserDoubleClick(2);
+    Page(dlg, 700)->UserDoubleClick(1);
     // A double click on empty space selects nothing and launches nothing (command 699).
     Page(dlg, 700)->UserDoubleClick(-1);
-    EXPECT_EQ(launched, (std::vector<std::pair<std::string, int>>{{"TApptListReportDlg", 2043},
-                                                                  {"TApptListReportDlg", 2043}}));
+    EXPECT_EQ(launched, (std::vector<std::pair<std::string, int>>{{"TAptDayshtDlg", 2045},
+                                                                  {"TAptDayshtDlg", 2045}}));
+    // Entry 2, the appointment list (702), is a host report this host provides: its own
+    // dialog opens, not the notice.
+    Page(dlg, 700)->UserDoubleClick(2);
+    ASSERT_EQ(launched.size(), 2u);
+    EXPECT_EQ(CountEvents("modal TApptListReportDlg 2043"), 1);
     // The OK command (1) is the same launch.
     Page(dlg, 700)->UserSelect(6);
     dlg->SendCommand(IDOK);

@@ -39,6 +39,8 @@ constexpr int kPrintAppointments = 7126;
 constexpr int kAlreadyClosed = 12723;
 constexpr int kNotSaved = 12724;
 constexpr int kMaxCopies = 5;
+constexpr int kCheckDialog = 7993;
+constexpr int kCheckList = 5111;
 
 std::string Dmy(long date) {
     return host::FormatDate(date, DATE_FMT_DMY);
@@ -222,17 +224,25 @@ bool TDayEndReportDlg::AnyCheckOutRecordsRemaining() {
                         "PAT_DELETE_DATE = 0") > 0;
 }
 
-bool TDayEndReportDlg::CheckOutstandingDays(const std::vector<long>& days) {
-    std::string text =
-        "Des rapports précédents de fin de journée ont été trouvés pour les journées "
-        "suivantes:\n\n";
-    for (long d : days)
-        text += "    " + Dmy(d) + "\n";
-    text +=
-        "\nCes rapports de fin de journée doivent être imprimés avant de continuer!\n"
-        "Appuyer 'OK' pour créer les rapports en suspens ci-dessus!";
-    return MessageBox(text, "Fins de Journée Précédentes", MB_OKCANCEL | MB_ICONEXCLAMATION) ==
-           IDOK;
+TDayEndCheckDlg::TDayEndCheckDlg(TWindow* parent, LauncherInfo* launcher, long date)
+    : TDialog(parent, kCheckDialog), launcher_(launcher), date_(date) {}
+
+void TDayEndCheckDlg::SetupWindow() {
+    TDialog::SetupWindow();
+    GenDB* db = launcher_ ? launcher_->GetDb() : nullptr;
+    days_.clear();
+    if (!db || !dayend::UnprintedDays(*db, date_, &days_, &error_)) days_.clear();
+    auto* list = ChildAs<TListBoxBase>(kCheckList);
+    if (!list) return;
+    list->ClearList();
+    for (long day : days_)
+        list->AddString(Dmy(day), std::to_string(day));
+    list->SetSelIndex(days_.empty() ? -1 : 0);
+}
+
+bool TDayEndReportDlg::CheckOutstandingDays(long date) {
+    TDayEndCheckDlg check(this, GetLauncherInfo(), date);
+    return check.Execute() == IDOK;
 }
 
 bool TDayEndReportDlg::ProcessOutStandingReports(const std::vector<long>& days) {
@@ -379,7 +389,7 @@ bool TDayEndReportDlg::DisplayReport() {
         return false;
     }
     if (!missed.empty()) {
-        if (interactive && !CheckOutstandingDays(missed)) return false;
+        if (interactive && !CheckOutstandingDays(date)) return false;
         if (!ProcessOutStandingReports(missed)) return false;
     }
 

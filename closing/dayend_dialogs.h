@@ -40,6 +40,23 @@ struct dayend_info {
     char digital = 'N';        // 127
 };
 
+// The day-end check (7993): the days before the day-end date whose report was never printed,
+// in record order, the first current. The caller prints them on OK.
+class TDayEndCheckDlg : public TDialog {
+  public:
+    TDayEndCheckDlg(TWindow* parent, LauncherInfo* launcher, long date);
+    void SetupWindow() override;
+    // The days listed; empty when the practice could not be read (Error says why).
+    const std::vector<long>& Days() const { return days_; }
+    const std::string& Error() const { return error_; }
+
+  private:
+    LauncherInfo* launcher_;
+    long date_;
+    std::vector<long> days_;
+    std::string error_;
+};
+
 class TDayEndReportDlg : public TReportBaseDlg {
   public:
     TDayEndReportDlg(TWindow* parent, TResId res_id, LauncherInfo* launcher = nullptr,
@@ -61,8 +78,8 @@ class TDayEndReportDlg : public TReportBaseDlg {
     // Prints, one day at a time, the reports of earlier days never printed, and marks
     // them printed; false when one of them failed.
     bool ProcessOutStandingReports(const std::vector<long>& days);
-    // The day-end check: the earlier days never printed are listed; true on OK.
-    bool CheckOutstandingDays(const std::vector<long>& days);
+    // The day-end check dialog over the earlier days never printed; true on OK.
+    bool CheckOutstandingDays(long date);
     // The closing tasks, once the day is closed; the receivable integrity check last.
     void CloseDown();
     // The receivable integrity check in repair mode; messages only in interactive runs.

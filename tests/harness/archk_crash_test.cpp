@@ -7,19 +7,12 @@
 // the check again repairs the rest. (On SQLite the check's excluding lock of the account
 // table is the database's write transaction: the repairs become durable together.)
 // RAPPORTS_CRASH_TRIALS and RAPPORTS_RACE_ROUNDS set the kills and rounds.
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <map>
 
-#include "host/base/env.h"
-#include "tests/support/harness.h"
-#include "tests/support/process.h"
-#include "tests/support/testdb.h"
+#include "tests/support/closing_harness.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using testing_support::Command;
 using testing_support::Executable;
 using testing_support::RunToEnd;
@@ -51,57 +44,46 @@ Rows AccountRows(GenDB& db) {
     return rows;
 }
 
-class ArChkHarness : public testing::TestWithParam<std::string> {
+class ArChkHarness : public testing_support::ClosingHarness {
   protected:
-    void SetUp() override {
-        if (!fs::exists(testing_support::Sibling("rapports")))
-            GTEST_SKIP() << "rapports n'est pas construit";
-        t_ = std::make_unique<testing_support::TestDb>(GetParam(), false);
-        dsn_ = t_->dsn();
-        const auto demo = RunToEnd(Executable("rapports", {"demo", "--db", dsn_, "--size", "small",
-                                                           "--today", "20241115", "--quiet"}));
-        ASSERT_EQ(demo.exit_code, 0) << demo.output;
-        ASSERT_TRUE(t_->db().Begin());
+    ArChkHarness() : ClosingHarness({"ACCOUNT"}) {}
+    // 500 accounts without transactions, their stored figures wrong.
+    void BeforeKeep() override {
+        ASSERT_TRUE(db().Begin());
         for (int i = 1; i <= kDivergent; ++i)
-            Exec("INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PNAME) VALUES (" +
-                 std::to_string(kFirstId + i) + ", 'Dépôt-Ouellet', 'Anaïs " + std::to_string(i) +
-                 "')");
-        ASSERT_TRUE(t_->db().Commit());
-    }
-    void TearDown() override { t_.reset(); }
-
-    void Exec(const std::string& sql) { ASSERT_EQ(t_->db().dbExecute(sql), 0) << sql; }
-    // The 500 accounts as wrong as before every run.
-    void Prepare() {
-        Exec("UPDATE ACCOUNT SET ACC_PAT_BAL = (ACC_ID - " + std::to_string(kFirstId) +
-             ") * 7, ACC_INS_BAL = 3, ACC_AGED_DATE = 0, ACC_PAT_CUR = 1, ACC_INS_90 = 2 WHERE "
-             "ACC_ID > " +
-             std::to_string(kFirstId));
+            testing_support::Exec(db(),
+                                  "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PNAME) VALUES (" +
+                                      std::to_string(kFirstId + i) + ", 'Dépôt-Ouellet', 'Anaïs " +
+                                      std::to_string(i) + "')");
+        testing_support::Exec(db(), "UPDATE ACCOUNT SET ACC_PAT_BAL = (ACC_ID - " +
+                                        std::to_string(kFirstId) +
+                                        ") * 7, ACC_INS_BAL = 3, ACC_AGED_DATE = 0, ACC_PAT_CUR = "
+                                        "1, ACC_INS_90 = 2 WHERE ACC_ID > " +
+                                        std::to_string(kFirstId));
+        ASSERT_TRUE(db().Commit());
     }
     Command Check(const std::string& out) {
-        return Executable("rapports", {"check-ar", "--db", dsn_, "--repair", "--today", "20241115",
-                                       "--out", (fs::path(host::Env().output_dir) / out).string()});
+        return Executable("rapports", {"check-ar", "--db", dsn(), "--repair", "--today", "20241115",
+                                       "--out", OutDir(out)});
     }
-
-    std::unique_ptr<testing_support::TestDb> t_;
-    std::string dsn_;
+    static std::string Repaired(GenDB& db) {
+        const int64_t wrong = db.QueryInt("SELECT COUNT(*) FROM ACCOUNT WHERE ACC_ID > " +
+                                          std::to_string(kFirstId) + " AND ACC_PAT_BAL <> 0");
+        return wrong == 0 ? std::string() : std::to_string(wrong) + " accounts not repaired";
+    }
 };
 
 TEST_P(ArChkHarness, RepairKilledLeavesWholeAccountsAndRunningAgainFinishes) {
     // The practice before and after an uninterrupted repair, account by account.
     Prepare();
-    const Rows before = AccountRows(t_->db());
+    const Rows before = AccountRows(db());
     const auto first = RunToEnd(Check("kill"));
     ASSERT_EQ(first.exit_code, 1) << first.output;
     ASSERT_NE(first.output.find("comptes réparés : 500"), std::string::npos) << first.output;
-    const Rows after = AccountRows(t_->db());
+    const Rows after = AccountRows(db());
     ASSERT_EQ(after.size(), before.size());
 
-    testing_support::CrashCase c;
-    c.command = Check("kill");
-    c.dsn = dsn_;
-    c.tables = {"ACCOUNT"};
-    c.prepare = [&] { Prepare(); };
+    testing_support::CrashCase c = Kills(Check("kill"), Repaired);
     c.success_codes = {0, 1};
     c.partial = [&](GenDB& db) {
         const Rows now = AccountRows(db);
@@ -111,11 +93,6 @@ TEST_P(ArChkHarness, RepairKilledLeavesWholeAccountsAndRunningAgainFinishes) {
                 return "account " + std::to_string(id) + " half written: " + row;
         return std::string();
     };
-    c.check = [](GenDB& db) {
-        const int64_t wrong = db.QueryInt("SELECT COUNT(*) FROM ACCOUNT WHERE ACC_ID > " +
-                                          std::to_string(kFirstId) + " AND ACC_PAT_BAL <> 0");
-        return wrong == 0 ? std::string() : std::to_string(wrong) + " accounts not repaired";
-    };
     const testing_support::CrashReport r = RunCrashTrials(c);
     EXPECT_TRUE(r.ok()) << r.Summary();
     std::printf("check-ar --repair of 500 accounts on %s: %s\n", GetParam().c_str(),
@@ -123,22 +100,9 @@ TEST_P(ArChkHarness, RepairKilledLeavesWholeAccountsAndRunningAgainFinishes) {
 }
 
 TEST_P(ArChkHarness, TwoWorkstationsCheckingAtOnce) {
-    testing_support::RaceCase c;
-    c.commands = {Check("race1"), Check("race2")};
-    c.dsn = dsn_;
-    c.tables = {"ACCOUNT"};
-    c.prepare = [&] { Prepare(); };
     // The second waits for the first's locks, or answers 6310.
-    c.busy = [](const std::string& output) {
-        return output.find("Impossible d'ouvrir le fichier d'entrée") != std::string::npos;
-    };
-    const testing_support::RaceReport r = RunRace(c);
-    EXPECT_TRUE(r.ok()) << r.Summary();
-    std::printf("two check-ar --repair at once on %s: %s\n", GetParam().c_str(),
-                r.Summary().c_str());
-    EXPECT_EQ(t_->db().QueryInt("SELECT COUNT(*) FROM ACCOUNT WHERE ACC_ID > " +
-                                std::to_string(kFirstId) + " AND ACC_PAT_BAL <> 0"),
-              0);
+    ExpectOneCloses(Check("race1"), Check("race2"), "Impossible d'ouvrir le fichier d'entrée",
+                    Repaired, "two check-ar --repair at once");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ArChkHarness, testing::ValuesIn(testing_support::Engines()),

@@ -3,6 +3,7 @@
 //   memos      the memos due in November 2024, both reading paths
 //   noact      patients not seen recently, built-in criteria on 2024-11-15
 //   noins      patients without insurance, without and with the check of active policies
+//   apptlist   the appointment list of November 2024, every producer and chair
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 
 #include "bench/practice.h"
 #include "common/report_run.h"
+#include "followup/apptlist_reports.h"
 #include "followup/memo_reports.h"
 #include "followup/noact_reports.h"
 #include "followup/noins_reports.h"
@@ -76,6 +78,28 @@ void BM_NoIns(benchmark::State& s) {
         [](const NoInsReportRun& r) { return static_cast<long>(r.Data().printed.size()); });
 }
 
+std::string ApptFloor(const std::string& p) {
+    return "SELECT PAPT_ID, PAPT_TIME, PAT_LNAME, PROD_LAST_NAME FROM " + p + "PATAPT LEFT JOIN " +
+           p + "PATIENT ON PAT_ID = PAPT_PATID LEFT JOIN " + p +
+           "PRODCD ON PROD_CODE = PAPT_PRODUCER WHERE PAPT_DATE BETWEEN 20241101 AND 20241130 "
+           "AND PAPT_DELDATE = 0 ORDER BY PAPT_DATE, PAPT_PRODUCER, PAPT_TIME, PAPT_CHAIR, "
+           "PAPT_ID";
+}
+void BM_ApptFloor(benchmark::State& s) {
+    bench::RunFloor(s, [](GenDB& db) { return ApptFloor(db.dbTablePrefix()); });
+}
+void BM_Appt(benchmark::State& s) {
+    bench::RunReport(
+        s, "apptlist", "rows",
+        [] {
+            apptlist::Criteria c;
+            c.from = 20241101;
+            c.to = 20241130;
+            return std::make_unique<ApptListReportRun>(c);
+        },
+        [](const ApptListReportRun& r) { return static_cast<long>(r.Data().Count()); });
+}
+
 }  // namespace
 
 #define FOLLOWUP_BENCH(f) \
@@ -87,4 +111,6 @@ FOLLOWUP_BENCH(BM_NoActFloor);
 FOLLOWUP_BENCH(BM_NoAct);
 FOLLOWUP_BENCH(BM_NoInsFloor);
 FOLLOWUP_BENCH(BM_NoIns);
+FOLLOWUP_BENCH(BM_ApptFloor);
+FOLLOWUP_BENCH(BM_Appt);
 BENCHMARK_MAIN();

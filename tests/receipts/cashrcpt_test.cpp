@@ -150,6 +150,50 @@ TEST_P(CashRcptTest, ReceiptsEqualAllocationsDoctorByDoctor) {
     EXPECT_EQ(receipts.Data().total, allocations.Data().total);
 }
 
+// Applications whose treatment, office charge, claim's patient or patient is missing are
+// still listed, without names or claim number, and counted in the doctor's total as the
+// allocations count them. A treatment whose claim has no patient finds no claim number
+// either, so it merges with the missing treatment of the same payment.
+TEST_P(CashRcptTest, ApplicationsWhoseOwnerIsMissingAreStillListed) {
+    Insert("PATCLM", "PCLM_ID, PCLM_PATID", "4, 96");
+    Insert("CLMTRT", "CTRT_ID, CTRT_PCLMID, CTRT_CLAIM_NO", "5, 4, 'C0004'");
+    Payment(10, 1, 'P', 'P', 20241118, "CHQ", "Chèque", "", "'N'", "''");
+    App(13, 10, 'T', 99, 0, 11, 700, "D01", "01");  // no such treatment
+    App(14, 10, 'O', 0, 98, 12, 300, "D01", "01");  // no such office charge
+    App(15, 10, 'P', 0, 0, 97, 200, "D01", "01");   // no such patient
+    App(16, 10, 'T', 5, 0, 11, 150, "D01", "01");   // the claim's patient is missing
+
+    CashReceiptsReportRun run(Crit('P', 'Y'));
+    const std::string text = followup_test::RunToText(run, launcher_.get(), "CashReceipts");
+    const auto& d = run.Data();
+    ASSERT_EQ(d.groups.size(), 2u);
+    // Nameless lines sort first, by the application's patient: 11, 12, 97.
+    EXPECT_EQ(Lines(d.groups[0]), (std::vector<L>{{10, "", 850},
+                                                  {10, "", 300},
+                                                  {10, "", 200},
+                                                  {1, "C0001", 5000},
+                                                  {1, "C0002", 1000},
+                                                  {8, "C0001", 2200}}));
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(d.groups[0].lines[i].last_name, "");
+        EXPECT_EQ(d.groups[0].lines[i].med_no, "");
+    }
+    EXPECT_EQ(d.groups[0].lines[2].patient_id, 97);
+    EXPECT_EQ(d.groups[0].total, 9550);
+    EXPECT_EQ(d.total, 18900);
+    const size_t grand = At(text, "GRAND TOTAUX:");
+    EXPECT_NE(text.find("189.00", grand), std::string::npos);
+
+    pmtalloc::Criteria a;
+    a.from = kFrom;
+    a.to = kTo;
+    a.order_by = 'D';
+    PmtAllocReportRun allocations(a);
+    followup_test::RunToText(allocations, launcher_.get(), "pmtallocrpt");
+    ASSERT_EQ(allocations.Data().groups.size(), 2u);
+    EXPECT_EQ(allocations.Data().groups[0].total, d.groups[0].total);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, CashRcptTest, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
 

@@ -35,6 +35,16 @@ class CashRcptTest : public receipts_test::PracticeTest {
         c.group = group;
         return c;
     }
+    // The payment allocations of the same range, grouped by billing doctor.
+    pmtalloc::PmtAllocData AllocationsByDoctor() {
+        pmtalloc::Criteria a;
+        a.from = kFrom;
+        a.to = kTo;
+        a.order_by = 'D';
+        PmtAllocReportRun run(a);
+        followup_test::RunToText(run, launcher_.get(), "pmtallocrpt");
+        return run.Data();
+    }
     static std::vector<L> Lines(const cashrcpt::Group& g) {
         std::vector<L> out;
         for (const auto& e : g.lines)
@@ -136,18 +146,13 @@ TEST_P(CashRcptTest, TheDoctorRangeAndAnEmptyRange) {
 TEST_P(CashRcptTest, ReceiptsEqualAllocationsDoctorByDoctor) {
     CashReceiptsReportRun receipts(Crit('P', 'Y'));
     followup_test::RunToText(receipts, launcher_.get(), "CashReceipts");
-    pmtalloc::Criteria a;
-    a.from = kFrom;
-    a.to = kTo;
-    a.order_by = 'D';
-    PmtAllocReportRun allocations(a);
-    followup_test::RunToText(allocations, launcher_.get(), "pmtallocrpt");
-    ASSERT_EQ(receipts.Data().groups.size(), allocations.Data().groups.size());
+    const pmtalloc::PmtAllocData allocations = AllocationsByDoctor();
+    ASSERT_EQ(receipts.Data().groups.size(), allocations.groups.size());
     for (size_t i = 0; i < receipts.Data().groups.size(); ++i) {
-        EXPECT_EQ(receipts.Data().groups[i].billdr, allocations.Data().groups[i].code);
-        EXPECT_EQ(receipts.Data().groups[i].total, allocations.Data().groups[i].total);
+        EXPECT_EQ(receipts.Data().groups[i].billdr, allocations.groups[i].code);
+        EXPECT_EQ(receipts.Data().groups[i].total, allocations.groups[i].total);
     }
-    EXPECT_EQ(receipts.Data().total, allocations.Data().total);
+    EXPECT_EQ(receipts.Data().total, allocations.total);
 }
 
 // Applications whose treatment, office charge, claim's patient or patient is missing are
@@ -184,14 +189,9 @@ TEST_P(CashRcptTest, ApplicationsWhoseOwnerIsMissingAreStillListed) {
     const size_t grand = At(text, "GRAND TOTAUX:");
     EXPECT_NE(text.find("189.00", grand), std::string::npos);
 
-    pmtalloc::Criteria a;
-    a.from = kFrom;
-    a.to = kTo;
-    a.order_by = 'D';
-    PmtAllocReportRun allocations(a);
-    followup_test::RunToText(allocations, launcher_.get(), "pmtallocrpt");
-    ASSERT_EQ(allocations.Data().groups.size(), 2u);
-    EXPECT_EQ(allocations.Data().groups[0].total, d.groups[0].total);
+    const pmtalloc::PmtAllocData allocations = AllocationsByDoctor();
+    ASSERT_EQ(allocations.groups.size(), 2u);
+    EXPECT_EQ(allocations.groups[0].total, d.groups[0].total);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CashRcptTest, testing::ValuesIn(testing_support::Engines()),

@@ -2,6 +2,9 @@
 // month to the practice's last day (2024-11-01 to 2024-11-15), each next to its floor: one
 // set-based statement over the report's own selection that sums what the report prints
 // (by producer for the allocations; by payment and what it paid for the cash receipts).
+// Each report runs three ways: its collector alone (Read), to its text file as an
+// unattended run prints it (output kind 3), and as a preview, which also draws its pages'
+// PDF (kind 1).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -49,22 +52,43 @@ std::string ReceiptFloor(GenDB& db) {
            "CLMTRT ON CTRT_ID = T GROUP BY A, B, COALESCE(CTRT_PCLMID, 0), O, Q";
 }
 
+void Allocations(benchmark::State& s, int output_kind) {
+    bench::RunReport(
+        s, "pmtalloc", "lines", [] { return std::make_unique<PmtAllocReportRun>(AllocCriteria()); },
+        [](const PmtAllocReportRun& r) { return static_cast<long>(r.Data().Count()); },
+        output_kind);
+}
+void Receipts(benchmark::State& s, int output_kind) {
+    bench::RunReport(
+        s, "cashrcpt", "lines",
+        [] { return std::make_unique<CashReceiptsReportRun>(ReceiptCriteria()); },
+        [](const CashReceiptsReportRun& r) { return static_cast<long>(r.Data().Count()); },
+        output_kind);
+}
+
 void BM_AllocationsFloor(benchmark::State& s) {
     bench::RunFloor(s, AllocFloor);
 }
+void BM_AllocationsRead(benchmark::State& s) {
+    Allocations(s, bench::kReadOnly);
+}
 void BM_Allocations(benchmark::State& s) {
-    bench::RunReport(
-        s, "pmtalloc", "lines", [] { return std::make_unique<PmtAllocReportRun>(AllocCriteria()); },
-        [](const PmtAllocReportRun& r) { return static_cast<long>(r.Data().Count()); });
+    Allocations(s, 3);
+}
+void BM_AllocationsPreview(benchmark::State& s) {
+    Allocations(s, 1);
 }
 void BM_ReceiptsFloor(benchmark::State& s) {
     bench::RunFloor(s, ReceiptFloor);
 }
+void BM_ReceiptsRead(benchmark::State& s) {
+    Receipts(s, bench::kReadOnly);
+}
 void BM_Receipts(benchmark::State& s) {
-    bench::RunReport(
-        s, "cashrcpt", "lines",
-        [] { return std::make_unique<CashReceiptsReportRun>(ReceiptCriteria()); },
-        [](const CashReceiptsReportRun& r) { return static_cast<long>(r.Data().Count()); });
+    Receipts(s, 3);
+}
+void BM_ReceiptsPreview(benchmark::State& s) {
+    Receipts(s, 1);
 }
 
 }  // namespace
@@ -72,7 +96,11 @@ void BM_Receipts(benchmark::State& s) {
 #define RECEIPTS_BENCH(f) \
     BENCHMARK(f)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime()
 RECEIPTS_BENCH(BM_AllocationsFloor);
+RECEIPTS_BENCH(BM_AllocationsRead);
 RECEIPTS_BENCH(BM_Allocations);
+RECEIPTS_BENCH(BM_AllocationsPreview);
 RECEIPTS_BENCH(BM_ReceiptsFloor);
+RECEIPTS_BENCH(BM_ReceiptsRead);
 RECEIPTS_BENCH(BM_Receipts);
+RECEIPTS_BENCH(BM_ReceiptsPreview);
 BENCHMARK_MAIN();

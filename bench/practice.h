@@ -143,11 +143,13 @@ void RunFloor(benchmark::State& state, Query query) {
     CommonCounters(state, *db);
 }
 
-// Runs the report that make builds once per iteration to its text file, without a dialog;
-// count gives the rows it printed, reported under counter.
+// Runs the report that make builds once per iteration, without a dialog: output kind 1 (the
+// default) is the preview, its text file and the PDF of its pages; 3 the text file alone;
+// kReadOnly the collector alone. count gives the rows it printed, reported under counter.
+inline constexpr int kReadOnly = -1;
 template <class Make, class Count>
 void RunReport(benchmark::State& state, const char* document, const char* counter, Make make,
-               Count count) {
+               Count count, int output_kind = 1) {
     std::unique_ptr<GenDB> own = OwnConnection(state);
     GenDB* db = own.get();
     if (!db) return;
@@ -159,13 +161,20 @@ void RunReport(benchmark::State& state, const char* document, const char* counte
     host::Env().output_dir = out;
     long rows = 0;
     for (auto _ : state) {
-        FILE* prt = std::fopen((out + "/" + document + ".prt").c_str(), "w");
         auto run = make();
-        std::string error;
-        if (!reports::RunHeadless(*run, &launcher, prt, 1, document, &error))
-            state.SkipWithError(error.c_str());
+        if (output_kind == kReadOnly) {
+            reports::RunContext ctx;
+            ctx.launcher = &launcher;
+            ctx.interactive = false;
+            if (!run->Collect(ctx)) state.SkipWithError(ctx.error.c_str());
+        } else {
+            FILE* prt = std::fopen((out + "/" + document + ".prt").c_str(), "w");
+            std::string error;
+            if (!reports::RunHeadless(*run, &launcher, prt, output_kind, document, &error))
+                state.SkipWithError(error.c_str());
+            std::fclose(prt);
+        }
         rows = count(*run);
-        std::fclose(prt);
     }
     state.counters[counter] = static_cast<double>(rows);
     CommonCounters(state, *db);

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kCursor = 31652;
 constexpr int kNameCursor = 31653;
-constexpr size_t kBatch = 200;  // ids per name query
 
 // The field cut or padded to width characters, as "%-*.*s" does by character.
 std::string Pad(const std::string& s, size_t width) {
@@ -61,10 +60,13 @@ std::string SortKey(const CashReceiptsElem& e, char sort, bool grouped) {
     }
 }
 
-std::string Condition(const Criteria& c, const std::string& p) {
-    std::string s = "FROM " + p + "PMTAPP," + p + "ACCPMT" + " WHERE " + "PAPP_APMTID = APMT_ID" +
-                    " AND " + "APMT_DATE >= " + std::to_string(c.from) + " AND " +
-                    "APMT_DATE <= " + std::to_string(c.to);
+namespace {
+
+// The criteria's choice of payments and applications, for a statement that joins each
+// application to its payment.
+std::string Filters(const Criteria& c) {
+    std::string s =
+        "APMT_DATE >= " + std::to_string(c.from) + " AND " + "APMT_DATE <= " + std::to_string(c.to);
     const std::string from = host::Trim(c.from_dr);
     const std::string to = host::Trim(c.to_dr);
     if (!from.empty() || !to.empty()) {
@@ -82,6 +84,12 @@ std::string Condition(const Criteria& c, const std::string& p) {
     return s;
 }
 
+}  // namespace
+
+std::string Condition(const Criteria& c, const std::string& p) {
+    return "FROM " + p + "PMTAPP," + p + "ACCPMT WHERE PAPP_APMTID = APMT_ID AND " + Filters(c);
+}
+
 namespace {
 
 class Collector {
@@ -95,39 +103,47 @@ class Collector {
 
     Outcome Run(std::string* error) {
         out_->criteria = c_;
-        const std::string cond = Condition(c_, p_);
+        // One statement: each application with its payment and what it paid, found through
+        // LEFT JOINs (a treatment's claim number and patient, an office charge's service
+        // number and patient, or the patient), so that an owner that cannot be found still
+        // lists its application, without names.
+        const std::string owner = "SUBSTR(PAPP_RECTYPE, 1, 1)";
+        const std::string sql =
+            "SELECT PAPP_APMTID, PAPP_AMOUNT, PAPP_BILLDR, PAPP_RECTYPE, PAPP_PATID, "
+            "PAPP_POCHID, PAPP_CTRTID, APMT_DATE, APMT_TRXNO, APMT_TYPE, APMT_RECTYPE, "
+            "APMT_CODE, CTRT_CLAIM_NO, POCH_SERVNO, CASE WHEN PAT_ID IS NULL THEN 0 ELSE 1 END, "
+            "PAT_ID, PAT_LNAME, PAT_PNAME, PAT_MED_NO1 FROM " +
+            p_ + "PMTAPP INNER JOIN " + p_ + "ACCPMT ON PAPP_APMTID = APMT_ID LEFT JOIN " + p_ +
+            "CLMTRT ON CTRT_ID = PAPP_CTRTID LEFT JOIN " + p_ +
+            "PATCLM ON PCLM_ID = CTRT_PCLMID LEFT JOIN " + p_ +
+            "PATOCH ON POCH_ID = PAPP_POCHID LEFT JOIN " + p_ + "PATIENT ON PAT_ID = CASE " +
+            owner + " WHEN 'O' THEN POCH_PATID WHEN 'P' THEN PAPP_PATID ELSE PCLM_PATID END" +
+            " WHERE " + Filters(c_) +
+            " ORDER BY  PAPP_BILLDR, PAPP_APMTID, APMT_DATE, APMT_TRXNO , PAPP_ID";
+        if (db_->dbOpen(sql, kCursor) != 0) return Fail(error);
         long count = 0;
-        if (db_->dbOpen("SELECT COUNT(0) " + cond, kCursor) != 0) return Fail(error);
-        if (db_->dbFetch(0, kCursor) == 0) db_->dbGetLong(1, &count, kCursor);
-        db_->dbClose(kCursor);
+        if (db_->dbRowCount(&count, kCursor) != 0) count = 0;
         if (req_.meter) req_.meter->SetMax(count);
-        if (count == 0) return Outcome::Done;
 
         std::vector<CashReceiptsElem> lines;
-        const std::string sql =
-            "SELECT PAPP_ID, PAPP_APMTID, PAPP_AMOUNT, PAPP_BILLDR, PAPP_RECTYPE, PAPP_PATID, "
-            "PAPP_POCHID, PAPP_CTRTID,  APMT_DATE, APMT_TRXNO, APMT_TYPE, APMT_RECTYPE, "
-            "APMT_CODE  " +
-            cond + " ORDER BY  PAPP_BILLDR, PAPP_APMTID, APMT_DATE, APMT_TRXNO , PAPP_ID";
-        if (db_->dbOpen(sql, kCursor) != 0) return Fail(error);
+        lines.reserve(static_cast<size_t>(std::max(count, 0L)));
         int r;
         for (r = db_->dbFetch(0, kCursor); r == 0; r = db_->dbFetch(1, kCursor)) {
             CashReceiptsElem e;
-            long papp = 0, amount = 0;
-            std::string owner, type, rectype;
-            db_->dbGetLong(1, &papp, kCursor);
-            db_->dbGetLong(2, &e.payment_id, kCursor);
-            db_->dbGetLong(3, &amount, kCursor);
-            db_->dbGetField(4, &e.billdr, kCursor);
-            db_->dbGetField(5, &owner, kCursor);
-            db_->dbGetLong(6, &e.patient_id, kCursor);
-            db_->dbGetLong(7, &e.office_charge_id, kCursor);
-            db_->dbGetLong(8, &e.treatment_id, kCursor);
-            db_->dbGetLong(9, &e.date, kCursor);
-            db_->dbGetField(10, &e.trxno, kCursor);
-            db_->dbGetField(11, &type, kCursor);
-            db_->dbGetField(12, &rectype, kCursor);
-            db_->dbGetField(13, &e.code, kCursor);
+            long amount = 0, found = 0;
+            std::string owner_kind, type, rectype;
+            db_->dbGetLong(1, &e.payment_id, kCursor);
+            db_->dbGetLong(2, &amount, kCursor);
+            db_->dbGetField(3, &e.billdr, kCursor);
+            db_->dbGetField(4, &owner_kind, kCursor);
+            db_->dbGetLong(5, &e.patient_id, kCursor);
+            db_->dbGetLong(6, &e.office_charge_id, kCursor);
+            db_->dbGetLong(7, &e.treatment_id, kCursor);
+            db_->dbGetLong(8, &e.date, kCursor);
+            db_->dbGetField(9, &e.trxno, kCursor);
+            db_->dbGetField(10, &type, kCursor);
+            db_->dbGetField(11, &rectype, kCursor);
+            db_->dbGetField(12, &e.code, kCursor);
             e.amount = amount;
             e.billdr = host::Trim(e.billdr);
             e.trxno = host::Trim(e.trxno);
@@ -135,8 +151,21 @@ class Collector {
             e.type = type.empty() ? ' ' : type[0];
             e.rectype = rectype.empty() ? ' ' : rectype[0];
             // The application's owner: a treatment, an office charge, or the patient.
-            const char o = owner.empty() ? 'T' : owner[0];
+            const char o = owner_kind.empty() ? 'T' : owner_kind[0];
             e.owner = o == 'O' ? kOfficeCharge : o == 'P' ? kPatient : kTreatment;
+            db_->dbGetLong(15, &found, kCursor);
+            if (found) {
+                if (e.owner == kTreatment) db_->dbGetField(13, &e.claim, kCursor);
+                if (e.owner == kOfficeCharge) db_->dbGetField(14, &e.claim, kCursor);
+                db_->dbGetLong(16, &e.patient_id, kCursor);
+                db_->dbGetField(17, &e.last_name, kCursor);
+                db_->dbGetField(18, &e.first_name, kCursor);
+                db_->dbGetField(19, &e.med_no, kCursor);
+                e.claim = host::Trim(e.claim);
+                e.last_name = host::Trim(e.last_name);
+                e.first_name = host::Trim(e.first_name);
+                e.med_no = host::Trim(e.med_no);
+            }
             lines.push_back(std::move(e));
             if (req_.meter) {
                 req_.meter->Advance();
@@ -147,7 +176,8 @@ class Collector {
             }
         }
         db_->dbClose(kCursor);
-        if (r < 0 || !ReadNames(lines)) return Fail(error);
+        if (r < 0) return Fail(error);
+        if (lines.empty()) return Outcome::Done;
 
         // Applications of one payment by one billing doctor to one claim, office charge or
         // patient make one line.
@@ -166,10 +196,19 @@ class Collector {
                 merged[it->second].amount += e.amount;
         }
         const bool grouped = c_.group == 'Y';
-        std::stable_sort(merged.begin(), merged.end(),
-                         [&](const CashReceiptsElem& a, const CashReceiptsElem& b) {
-                             return SortKey(a, c_.sort, grouped) < SortKey(b, c_.sort, grouped);
-                         });
+        // Each line's key is made once: it folds accents and pads by character, too dear to
+        // remake at every comparison.
+        std::vector<std::pair<std::string, size_t>> order;
+        order.reserve(merged.size());
+        for (size_t i = 0; i < merged.size(); ++i)
+            order.emplace_back(SortKey(merged[i], c_.sort, grouped), i);
+        std::stable_sort(order.begin(), order.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<CashReceiptsElem> sorted;
+        sorted.reserve(merged.size());
+        for (const auto& [key, i] : order)
+            sorted.push_back(std::move(merged[i]));
+        merged = std::move(sorted);
         for (CashReceiptsElem& e : merged) {
             const std::string key = grouped ? e.billdr : "";
             if (out_->groups.empty() || out_->groups.back().billdr != key)
@@ -186,73 +225,6 @@ class Collector {
         *error =
             std::string("Lecture des reçus : ") + (db_->dbLastError() ? db_->dbLastError() : "");
         return Outcome::Failed;
-    }
-
-    // The patients' names and the claim or service numbers of the lines, read by batches of
-    // ids (each treatment, office charge or patient once); a line whose owner cannot be
-    // found keeps them empty.
-    bool ReadNames(std::vector<CashReceiptsElem>& lines) {
-        std::vector<long> ids[3];
-        for (const CashReceiptsElem& e : lines)
-            ids[e.owner == kTreatment ? 0 : e.owner == kPatient ? 1 : 2].push_back(Owner(e));
-        for (std::vector<long>& v : ids) {
-            std::sort(v.begin(), v.end());
-            v.erase(std::unique(v.begin(), v.end()), v.end());
-        }
-        std::map<std::pair<short, long>, CashReceiptsElem> names;
-        // Reads "id, [number,] last, first, medical number[, patient]" rows for one owner kind.
-        auto read = [&](short owner, const std::vector<long>& v, const std::string& head,
-                        bool numbered) {
-            return host::SelectByIds(*db_, v, head, kNameCursor, kBatch, [&] {
-                long id = 0;
-                CashReceiptsElem n;
-                int at = 1;
-                db_->dbGetLong(1, &id, kNameCursor);
-                if (numbered) db_->dbGetField(++at, &n.claim, kNameCursor);
-                db_->dbGetField(++at, &n.last_name, kNameCursor);
-                db_->dbGetField(++at, &n.first_name, kNameCursor);
-                db_->dbGetField(++at, &n.med_no, kNameCursor);
-                n.patient_id = id;
-                if (numbered) db_->dbGetLong(++at, &n.patient_id, kNameCursor);
-                n.claim = host::Trim(n.claim);
-                n.last_name = host::Trim(n.last_name);
-                n.first_name = host::Trim(n.first_name);
-                n.med_no = host::Trim(n.med_no);
-                names[{owner, id}] = std::move(n);
-            });
-        };
-        const bool ok =
-            read(kTreatment, ids[0],
-                 "SELECT CTRT_ID, CTRT_CLAIM_NO, PAT_LNAME, PAT_PNAME, PAT_MED_NO1, PAT_ID FROM " +
-                     p_ + "CLMTRT, " + p_ + "PATCLM, " + p_ +
-                     "PATIENT WHERE PCLM_ID = CTRT_PCLMID AND PAT_ID = PCLM_PATID AND CTRT_ID IN (",
-                 true) &&
-            read(kPatient, ids[1],
-                 "SELECT PAT_ID, PAT_LNAME, PAT_PNAME, PAT_MED_NO1 FROM " + p_ +
-                     "PATIENT WHERE PAT_ID IN (",
-                 false) &&
-            read(kOfficeCharge, ids[2],
-                 "SELECT POCH_ID, POCH_SERVNO, PAT_LNAME, PAT_PNAME, PAT_MED_NO1, PAT_ID FROM " +
-                     p_ + "PATOCH, " + p_ + "PATIENT WHERE POCH_PATID = PAT_ID AND POCH_ID IN (",
-                 true);
-        if (!ok) return false;
-        for (CashReceiptsElem& e : lines) {
-            auto it = names.find({e.owner, Owner(e)});
-            if (it == names.end()) continue;
-            const CashReceiptsElem& n = it->second;
-            e.claim = n.claim;
-            e.patient_id = n.patient_id;
-            e.last_name = n.last_name;
-            e.first_name = n.first_name;
-            e.med_no = n.med_no;
-        }
-        return true;
-    }
-
-    static long Owner(const CashReceiptsElem& e) {
-        return e.owner == kTreatment ? e.treatment_id
-               : e.owner == kPatient ? e.patient_id
-                                     : e.office_charge_id;
     }
 
     // "01 - Tremblay, Marie"; the code alone when no producer has it.

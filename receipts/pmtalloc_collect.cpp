@@ -77,13 +77,6 @@ class Collector {
     Outcome Run(std::string* error) {
         out_->criteria = c_;
         const std::string cond = Condition(c_, db_->dbTablePrefix());
-        long count = 0;
-        if (db_->dbOpen("SELECT COUNT(0) " + cond, kCursor) != 0) return Fail(error);
-        if (db_->dbFetch(0, kCursor) == 0) db_->dbGetLong(1, &count, kCursor);
-        db_->dbClose(kCursor);
-        if (req_.meter) req_.meter->SetMax(count);
-        if (count == 0) return Outcome::Done;
-
         const bool grouped = c_.group == 'Y';
         const bool by_producer = c_.order_by == 'P';
         std::string sql =
@@ -95,6 +88,10 @@ class Collector {
         // The application id last: one order on every engine for equal names.
         sql += " ACC_LNAME, ACC_PNAME, PAPP_APMTID, PAPP_ID";
         if (db_->dbOpen(sql, kCursor) != 0) return Fail(error);
+        // The meter's length from the open statement, rather than a COUNT pass of its own.
+        long count = 0;
+        if (db_->dbRowCount(&count, kCursor) != 0) count = 0;
+        if (req_.meter) req_.meter->SetMax(count);
         int r;
         for (r = db_->dbFetch(0, kCursor); r == 0; r = db_->dbFetch(1, kCursor)) {
             Row row;

@@ -8,14 +8,25 @@
 
 namespace host::output {
 
+namespace {
+
+// The length in bytes of the UTF-8 character at i; 1 for a byte that does not begin a
+// whole one.
+size_t CharLen(std::string_view text, size_t i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    if (i + len > text.size()) return 1;
+    for (size_t k = 1; k < len; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 1;
+    return len;
+}
+
+}  // namespace
+
 std::vector<std::string> SplitChars(std::string_view text) {
     std::vector<std::string> out;
     for (size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        if (i + len > text.size()) len = 1;
-        for (size_t k = 1; k < len; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) len = 1;
+        const size_t len = CharLen(text, i);
         out.emplace_back(text.substr(i, len));
         i += len;
     }
@@ -36,24 +47,30 @@ const PageModel::Line* PageModel::Find(int line) const {
 }
 
 void PageModel::PutText(int col, int line, std::string_view text, bool bold) {
-    int c = col;
     // Bytes that are not UTF-8 are read as Latin-1: a stray byte from the data never
     // spoils a file or stops the PDF.
-    for (std::string& ch : SplitChars(host::ToValidUtf8(text))) {
+    const std::string valid = host::ToValidUtf8(text);
+    const std::string_view v = valid;
+    int c = col;
+    Line* l = nullptr;  // the line written to, looked up once per line of the text
+    for (size_t i = 0; i < v.size();) {
+        const size_t len = CharLen(v, i);
+        const std::string_view ch = v.substr(i, len);
+        i += len;
         if (ch == "\r") continue;
         if (ch == "\n") {
             ++line;
             c = col;
+            l = nullptr;
             continue;
         }
-        if (ch == "\t") ch = " ";
-        if (ch.size() == 1 && (static_cast<unsigned char>(ch[0]) < 0x20 || ch[0] == 0x7F)) {
+        const bool blank = ch == " " || ch == "\t";
+        if (!blank && len == 1 && (static_cast<unsigned char>(ch[0]) < 0x20 || ch[0] == 0x7F))
             continue;
-        }
         if (c >= 0) {
-            Line& l = At(line);
-            if (static_cast<int>(l.cells.size()) <= c) l.cells.resize(c + 1);
-            l.cells[c] = Cell{ch == " " ? std::string() : ch, bold};
+            if (!l) l = &At(line);
+            if (static_cast<int>(l->cells.size()) <= c) l->cells.resize(c + 1);
+            l->cells[c] = Cell{blank ? std::string() : std::string(ch), bold};
         }
         ++c;
     }
@@ -120,17 +137,19 @@ std::vector<std::string> PageModel::TextLines() const {
     const int first = std::min(1, FirstLine());
     const int last = LastLine();
     if (last < first) return {};
-    // Character grid of the used lines, then the rules and borders in the blank cells.
-    std::map<int, std::vector<std::string>> grid;
+    // Character grid of the used lines (pointers into the cells, null for a blank), then
+    // the rules and borders in the blank cells.
+    std::map<int, std::vector<const char*>> grid;
     for (const Line& l : lines_) {
         auto& row = grid[l.number];
+        row.reserve(l.cells.size());
         for (const Cell& c : l.cells)
-            row.push_back(c.ch);
+            row.push_back(c.ch.empty() ? nullptr : c.ch.c_str());
     }
     auto fill = [&](int col, int line, const char* ch) {
         auto& row = grid[line];
-        if (static_cast<int>(row.size()) <= col) row.resize(col + 1);
-        if (row[col].empty()) row[col] = ch;
+        if (static_cast<int>(row.size()) <= col) row.resize(col + 1, nullptr);
+        if (!row[col]) row[col] = ch;
     };
     for (const Rule& r : rules_)
         for (int c = r.from_col; c <= r.to_col; ++c)
@@ -154,9 +173,11 @@ std::vector<std::string> PageModel::TextLines() const {
     for (int n = first; n <= last; ++n) {
         std::string text;
         auto it = grid.find(n);
-        if (it != grid.end())
-            for (const std::string& ch : it->second)
-                text += ch.empty() ? " " : ch;
+        if (it != grid.end()) {
+            text.reserve(it->second.size());
+            for (const char* ch : it->second)
+                text += ch ? ch : " ";
+        }
         out.push_back(host::TrimRight(text));
     }
     return out;

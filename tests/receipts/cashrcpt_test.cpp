@@ -35,6 +35,16 @@ class CashRcptTest : public receipts_test::PracticeTest {
         c.group = group;
         return c;
     }
+    // The payment allocations of the same range, grouped by billing doctor.
+    pmtalloc::PmtAllocData AllocationsByDoctor() {
+        pmtalloc::Criteria a;
+        a.from = kFrom;
+        a.to = kTo;
+        a.order_by = 'D';
+        PmtAllocReportRun run(a);
+        followup_test::RunToText(run, launcher_.get(), "pmtallocrpt");
+        return run.Data();
+    }
     static std::vector<L> Lines(const cashrcpt::Group& g) {
         std::vector<L> out;
         for (const auto& e : g.lines)
@@ -136,18 +146,52 @@ TEST_P(CashRcptTest, TheDoctorRangeAndAnEmptyRange) {
 TEST_P(CashRcptTest, ReceiptsEqualAllocationsDoctorByDoctor) {
     CashReceiptsReportRun receipts(Crit('P', 'Y'));
     followup_test::RunToText(receipts, launcher_.get(), "CashReceipts");
-    pmtalloc::Criteria a;
-    a.from = kFrom;
-    a.to = kTo;
-    a.order_by = 'D';
-    PmtAllocReportRun allocations(a);
-    followup_test::RunToText(allocations, launcher_.get(), "pmtallocrpt");
-    ASSERT_EQ(receipts.Data().groups.size(), allocations.Data().groups.size());
+    const pmtalloc::PmtAllocData allocations = AllocationsByDoctor();
+    ASSERT_EQ(receipts.Data().groups.size(), allocations.groups.size());
     for (size_t i = 0; i < receipts.Data().groups.size(); ++i) {
-        EXPECT_EQ(receipts.Data().groups[i].billdr, allocations.Data().groups[i].code);
-        EXPECT_EQ(receipts.Data().groups[i].total, allocations.Data().groups[i].total);
+        EXPECT_EQ(receipts.Data().groups[i].billdr, allocations.groups[i].code);
+        EXPECT_EQ(receipts.Data().groups[i].total, allocations.groups[i].total);
     }
-    EXPECT_EQ(receipts.Data().total, allocations.Data().total);
+    EXPECT_EQ(receipts.Data().total, allocations.total);
+}
+
+// Applications whose treatment, office charge, claim's patient or patient is missing are
+// still listed, without names or claim number, and counted in the doctor's total as the
+// allocations count them. A treatment whose claim has no patient finds no claim number
+// either, so it merges with the missing treatment of the same payment.
+TEST_P(CashRcptTest, ApplicationsWhoseOwnerIsMissingAreStillListed) {
+    Insert("PATCLM", "PCLM_ID, PCLM_PATID", "4, 96");
+    Insert("CLMTRT", "CTRT_ID, CTRT_PCLMID, CTRT_CLAIM_NO", "5, 4, 'C0004'");
+    Payment(10, 1, 'P', 'P', 20241118, "CHQ", "Chèque", "", "'N'", "''");
+    App(13, 10, 'T', 99, 0, 11, 700, "D01", "01");  // no such treatment
+    App(14, 10, 'O', 0, 98, 12, 300, "D01", "01");  // no such office charge
+    App(15, 10, 'P', 0, 0, 97, 200, "D01", "01");   // no such patient
+    App(16, 10, 'T', 5, 0, 11, 150, "D01", "01");   // the claim's patient is missing
+
+    CashReceiptsReportRun run(Crit('P', 'Y'));
+    const std::string text = followup_test::RunToText(run, launcher_.get(), "CashReceipts");
+    const auto& d = run.Data();
+    ASSERT_EQ(d.groups.size(), 2u);
+    // Nameless lines sort first, by the application's patient: 11, 12, 97.
+    EXPECT_EQ(Lines(d.groups[0]), (std::vector<L>{{10, "", 850},
+                                                  {10, "", 300},
+                                                  {10, "", 200},
+                                                  {1, "C0001", 5000},
+                                                  {1, "C0002", 1000},
+                                                  {8, "C0001", 2200}}));
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(d.groups[0].lines[i].last_name, "");
+        EXPECT_EQ(d.groups[0].lines[i].med_no, "");
+    }
+    EXPECT_EQ(d.groups[0].lines[2].patient_id, 97);
+    EXPECT_EQ(d.groups[0].total, 9550);
+    EXPECT_EQ(d.total, 18900);
+    const size_t grand = At(text, "GRAND TOTAUX:");
+    EXPECT_NE(text.find("189.00", grand), std::string::npos);
+
+    const pmtalloc::PmtAllocData allocations = AllocationsByDoctor();
+    ASSERT_EQ(allocations.groups.size(), 2u);
+    EXPECT_EQ(allocations.groups[0].total, d.groups[0].total);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CashRcptTest, testing::ValuesIn(testing_support::Engines()),

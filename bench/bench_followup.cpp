@@ -88,7 +88,8 @@ std::string ApptFloor(const std::string& p) {
 void BM_ApptFloor(benchmark::State& s) {
     bench::RunFloor(s, [](GenDB& db) { return ApptFloor(db.dbTablePrefix()); });
 }
-void BM_Appt(benchmark::State& s) {
+// The list read only, to its text file (kind 3) and as a preview drawing its PDF (kind 1).
+void Appt(benchmark::State& s, int output_kind) {
     bench::RunReport(
         s, "apptlist", "rows",
         [] {
@@ -97,7 +98,17 @@ void BM_Appt(benchmark::State& s) {
             c.to = 20241130;
             return std::make_unique<ApptListReportRun>(c);
         },
-        [](const ApptListReportRun& r) { return static_cast<long>(r.Data().Count()); });
+        [](const ApptListReportRun& r) { return static_cast<long>(r.Data().Count()); },
+        output_kind);
+}
+void BM_ApptRead(benchmark::State& s) {
+    Appt(s, bench::kReadOnly);
+}
+void BM_ApptText(benchmark::State& s) {
+    Appt(s, 3);
+}
+void BM_ApptPreview(benchmark::State& s) {
+    Appt(s, 1);
 }
 
 }  // namespace
@@ -112,5 +123,7 @@ FOLLOWUP_BENCH(BM_NoAct);
 FOLLOWUP_BENCH(BM_NoInsFloor);
 FOLLOWUP_BENCH(BM_NoIns);
 FOLLOWUP_BENCH(BM_ApptFloor);
-FOLLOWUP_BENCH(BM_Appt);
+FOLLOWUP_BENCH(BM_ApptRead);
+FOLLOWUP_BENCH(BM_ApptText);
+FOLLOWUP_BENCH(BM_ApptPreview);
 BENCHMARK_MAIN();

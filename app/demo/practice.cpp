@@ -61,17 +61,12 @@ Profile ProfileOf(Size size) {
             // A group of practices sharing one database, eleven times the large one: the same
             // fifteen years and turnover, three times the producers and four times the
             // policies.
+            p = ProfileOf(Size::Large);
             p.accounts = 200000;
-            p.years = 15;
             p.dentists = 24;
             p.hygienists = 24;
             p.auxiliaries = 12;
-            p.carriers = 400;
             p.policies = 6000;
-            p.initial_share = 10;
-            p.initial_days = 365;
-            p.leave_share = 93;
-            p.tenure_days = 1900;
             break;
     }
     return p;

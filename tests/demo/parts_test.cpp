@@ -165,6 +165,21 @@ TEST_P(DemoSpool, EveryTextReachesTheTableIntact) {
     EXPECT_NE(error.find("SPOOLT"), std::string::npos) << error;
 }
 
+// The group practice is the large one at least eleven times over: same history and turnover,
+// so that its figures scale with the large practice's.
+TEST(DemoProfile, GroupIsElevenLargePracticesOverTheSameYears) {
+    const demo::Profile large = demo::ProfileOf(demo::Size::Large);
+    const demo::Profile group = demo::ProfileOf(demo::Size::Group);
+    EXPECT_GE(group.accounts, 200000);
+    EXPECT_GE(group.accounts, 11 * large.accounts);
+    EXPECT_EQ(group.years, large.years);
+    EXPECT_EQ(group.leave_share, large.leave_share);
+    EXPECT_EQ(group.tenure_days, large.tenure_days);
+    EXPECT_FALSE(group.edge_cases);
+    // The day sheet codes producers in one byte (with the billing doctors and the blank).
+    EXPECT_LT(2 * (group.dentists + group.hygienists + group.auxiliaries), 255);
+}
+
 // The day sheet leaves in date order, then kind, then record, whatever the order the accounts
 // gave it and however many of a month's lines went to its temporary file.
 TEST(DemoDaySheet, LinesLeaveInDateOrderAcrossMonthsAndFiles) {

@@ -5,7 +5,8 @@
 # median time and the largest peak.
 #   bench/table.sh [engine...]      engines: sqlite, postgresql (default both)
 # Environment: RAPPORTS_BENCH_SIZE (medium, large, group), RAPPORTS_BENCH_DIR,
-# RAPPORTS_BENCH_PG (the PostgreSQL practice), RUNS, BENCH (the benchmark binary).
+# RAPPORTS_BENCH_PG (the PostgreSQL practice), RUNS, BENCH (the benchmark binary), MEASURES
+# (a space-separated subset of the measures below, e.g. "AccountReportByProducer QuickList").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BENCH=${BENCH:-build/bench/bench_ar}
@@ -14,6 +15,7 @@ engines=("$@")
 [ ${#engines[@]} -gt 0 ] || engines=(sqlite postgresql)
 measures=(Floor FullFloor AccountReportByProducer AccountReportByBillingDoctor
           SummaryOnlyByProducer SummaryOnlyByBillingDoctor QuickList)
+if [ -n "${MEASURES:-}" ]; then read -ra measures <<< "$MEASURES"; fi
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 for engine in "${engines[@]}"; do

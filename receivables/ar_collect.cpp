@@ -320,6 +320,20 @@ bool Collector::Account(const account_struct& a, std::string* error) {
         if (OneProducer() && code != producer_) continue;
         summary_[code] += entries[i].ar;
     }
+    // The summary only prints totals: the account is counted and summed, and held only when
+    // the notes file lists its notes.
+    if (!req_.quick && c_.kind == 2) {
+        if (!c_.notes || row.notes.empty()) {
+            UnlistedTotals& u = out_->unlisted;
+            ++u.accounts;
+            if (row.ar.tot.v[kTotal] < 0) ++u.in_credit;
+            u.ar += row.ar;
+            u.additional += row.additional;
+            u.plan_balance += row.plan_balance;
+            return true;
+        }
+        row.patient_rows = {};
+    }
     out_->accounts.push_back(std::move(row));
     ranks_.push_back(walk_->NameRank());
     return true;
@@ -409,28 +423,33 @@ bool ProducerCodeBefore(const std::string& a, const std::string& b) {
     return a < b;
 }
 
+long KeptAccounts(const ARData& data) {
+    return static_cast<long>(data.accounts.size()) + data.unlisted.accounts;
+}
+
 AgedGroups SumAccounts(const ARData& data) {
-    AgedGroups g;
+    AgedGroups g = data.unlisted.ar;
     for (const AccountRow& a : data.accounts)
         g += a.ar;
     return g;
 }
 
 long AccountsInCredit(const ARData& data) {
-    return static_cast<long>(
-        std::count_if(data.accounts.begin(), data.accounts.end(),
-                      [](const AccountRow& a) { return a.ar.tot.v[kTotal] < 0; }));
+    return data.unlisted.in_credit +
+           static_cast<long>(
+               std::count_if(data.accounts.begin(), data.accounts.end(),
+                             [](const AccountRow& a) { return a.ar.tot.v[kTotal] < 0; }));
 }
 
 int64_t PlanBalances(const ARData& data) {
-    int64_t sum = 0;
+    int64_t sum = data.unlisted.plan_balance;
     for (const AccountRow& a : data.accounts)
         sum += a.plan_balance;
     return sum;
 }
 
 int64_t SumAdditional(const ARData& data) {
-    int64_t sum = 0;
+    int64_t sum = data.unlisted.additional;
     for (const AccountRow& a : data.accounts)
         sum += a.additional;
     return sum;

@@ -224,8 +224,8 @@ std::string ARQuickRptObj::GetMeterTitle() {
 int ARQuickRptObj::PrintSubTitle(int line) {
     PrintText(0, line, GetSubTitle());
     PrintRule(line + 1, 0, 131);
-    if (data_.accounts.empty() || (!data_.quick && data_.criteria.kind == 2)) {
-        if (data_.accounts.empty()) PrintText(0, line + 3, S(kNoAccount));
+    if (ar::KeptAccounts(data_) == 0 || (!data_.quick && data_.criteria.kind == 2)) {
+        if (ar::KeptAccounts(data_) == 0) PrintText(0, line + 3, S(kNoAccount));
         return line + 5;
     }
     return line + 3;
@@ -286,7 +286,7 @@ int ARQuickRptObj::PrintTotalAcc(int line) {
         columns.Print(*this, l, Amounts(*aged, full ? 6 : 5));
     }
     l += 2;
-    PrintText(0, l, S(kAccountsListed) + std::to_string(data_.accounts.size()));
+    PrintText(0, l, S(kAccountsListed) + std::to_string(ar::KeptAccounts(data_)));
     PrintText(40, l, S(kAccountsInCredit) + std::to_string(ar::AccountsInCredit(data_)));
     PrintText(80, l, S(kPlanBalances) + Amount(ar::PlanBalances(data_)));
     if (const int64_t extra = ar::SumAdditional(data_); extra != 0) {

@@ -65,12 +65,25 @@ struct PlanRow {
     int64_t balance = 0;
 };
 
+// The kept accounts that are not held as rows: the summary-only report (kind 2) counts and
+// sums its accounts without keeping them, so that its memory does not grow with the practice.
+struct UnlistedTotals {
+    long accounts = 0;
+    long in_credit = 0;
+    AgedGroups ar;
+    int64_t additional = 0;
+    int64_t plan_balance = 0;
+};
+
 struct ARData {
     arrpt_info criteria;
     bool quick = false;  // the quick list: stored balances, one line per account
-    // The accounts the criteria keep (the report kinds 0 and 1 print them; kind 2 prints
-    // only their totals).
+    // The accounts the criteria keep, held as rows: every one for the report kinds 0 and 1
+    // and the quick list, which print them; for kind 2, which prints only their totals, those
+    // whose notes the notes file lists.
     std::vector<AccountRow> accounts;
+    // The other kept accounts (kind 2).
+    UnlistedTotals unlisted;
     // The summary by producer or billing doctor, in its printing order.
     std::vector<ProducerRow> producers;
     std::vector<PlanRow> plans;
@@ -80,6 +93,8 @@ struct ARData {
 // first characters differ, a code beginning with 'A' (an auxiliary) comes after.
 bool ProducerCodeBefore(const std::string& a, const std::string& b);
 
+// The kept accounts, held as rows or not.
+long KeptAccounts(const ARData& data);
 // Totals of the kept accounts (their listed groups).
 AgedGroups SumAccounts(const ARData& data);
 long AccountsInCredit(const ARData& data);

@@ -128,7 +128,7 @@ ReportTable AccountsTable(const ARData& data) {
     AgedCells(t, "Tot", total.tot);
     t.Amount("Additionnel", SumAdditional(data))
         .Amount("SoldePlan", PlanBalances(data))
-        .Count("Comptes", static_cast<int64_t>(data.accounts.size()));
+        .Count("Comptes", static_cast<int64_t>(KeptAccounts(data)));
     return t;
 }
 

@@ -23,7 +23,7 @@ struct DemoArgs {
 int RunDemo(const DemoArgs& a) {
     demo::Size size{};
     if (!demo::ParseSize(a.size, &size)) {
-        cli::PrintError("taille inconnue : " + a.size + " (small, medium ou large)");
+        cli::PrintError("taille inconnue : " + a.size + " (small, medium, large ou group)");
         return 2;
     }
     if (!cli::ApplyToday(a.today)) return 2;
@@ -68,7 +68,9 @@ RAPPORTS_COMMAND(
         sub.add_option("--db", a->dsn,
                        "Base : sqlite:CHEMIN, un chemin, ou postgresql://... "
                        "(défaut : demo.db du dossier des données)");
-        sub.add_option("--size", a->size, "Taille : small, medium ou large")->default_str("medium");
+        sub.add_option("--size", a->size,
+                       "Taille : small, medium, large ou group (group : PostgreSQL seulement)")
+            ->default_str("medium");
         sub.add_option("--seed", a->seed, "Graine du générateur (même graine, même cabinet)")
             ->default_str("1");
         sub.add_option("--today", a->today, "Date du jour AAAAMMJJ (défaut : l'horloge)");

@@ -17,10 +17,11 @@ namespace demo {
 enum class Size {
     Small,   // a few dozen accounts over two years, with every edge case (the tests' practice)
     Medium,  // a few thousand accounts over two years (the demo)
-    Large    // a large practice over fifteen years (benchmarks)
+    Large,   // a large practice over fifteen years (benchmarks)
+    Group    // a group of practices, eleven times the large one (PostgreSQL benchmarks)
 };
 
-// "small", "medium" or "large"; false for anything else.
+// "small", "medium", "large" or "group"; false for anything else.
 bool ParseSize(const std::string& text, Size* size);
 const char* SizeName(Size size);
 
@@ -30,6 +31,9 @@ struct DemoOptions {
     long today = 0;        // YYYYMMDD; 0 = the host clock's today
     bool force = false;    // replace a practice already in the database
     bool dry_run = false;  // generate and count, write nothing
+    // Accounts generated between two loads: the temporary files hold that many accounts'
+    // rows at most.
+    int chunk_accounts = 5000;
     // Progress lines (the phase and what was done), or null for none.
     std::function<void(const std::string&)> progress;
 };
@@ -46,8 +50,10 @@ struct DemoStats {
 };
 
 // Writes the demo practice into db: refuses (false, *error set) when the practice tables
-// already hold data unless options.force, in which case they are dropped and made again.
-// The whole load is one transaction: on failure the database is left as it was.
+// already hold data unless options.force, in which case they are dropped and made again,
+// and refuses the group size on SQLite. The whole load is one transaction: on failure the
+// database is left as it was. Rows are loaded every few thousand accounts as they are
+// generated, so that neither memory nor the temporary files grow with the practice.
 bool GenerateDemo(GenDB& db, const DemoOptions& options, DemoStats* stats, std::string* error);
 
 // True when one of the practice tables exists and holds a row.

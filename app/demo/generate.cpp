@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 #include "app/demo/demo.h"
 #include "app/demo/model.h"
@@ -21,6 +22,8 @@ bool ParseSize(const std::string& text, Size* size) {
         *size = Size::Medium;
     else if (text == "large")
         *size = Size::Large;
+    else if (text == "group")
+        *size = Size::Group;
     else
         return false;
     return true;
@@ -34,6 +37,8 @@ const char* SizeName(Size size) {
             return "medium";
         case Size::Large:
             return "large";
+        case Size::Group:
+            return "group";
     }
     return "";
 }
@@ -44,41 +49,36 @@ long DemoStats::Rows(const std::string& table) const {
     return 0;
 }
 
-void FinishPractice(const Practice& p, Output& out, DemoStats* stats) {
+bool FinishPractice(const Practice& p, Output& out, DemoStats* stats, std::string* error) {
     // The day sheet in date order, as the practice wrote it day after day; within a day by
     // kind and record.
-    std::vector<DayLine>& lines = out.day_lines();
-    std::sort(lines.begin(), lines.end(), [](const DayLine& a, const DayLine& b) {
-        if (a.date != b.date) return a.date < b.date;
-        if (a.sortid != b.sortid) return a.sortid < b.sortid;
-        return a.recid < b.recid;
-    });
     long id = 0, busiest = 0, busiest_lines = 0, run = 0;
     int32_t run_date = 0;
     std::vector<long> days;
-    for (const DayLine& l : lines) {
-        out[kDaysht]
-            .Int(++id)
-            .Int(l.date)
-            .Int(l.recid)
-            .Text(out.CodeText(l.billdr))
-            .Text(out.CodeText(l.producer))
-            .Char(l.sortid)
-            .Char(l.rectype)
-            .Int(l.patid);
-        out[kDaysht].End();
-        if (l.date != run_date) {
-            run_date = l.date;
-            run = 0;
-            if (l.date < p.today) days.push_back(l.date);
-        }
-        if (++run > busiest_lines) {
-            busiest_lines = run;
-            busiest = l.date;
-        }
-    }
-    lines.clear();
-    lines.shrink_to_fit();
+    Spool& daysht = out[kDaysht];
+    const bool drained = out.day_sheet().Drain(
+        [&](const DayLine& l) {
+            daysht.Int(++id)
+                .Int(l.date)
+                .Int(l.recid)
+                .Text(out.CodeText(l.billdr))
+                .Text(out.CodeText(l.producer))
+                .Char(l.sortid)
+                .Char(l.rectype)
+                .Int(l.patid);
+            daysht.End();
+            if (l.date != run_date) {
+                run_date = l.date;
+                run = 0;
+                if (l.date < p.today) days.push_back(l.date);
+            }
+            if (++run > busiest_lines) {
+                busiest_lines = run;
+                busiest = l.date;
+            }
+        },
+        error);
+    if (!drained) return false;
     if (stats) {
         stats->busiest_day = busiest;
         stats->busiest_day_lines = busiest_lines;
@@ -119,6 +119,7 @@ void FinishPractice(const Practice& p, Output& out, DemoStats* stats) {
                 s.Int(months[k][m]);
         s.End();
     }
+    return true;
 }
 
 bool PracticeHasData(GenDB& db) {
@@ -148,6 +149,24 @@ bool Fail(std::string* error, const std::string& what) {
     return false;
 }
 
+// Sends what every spool holds to the database, table by table (or, for a dry run, drops it),
+// so that the temporary files hold a chunk of accounts, never the practice.
+bool LoadPending(GenDB& db, Output& out, bool dry_run, std::string* error) {
+    for (const std::string& t : host::SchemaTables()) {
+        Spool* spool = out.spools().Find(t);
+        if (!spool || spool->pending() == 0) continue;
+        if (dry_run) {
+            spool->Drop();
+            continue;
+        }
+        auto loader = db.Bulk(t, spool->def().columns);
+        if (!loader)
+            return Fail(error, t + " : " + (db.dbLastError() ? db.dbLastError() : "chargement"));
+        if (!spool->LoadInto(*loader, error)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool GenerateDemo(GenDB& db, const DemoOptions& options, DemoStats* stats, std::string* error) {
@@ -163,11 +182,51 @@ bool GenerateDemo(GenDB& db, const DemoOptions& options, DemoStats* stats, std::
     if (!host::IsValidDate(today))
         return Fail(error, "date du jour invalide : " + std::to_string(today) +
                                " (une date réelle AAAAMMJJ est attendue)");
+    // The group practice would make a SQLite file of about 9 GB and take many minutes to
+    // index on a workstation: it is meant for the PostgreSQL benchmarks.
+    if (options.size == Size::Group && !options.dry_run && db.engine() == GenDB::Engine::SQLite)
+        return Fail(error,
+                    "la taille group n'est offerte que sur PostgreSQL (sur SQLite, un fichier "
+                    "d'environ 9 Go) ; rien n'a été écrit");
     if (!options.force && !options.dry_run && PracticeHasData(db))
         return Fail(error,
                     "la base contient déjà un cabinet ; rien n'a été écrit (--force le remplace)");
 
-    // The practice and its accounts, into spools.
+    // One writer at a time: a second workstation waits for the first one's practice, then
+    // finds it (and, without --force, leaves it as it is).
+    constexpr const char* kWriterLock = "DEMO";
+    struct Unlock {
+        GenDB* db = nullptr;
+        ~Unlock() {
+            if (db) db->Unlock(kWriterLock, 3);
+        }
+    } unlock;
+    // One transaction: the old practice goes, the new one comes, or nothing changes.
+    std::unique_ptr<host::DbTransaction> tx;
+    if (!options.dry_run) {
+        if (!db.Lock(kWriterLock, 3))
+            return Fail(error,
+                        "un autre poste écrit un cabinet dans cette base ; rien n'a été écrit");
+        unlock.db = &db;
+        tx = std::make_unique<host::DbTransaction>(db);
+        if (!tx->ok())
+            return Fail(error, db.dbLastError() ? db.dbLastError() : "transaction refusée");
+        if (!options.force && PracticeHasData(db))
+            return Fail(error,
+                        "la base contient déjà un cabinet ; rien n'a été écrit (--force "
+                        "le remplace)");
+        const std::string prefix = db.dbTablePrefix();
+        const std::vector<std::string>& tables = host::SchemaTables();
+        for (auto it = tables.rbegin(); it != tables.rend(); ++it) {
+            if (db.dbExecute("DROP TABLE IF EXISTS " + prefix + *it) != 0)
+                return Fail(error, db.dbLastError() ? db.dbLastError() : "suppression refusée");
+        }
+        std::string e;
+        if (!host::CreateSchemaTables(db, &e)) return Fail(error, e);
+    }
+
+    // The practice, then its accounts a chunk at a time into spools, each chunk loaded (COPY
+    // on PostgreSQL) before the next is generated.
     Practice p;
     p.profile = ProfileOf(options.size);
     p.today = today;
@@ -177,75 +236,48 @@ bool GenerateDemo(GenDB& db, const DemoOptions& options, DemoStats* stats, std::
     Output out;
     Rng rng(Mix(options.seed, 7));
     BuildPractice(p, out, rng);
+    const int chunk = std::max(1, options.chunk_accounts);
+    double load_seconds = 0;
+    auto load = [&]() {
+        const auto t = std::chrono::steady_clock::now();
+        const bool ok = LoadPending(db, out, options.dry_run, error);
+        load_seconds += Seconds(t);
+        return ok;
+    };
     const int accounts = p.profile.accounts;
     for (int i = 0; i < accounts; ++i) {
         GenerateAccount(p, out, i, options.seed);
         if (accounts >= 1000 && (i + 1) % (accounts / 10) == 0)
             progress("génération : " + std::to_string(i + 1) + " comptes sur " +
                      std::to_string(accounts));
+        if ((i + 1) % chunk == 0 && !load()) return false;
     }
-    FinishPractice(p, out, &st);
+    if (!FinishPractice(p, out, &st, error)) return false;
     if (out.anomalies() > 0)
         return Fail(error, "génération incohérente (" + std::to_string(out.anomalies()) +
                                " anomalies), par exemple : " + out.first_anomaly());
+    if (!load()) return false;
     st.checksum = out.spools().Seal();
     st.today = today;
-    st.generate_seconds = Seconds(start);
+    for (const std::string& t : host::SchemaTables()) {
+        Spool* spool = out.spools().Find(t);
+        const long rows = spool ? spool->rows() : t == "SCHEMAVER" ? 1 : 0;
+        st.rows.emplace_back(t, rows);
+        st.total_rows += rows;
+        if (rows >= 100000 && !options.dry_run)
+            progress("chargé : " + t + " (" + std::to_string(rows) + " lignes)");
+    }
+    st.load_seconds = load_seconds;
+    st.generate_seconds = Seconds(start) - load_seconds;
     if (options.dry_run) {
-        for (const std::string& t : host::SchemaTables()) {
-            Spool* spool = out.spools().Find(t);
-            st.rows.emplace_back(t, spool ? spool->rows() : t == "SCHEMAVER" ? 1 : 0);
-            st.total_rows += st.rows.back().second;
-        }
         st.total_seconds = Seconds(start);
         return true;
     }
 
-    // One writer at a time: a second workstation waits for the first one's practice, then
-    // finds it (and, without --force, leaves it as it is).
-    constexpr const char* kWriterLock = "DEMO";
-    if (!db.Lock(kWriterLock, 3))
-        return Fail(error, "un autre poste écrit un cabinet dans cette base ; rien n'a été écrit");
-    struct Unlock {
-        GenDB& db;
-        ~Unlock() { db.Unlock(kWriterLock, 3); }
-    } unlock{db};
-    // One transaction: the old practice goes, the new one comes, or nothing changes.
-    const auto load_start = std::chrono::steady_clock::now();
-    host::DbTransaction tx(db);
-    if (!tx.ok()) return Fail(error, db.dbLastError() ? db.dbLastError() : "transaction refusée");
-    if (!options.force && PracticeHasData(db))
-        return Fail(error,
-                    "la base contient déjà un cabinet ; rien n'a été écrit (--force le remplace)");
-    const std::string prefix = db.dbTablePrefix();
-    const std::vector<std::string>& tables = host::SchemaTables();
-    for (auto it = tables.rbegin(); it != tables.rend(); ++it) {
-        if (db.dbExecute("DROP TABLE IF EXISTS " + prefix + *it) != 0)
-            return Fail(error, db.dbLastError() ? db.dbLastError() : "suppression refusée");
-    }
-    std::string e;
-    if (!host::CreateSchemaTables(db, &e)) return Fail(error, e);
-    for (const std::string& t : tables) {
-        Spool* spool = out.spools().Find(t);
-        long rows = 0;
-        if (spool) {
-            auto loader = db.Bulk(t, spool->def().columns);
-            if (!loader)
-                return Fail(error,
-                            t + " : " + (db.dbLastError() ? db.dbLastError() : "chargement"));
-            if (!spool->LoadInto(*loader, &e)) return Fail(error, e);
-            rows = spool->rows();
-        } else if (t == "SCHEMAVER") {
-            rows = 1;
-        }
-        st.rows.emplace_back(t, rows);
-        st.total_rows += rows;
-        if (rows >= 100000) progress("chargé : " + t + " (" + std::to_string(rows) + " lignes)");
-    }
-    st.load_seconds = Seconds(load_start);
     const auto index_start = std::chrono::steady_clock::now();
+    std::string e;
     if (!host::CreateSchemaIndexes(db, &e)) return Fail(error, e);
-    if (!tx.Commit())
+    if (!tx->Commit())
         return Fail(error, db.dbLastError() ? db.dbLastError() : "validation refusée");
     // Statistics for the query planners; on PostgreSQL also the visibility map, so that
     // index-only scans of the freshly loaded tables need not visit the rows.

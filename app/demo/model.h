@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -92,6 +94,37 @@ struct DayLine {
     char rectype;
 };
 
+// The day sheet being gathered: lines come account by account and leave in date order. They
+// are kept by month, a month's lines going to a temporary file of its own once they outgrow a
+// small buffer, so that only one month at a time is in memory, to be sorted.
+class DaySheet {
+  public:
+    // month_buffer: lines of a month kept in memory before they go to its file.
+    explicit DaySheet(size_t month_buffer = 4096) : month_buffer_(month_buffer) {}
+    ~DaySheet();
+    DaySheet(const DaySheet&) = delete;
+    DaySheet& operator=(const DaySheet&) = delete;
+
+    void Add(const DayLine& line);
+    long size() const { return lines_; }
+    // Calls visit for every line by date, then kind (sortid), then record, and empties the
+    // sheet; false with *error set when a temporary file failed.
+    bool Drain(const std::function<void(const DayLine&)>& visit, std::string* error);
+
+  private:
+    struct Month {
+        std::vector<DayLine> buffer;
+        std::FILE* file = nullptr;
+        long in_file = 0;
+    };
+    bool Spill(Month& m);
+
+    size_t month_buffer_;
+    std::map<int32_t, Month> months_;  // by YYYYMM
+    long lines_ = 0;
+    std::string error_;
+};
+
 // Counts of a referral source, by month, for REFSTAT.
 struct ReferralCount {
     long total = 0, last_date = 0;
@@ -139,7 +172,7 @@ class Output {
     const std::string& CodeText(uint8_t i) const { return codes_[i]; }
     void Day(long date, char sortid, char rectype, long recid, const std::string& billdr,
              const std::string& producer, long patid);
-    std::vector<DayLine>& day_lines() { return day_; }
+    DaySheet& day_sheet() { return day_; }
 
     std::map<std::string, ReferralCount> referrals;
 
@@ -157,7 +190,7 @@ class Output {
     std::map<std::string, long> ids_;
     std::vector<std::string> codes_;
     std::map<std::string, uint8_t> code_index_;
-    std::vector<DayLine> day_;
+    DaySheet day_;
 };
 
 // Table layouts of the rows the generator writes.
@@ -175,8 +208,8 @@ void BuildPractice(Practice& p, Output& out, Rng& rng);
 // Writes one account (a family) with its whole history.
 void GenerateAccount(const Practice& p, Output& out, int index, uint64_t seed);
 // Writes the tables that sum up the accounts: the day sheet, the day-end state and records,
-// the referral statistics.
-void FinishPractice(const Practice& p, Output& out, DemoStats* stats);
+// the referral statistics; false with *error set when the day sheet's temporary files failed.
+bool FinishPractice(const Practice& p, Output& out, DemoStats* stats, std::string* error);
 
 // Small helpers shared by the generator's files.
 std::string Fit(const std::string& s, size_t chars);

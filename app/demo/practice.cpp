@@ -1,6 +1,7 @@
 // The practice every account draws on: producers, carriers, policies and code tables.
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <tuple>
@@ -56,6 +57,17 @@ Profile ProfileOf(Size size) {
             p.leave_share = 93;
             p.tenure_days = 1900;
             break;
+        case Size::Group:
+            // A group of practices sharing one database, eleven times the large one: the same
+            // fifteen years and turnover, three times the producers and four times the
+            // policies.
+            p = ProfileOf(Size::Large);
+            p.accounts = 200000;
+            p.dentists = 24;
+            p.hygienists = 24;
+            p.auxiliaries = 12;
+            p.policies = 6000;
+            break;
     }
     return p;
 }
@@ -105,9 +117,66 @@ uint8_t Output::Code(const std::string& code) {
 
 void Output::Day(long date, char sortid, char rectype, long recid, const std::string& billdr,
                  const std::string& producer, long patid) {
-    day_.push_back(DayLine{static_cast<int32_t>(date), static_cast<int32_t>(recid),
-                           static_cast<int32_t>(patid), Code(billdr), Code(producer), sortid,
-                           rectype});
+    day_.Add(DayLine{static_cast<int32_t>(date), static_cast<int32_t>(recid),
+                     static_cast<int32_t>(patid), Code(billdr), Code(producer), sortid, rectype});
+}
+
+DaySheet::~DaySheet() {
+    for (auto& [ym, m] : months_)
+        if (m.file) std::fclose(m.file);
+}
+
+void DaySheet::Add(const DayLine& line) {
+    Month& m = months_[line.date / 100];
+    m.buffer.push_back(line);
+    ++lines_;
+    if (m.buffer.size() >= month_buffer_) Spill(m);
+}
+
+bool DaySheet::Spill(Month& m) {
+    if (m.buffer.empty() || !error_.empty()) return error_.empty();
+    if (!m.file) m.file = std::tmpfile();
+    if (!m.file ||
+        std::fwrite(m.buffer.data(), sizeof(DayLine), m.buffer.size(), m.file) != m.buffer.size()) {
+        error_ = "journal : fichier temporaire : " + std::string(std::strerror(errno));
+        return false;
+    }
+    m.in_file += static_cast<long>(m.buffer.size());
+    m.buffer.clear();
+    m.buffer.shrink_to_fit();
+    return true;
+}
+
+bool DaySheet::Drain(const std::function<void(const DayLine&)>& visit, std::string* error) {
+    std::vector<DayLine> lines;
+    for (auto& [ym, m] : months_) {
+        if (!error_.empty()) break;
+        lines.resize(static_cast<size_t>(m.in_file));
+        if (m.file) {
+            std::rewind(m.file);
+            if (std::fread(lines.data(), sizeof(DayLine), lines.size(), m.file) != lines.size())
+                error_ = "journal : fichier temporaire tronqué";
+            std::fclose(m.file);
+            m.file = nullptr;
+        }
+        lines.insert(lines.end(), m.buffer.begin(), m.buffer.end());
+        m.buffer = {};
+        std::sort(lines.begin(), lines.end(), [](const DayLine& a, const DayLine& b) {
+            if (a.date != b.date) return a.date < b.date;
+            if (a.sortid != b.sortid) return a.sortid < b.sortid;
+            return a.recid < b.recid;
+        });
+        if (error_.empty())
+            for (const DayLine& l : lines)
+                visit(l);
+    }
+    months_.clear();
+    lines_ = 0;
+    if (!error_.empty()) {
+        if (error) *error = error_;
+        return false;
+    }
+    return true;
 }
 
 std::string Fit(const std::string& s, size_t chars) {

@@ -107,6 +107,7 @@ void Spool::End() {
                  std::to_string(def_->columns.size()) + " colonnes";
     values_ = 0;
     ++rows_;
+    ++pending_;
     if (buffer_.size() >= kFlushAt) Flush();
 }
 
@@ -134,7 +135,7 @@ bool Spool::LoadInto(host::BulkLoader& loader, std::string* error) {
     std::string text;
     const size_t columns = def_->columns.size();
     Reader in(file_);
-    for (long row = 0; row < rows_ && file_; ++row) {
+    for (long row = 0; row < pending_ && file_; ++row) {
         for (size_t c = 0; c < columns; ++c) {
             unsigned char tag = 0;
             uint64_t v = 0;
@@ -160,7 +161,17 @@ bool Spool::LoadInto(host::BulkLoader& loader, std::string* error) {
         *error = def_->name + " : " + loader.Error();
         return false;
     }
+    Drop();
     return true;
+}
+
+void Spool::Drop() {
+    Flush();
+    buffer_.clear();
+    // Closing the temporary file deletes it; the next rows start a new one.
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    pending_ = 0;
 }
 
 Spool& SpoolSet::operator[](const TableDef& def) {

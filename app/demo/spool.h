@@ -36,7 +36,9 @@ class Spool {
     void End();
 
     const TableDef& def() const { return *def_; }
+    // Rows written since the spool was made, and those not yet loaded or dropped.
     long rows() const { return rows_; }
+    long pending() const { return pending_; }
     // FNV-1a of everything written, in order.
     uint64_t hash() const { return hash_; }
     bool ok() const { return error_.empty(); }
@@ -44,8 +46,11 @@ class Spool {
 
     // Writes out what is still buffered (the hash then covers every row).
     void Flush();
-    // Sends every row to a bulk loader; false with *error set on failure.
+    // Sends the pending rows to a bulk loader, then forgets them; false with *error set on
+    // failure.
     bool LoadInto(host::BulkLoader& loader, std::string* error);
+    // Forgets the pending rows without loading them (they still count in the hash).
+    void Drop();
 
   private:
     void Put(const char* data, size_t n);
@@ -56,6 +61,7 @@ class Spool {
     std::string buffer_;
     size_t values_ = 0;
     long rows_ = 0;
+    long pending_ = 0;
     uint64_t hash_ = 1469598103934665603ULL;
     std::string error_;
 };

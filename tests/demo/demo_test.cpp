@@ -647,6 +647,32 @@ TEST(DemoGenerator, SameSeedSamePracticeAnotherSeedAnother) {
     EXPECT_EQ(b.db().QueryInt("SELECT DEND_LASTDAY FROM DAYEND"), 20250302);
 }
 
+// Loading every few accounts (several COPY per table in the one transaction) writes the
+// practice a single load writes, on every engine.
+TEST(DemoGenerator, ChunkedLoadWritesTheSamePractice) {
+    for (const std::string& engine : testing_support::Engines()) {
+        SCOPED_TRACE(engine);
+        TestDb whole(engine, false), chunked(engine, false);
+        demo::DemoStats sw, sc;
+        std::string error;
+        ASSERT_TRUE(demo::GenerateDemo(whole.db(), Small(3), &sw, &error)) << error;
+        demo::DemoOptions o = Small(3);
+        o.chunk_accounts = 7;
+        ASSERT_TRUE(demo::GenerateDemo(chunked.db(), o, &sc, &error)) << error;
+        EXPECT_EQ(sc.rows, sw.rows);
+        EXPECT_EQ(sc.checksum, sw.checksum);
+        EXPECT_EQ(Content(chunked.db()), Content(whole.db()));
+        // A dry run counts the same rows and writes nothing.
+        TestDb dry(engine, false);
+        o.dry_run = true;
+        demo::DemoStats sd;
+        ASSERT_TRUE(demo::GenerateDemo(dry.db(), o, &sd, &error)) << error;
+        EXPECT_EQ(sd.rows, sw.rows);
+        EXPECT_EQ(sd.checksum, sw.checksum);
+        EXPECT_FALSE(host::SchemaExists(dry.db()));
+    }
+}
+
 TEST(DemoGenerator, BadInputIsRefusedWithAClearMessage) {
     TestDb t("sqlite", false);
     demo::DemoOptions o = Small();
@@ -659,7 +685,16 @@ TEST(DemoGenerator, BadInputIsRefusedWithAClearMessage) {
     demo::Size size{};
     EXPECT_TRUE(demo::ParseSize("large", &size));
     EXPECT_EQ(size, demo::Size::Large);
+    EXPECT_TRUE(demo::ParseSize("group", &size));
+    EXPECT_STREQ(demo::SizeName(size), "group");
     EXPECT_FALSE(demo::ParseSize("énorme", &size));
+
+    // The group practice is for PostgreSQL: SQLite refuses it before writing anything.
+    o = Small();
+    o.size = demo::Size::Group;
+    EXPECT_FALSE(demo::GenerateDemo(t.db(), o, nullptr, &error));
+    EXPECT_NE(error.find("PostgreSQL"), std::string::npos) << error;
+    EXPECT_FALSE(host::SchemaExists(t.db()));
 
     demo::PracticeSummary s;
     EXPECT_FALSE(demo::SummarizePractice(t.db(), kToday, &s, &error));

@@ -1,11 +1,15 @@
 // The generator's building blocks: the practice calendar, the random stream every seed
-// depends on, and the row spools that carry any text to either engine.
+// depends on, the row spools that carry any text to either engine, and the day sheet
+// gathered across accounts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/demo/calendar.h"
+#include "app/demo/model.h"
 #include "app/demo/rng.h"
 #include "app/demo/spool.h"
 #include "tests/support/testdb.h"
@@ -121,6 +125,18 @@ TEST_P(DemoSpool, EveryTextReachesTheTableIntact) {
     EXPECT_EQ(t->QueryText("SELECT S FROM SPOOLT WHERE N = -4000000000"), "-4000000000");
     EXPECT_EQ(t->QueryInt("SELECT MAX(N) FROM SPOOLT"), 4000000000LL);
 
+    // A loaded spool forgets its rows: the next load sends only the rows written since, and
+    // the spool still counts and hashes everything it was given.
+    EXPECT_EQ(spool.pending(), 0);
+    spool.Int(-1).Text("après");
+    spool.End();
+    auto again = t->Bulk("SPOOLT", def.columns);
+    ASSERT_TRUE(again);
+    ASSERT_TRUE(spool.LoadInto(*again, &error)) << error;
+    EXPECT_EQ(t->QueryInt("SELECT COUNT(*) FROM SPOOLT"), 18003);
+    EXPECT_EQ(t->QueryText("SELECT S FROM SPOOLT WHERE N = -1"), "après");
+    EXPECT_EQ(spool.rows(), 18003);
+
     // The same rows give the same hash; one value more gives another.
     demo::Spool a(&def), b(&def);
     for (demo::Spool* sp : {&a, &b}) {
@@ -147,6 +163,60 @@ TEST_P(DemoSpool, EveryTextReachesTheTableIntact) {
     ASSERT_TRUE(loader2);
     EXPECT_FALSE(bad.LoadInto(*loader2, &error));
     EXPECT_NE(error.find("SPOOLT"), std::string::npos) << error;
+}
+
+// The group practice is the large one at least eleven times over: same history and turnover,
+// so that its figures scale with the large practice's.
+TEST(DemoProfile, GroupIsElevenLargePracticesOverTheSameYears) {
+    const demo::Profile large = demo::ProfileOf(demo::Size::Large);
+    const demo::Profile group = demo::ProfileOf(demo::Size::Group);
+    EXPECT_GE(group.accounts, 200000);
+    EXPECT_GE(group.accounts, 11 * large.accounts);
+    EXPECT_EQ(group.years, large.years);
+    EXPECT_EQ(group.leave_share, large.leave_share);
+    EXPECT_EQ(group.tenure_days, large.tenure_days);
+    EXPECT_FALSE(group.edge_cases);
+    // The day sheet codes producers in one byte (with the billing doctors and the blank).
+    EXPECT_LT(2 * (group.dentists + group.hygienists + group.auxiliaries), 255);
+}
+
+// The day sheet leaves in date order, then kind, then record, whatever the order the accounts
+// gave it and however many of a month's lines went to its temporary file.
+TEST(DemoDaySheet, LinesLeaveInDateOrderAcrossMonthsAndFiles) {
+    demo::DaySheet sheet(5);  // tiny month buffer: most lines pass through the files
+    std::vector<demo::DayLine> given;
+    demo::Rng rng(42);
+    const long dates[] = {20241231, 20250101, 20241201, 20250131, 20250201, 20241215};
+    for (int i = 0; i < 600; ++i) {
+        demo::DayLine l{};
+        l.date = static_cast<int32_t>(dates[rng.Index(6)]);
+        l.recid = rng.Int(1, 50);
+        l.patid = i;
+        l.sortid = "ABC"[rng.Index(3)];
+        l.rectype = 'T';
+        given.push_back(l);
+        sheet.Add(l);
+    }
+    EXPECT_EQ(sheet.size(), 600);
+    std::vector<demo::DayLine> out;
+    std::string error;
+    ASSERT_TRUE(sheet.Drain([&](const demo::DayLine& l) { out.push_back(l); }, &error)) << error;
+    ASSERT_EQ(out.size(), given.size());
+    auto key = [](const demo::DayLine& l) { return std::tuple(l.date, l.sortid, l.recid); };
+    for (size_t i = 1; i < out.size(); ++i)
+        ASSERT_LE(key(out[i - 1]), key(out[i])) << i;
+    // Every line given comes out once (patid numbers them).
+    std::vector<int32_t> ids;
+    for (const demo::DayLine& l : out)
+        ids.push_back(l.patid);
+    std::sort(ids.begin(), ids.end());
+    for (size_t i = 0; i < ids.size(); ++i)
+        ASSERT_EQ(ids[i], static_cast<int32_t>(i));
+    // Drained means empty.
+    EXPECT_EQ(sheet.size(), 0);
+    long more = 0;
+    ASSERT_TRUE(sheet.Drain([&](const demo::DayLine&) { ++more; }, &error));
+    EXPECT_EQ(more, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DemoSpool, testing::ValuesIn(testing_support::Engines()),

@@ -215,6 +215,23 @@ TEST_P(ARReportTest, SummaryOnlyKindPrintsNoBlocksAndTheSameTotals) {
         EXPECT_EQ(summary_only.summary[i].columns, full.summary[i].columns);
     EXPECT_EQ(Amounts(summary_only, "SOMMAIRES", "Total des Montants"),
               V({"35.00", "80.00", "150.00", "150.00", "415.00", "80.00"}));
+
+    // It holds only the accounts whose notes its notes file lists (none without the notes
+    // option), yet counts and sums every account the full report lists.
+    ASSERT_EQ(summary_only.data.accounts.size(), 1u);
+    EXPECT_EQ(summary_only.data.accounts[0].name, "Tremblay, Luc");
+    EXPECT_EQ(summary_only.notes.size(), full.notes.size());
+    arrpt_info no_notes = Info(2, 1, "*", 'Y', 2);
+    no_notes.notes = 0;
+    const Output bare = Run(no_notes);
+    EXPECT_TRUE(bare.data.accounts.empty());
+    for (const Output* o : {&summary_only, &bare}) {
+        EXPECT_EQ(ar::KeptAccounts(o->data), static_cast<long>(full.data.accounts.size()));
+        EXPECT_EQ(ar::SumAccounts(o->data), ar::SumAccounts(full.data));
+        EXPECT_EQ(ar::AccountsInCredit(o->data), ar::AccountsInCredit(full.data));
+        EXPECT_EQ(ar::PlanBalances(o->data), ar::PlanBalances(full.data));
+        EXPECT_EQ(ar::SumAdditional(o->data), ar::SumAdditional(full.data));
+    }
 }
 
 TEST_P(ARReportTest, WithoutTheFutureOptionTheFutureColumnStaysZero) {

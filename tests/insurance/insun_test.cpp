@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <tuple>
 
-#include "app/demo/demo.h"
 #include "host/base/strings.h"
 #include "host/output/paths.h"
 #include "host/output/textprint.h"
@@ -195,13 +194,8 @@ class InsUnDemoTest : public output_test::WithBackend,
 // The record classes and SQL give the same list over the small demo practice.
 TEST_P(InsUnDemoTest, BothModesListTheSameClaims) {
     TestDb t(GetParam(), false);
-    demo::DemoOptions o;
-    o.size = demo::Size::Small;
-    o.seed = 1;
-    o.today = 20241115;
     std::string error;
-    demo::DemoStats stats;
-    ASSERT_TRUE(demo::GenerateDemo(t.db(), o, &stats, &error)) << error;
+    ASSERT_TRUE(testing_support::WriteSmallDemo(t.db(), &error)) << error;
     QDSApplication app(&t.db());
     QDSApplication::SetInstance(&app);
     LauncherInfo launcher(&app);

@@ -63,7 +63,9 @@ struct InsUnData {
 using reports::Outcome;
 
 // Reads the rows; on Failed, *error says why (in French; no option chosen gives 6400).
+// mode: the calculation mode (1 by SQL, else through the record classes; -1 the
+// application's). Both read the same rows.
 Outcome Collect(const Criteria& criteria, LauncherInfo* launcher, TMeter* meter, InsUnData* out,
-                std::string* error);
+                std::string* error, int mode = -1);
 
 }  // namespace insun

@@ -10,8 +10,8 @@ constexpr int kProgress = 6401;
 
 }  // namespace
 
-InsUnResolvedRun::InsUnResolvedRun(const insun::Criteria& criteria)
-    : criteria_(criteria), table_(insun::ClaimsTable(data_)) {}
+InsUnResolvedRun::InsUnResolvedRun(const insun::Criteria& criteria, int mode)
+    : criteria_(criteria), mode_(mode), table_(insun::ClaimsTable(data_)) {}
 
 std::string InsUnResolvedRun::MeterTitle() const {
     return host::LoadText(kProgress);
@@ -19,8 +19,8 @@ std::string InsUnResolvedRun::MeterTitle() const {
 
 bool InsUnResolvedRun::Collect(reports::RunContext& ctx) {
     std::string error;
-    if (!reports::Settle(ctx, insun::Collect(criteria_, ctx.launcher, ctx.meter, &data_, &error),
-                         error))
+    if (!reports::Settle(
+            ctx, insun::Collect(criteria_, ctx.launcher, ctx.meter, &data_, &error, mode_), error))
         return false;
     table_ = insun::ClaimsTable(data_);
     return true;

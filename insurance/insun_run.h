@@ -8,7 +8,8 @@
 
 class InsUnResolvedRun : public reports::ReportRun {
   public:
-    explicit InsUnResolvedRun(const insun::Criteria& criteria);
+    // mode: calculation mode, -1 the application's.
+    explicit InsUnResolvedRun(const insun::Criteria& criteria, int mode = -1);
 
     std::string MeterTitle() const override;
     bool Collect(reports::RunContext& ctx) override;
@@ -19,6 +20,7 @@ class InsUnResolvedRun : public reports::ReportRun {
 
   private:
     insun::Criteria criteria_;
+    int mode_;
     insun::InsUnData data_;
     host::output::ReportTable table_;
 };

@@ -1,10 +1,13 @@
 // The unresolved insurance report over the hand-built practice
-// (tests/insurance/insar_practice.h) on every engine: which claims each option lists, the
-// printed lines and totals, the data file, and the refusal without an option.
+// (tests/insurance/insar_practice.h) on every engine and in both calculation modes (SQL and
+// record classes): which claims each option lists, the printed lines and totals, the data
+// file, and the refusal without an option. Then both modes against each other over the
+// small demo practice.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 #include "host/base/strings.h"
 #include "host/output/paths.h"
@@ -20,11 +23,14 @@ namespace {
 
 using testing_support::TestDb;
 
-class InsUnTest : public output_test::WithBackend, public testing::WithParamInterface<std::string> {
+// (engine, calculation mode)
+using EngineMode = std::tuple<std::string, int>;
+
+class InsUnTest : public output_test::WithBackend, public testing::WithParamInterface<EngineMode> {
   protected:
     void SetUp() override {
         WithBackend::SetUp();
-        t_ = std::make_unique<TestDb>(GetParam(), true);
+        t_ = std::make_unique<TestDb>(std::get<0>(GetParam()), true);
         insar_test::BuildPractice(t_->db());
         app_ = std::make_unique<QDSApplication>(&t_->db());
         QDSApplication::SetInstance(app_.get());
@@ -40,7 +46,7 @@ class InsUnTest : public output_test::WithBackend, public testing::WithParamInte
     bool Run(const insun::Criteria& c, std::vector<std::string>* claims,
              std::vector<std::string>* lines, std::string* error,
              std::unique_ptr<InsUnResolvedRun>* kept = nullptr) {
-        auto run = std::make_unique<InsUnResolvedRun>(c);
+        auto run = std::make_unique<InsUnResolvedRun>(c, std::get<1>(GetParam()));
         const std::string path = host::output::OutputPath("insunrpt.prt");
         FILE* prt = std::fopen(path.c_str(), "w");
         const bool ok = reports::RunHeadless(*run, launcher_.get(), prt, 1, "insunrpt", error);
@@ -161,7 +167,56 @@ TEST_P(InsUnTest, NoOptionIsRefused) {
     EXPECT_EQ(error, host::LoadText(6400));
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, InsUnTest, testing::ValuesIn(testing_support::Engines()),
+INSTANTIATE_TEST_SUITE_P(Engines, InsUnTest,
+                         testing::Combine(testing::ValuesIn(testing_support::Engines()),
+                                          testing::Values(1, 0)),
+                         [](const testing::TestParamInfo<EngineMode>& info) {
+                             return std::get<0>(info.param) +
+                                    (std::get<1>(info.param) == 1 ? "_sql" : "_records");
+                         });
+
+// Every field of every listed claim, in order, for comparing the two modes.
+std::vector<std::string> Listed(const insun::InsUnData& d) {
+    std::vector<std::string> out;
+    for (const insun::ClaimLine& l : d.claims)
+        out.push_back(std::to_string(l.pat_id) + "|" + l.patient + "|" + l.chart + "|" +
+                      l.assigned + l.status + "|" + l.doctor + "|" + std::to_string(l.claim_id) +
+                      "|" + l.claim_no + "|" + std::to_string(l.submitted) + "|" + l.carrier + "|" +
+                      std::to_string(l.claimed) + "|" + std::to_string(l.estimate) + "|" +
+                      std::to_string(l.paid) + "|" + std::to_string(l.last_paid) + "|" +
+                      std::to_string(static_cast<int>(l.reason)));
+    return out;
+}
+
+class InsUnDemoTest : public output_test::WithBackend,
+                      public testing::WithParamInterface<std::string> {};
+
+// The record classes and SQL give the same list over the small demo practice.
+TEST_P(InsUnDemoTest, BothModesListTheSameClaims) {
+    TestDb t(GetParam(), false);
+    std::string error;
+    ASSERT_TRUE(testing_support::WriteSmallDemo(t.db(), &error)) << error;
+    QDSApplication app(&t.db());
+    QDSApplication::SetInstance(&app);
+    LauncherInfo launcher(&app);
+    // The small demo has claims of each kind but unbilled ones with an insured estimate.
+    const insun::Criteria cases[] = {{true, 20241201, false, 0, false},
+                                     {false, 0, true, 20241101, false},
+                                     {true, 20241201, true, 20241101, true}};
+    for (const insun::Criteria& c : cases) {
+        insun::InsUnData sql, records;
+        ASSERT_EQ(insun::Collect(c, &launcher, nullptr, &sql, &error, 1), reports::Outcome::Done)
+            << error;
+        ASSERT_EQ(insun::Collect(c, &launcher, nullptr, &records, &error, 0),
+                  reports::Outcome::Done)
+            << error;
+        EXPECT_FALSE(sql.claims.empty());
+        EXPECT_EQ(Listed(sql), Listed(records));
+    }
+    QDSApplication::SetInstance(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, InsUnDemoTest, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/demo/demo.h"
 #include "host/base/env.h"
 
 namespace testing_support {
@@ -72,6 +73,15 @@ TestDb::~TestDb() {
         for (const char* ext : {"", "-wal", "-shm"})
             std::filesystem::remove(file_ + ext, ec);
     }
+}
+
+bool WriteSmallDemo(GenDB& db, std::string* error) {
+    demo::DemoOptions o;
+    o.size = demo::Size::Small;
+    o.seed = 1;
+    o.today = 20241115;
+    demo::DemoStats stats;
+    return demo::GenerateDemo(db, o, &stats, error);
 }
 
 }  // namespace testing_support

@@ -37,4 +37,8 @@ class TestDb {
     std::string prefix_;
 };
 
+// Writes the small demo practice (seed 1, today 2024-11-15) into an empty database; false
+// with *error set when the generator fails.
+bool WriteSmallDemo(GenDB& db, std::string* error);
+
 }  // namespace testing_support

@@ -42,10 +42,6 @@ constexpr int kMaxCopies = 5;
 constexpr int kCheckDialog = 7993;
 constexpr int kCheckList = 5111;
 
-std::string Dmy(long date) {
-    return host::FormatDate(date, DATE_FMT_DMY);
-}
-
 bool Yes(char c) {
     return c == 'Y';
 }
@@ -236,7 +232,7 @@ void TDayEndCheckDlg::SetupWindow() {
     if (!list) return;
     list->ClearList();
     for (long day : days_)
-        list->AddString(Dmy(day), std::to_string(day));
+        list->AddString(host::Dmy(day), std::to_string(day));
     list->SetSelIndex(days_.empty() ? -1 : 0);
 }
 
@@ -252,9 +248,9 @@ bool TDayEndReportDlg::ProcessOutStandingReports(const std::vector<long>& days) 
         if (!RunDetailSummationReports(day) && !last_empty_) return false;
         std::string error;
         if (!dayend::MarkPrinted(*db, day, &error)) {
-            Message(
-                host::U8Format(host::LoadText(kNotSaved).c_str(), Dmy(day).c_str(), error.c_str()),
-                MB_OK | MB_ICONERROR);
+            Message(host::U8Format(host::LoadText(kNotSaved).c_str(), host::Dmy(day).c_str(),
+                                   error.c_str()),
+                    MB_OK | MB_ICONERROR);
             return false;
         }
     }
@@ -368,8 +364,8 @@ bool TDayEndReportDlg::DisplayReport() {
         return false;
     }
     if (state.month_end && date <= state.month_end) {
-        Message(
-            host::U8Format(host::LoadText(kBeforeMonthEnd).c_str(), Dmy(state.month_end).c_str()));
+        Message(host::U8Format(host::LoadText(kBeforeMonthEnd).c_str(),
+                               host::Dmy(state.month_end).c_str()));
         return false;
     }
     // Earlier days still open, when this run does not close the day: accepted as done on
@@ -398,9 +394,9 @@ bool TDayEndReportDlg::DisplayReport() {
         printed = RunDetailSummationReports(date);
         // A closing marks the day printed itself, in the one transaction of the closing.
         if (printed && !close && !dayend::MarkPrinted(*db, date, &error))
-            Message(
-                host::U8Format(host::LoadText(kNotSaved).c_str(), Dmy(date).c_str(), error.c_str()),
-                MB_OK | MB_ICONERROR);
+            Message(host::U8Format(host::LoadText(kNotSaved).c_str(), host::Dmy(date).c_str(),
+                                   error.c_str()),
+                    MB_OK | MB_ICONERROR);
     } else {
         RunDetailSummationReports(date);
     }
@@ -423,11 +419,12 @@ bool TDayEndReportDlg::DisplayReport() {
                 CloseDown();
                 break;
             case dayend::CloseResult::AlreadyClosed:
-                Message(host::U8Format(host::LoadText(kAlreadyClosed).c_str(), Dmy(date).c_str()));
+                Message(host::U8Format(host::LoadText(kAlreadyClosed).c_str(),
+                                       host::Dmy(date).c_str()));
                 ok = false;
                 break;
             case dayend::CloseResult::Failed:
-                Message(host::U8Format(host::LoadText(kNotSaved).c_str(), Dmy(date).c_str(),
+                Message(host::U8Format(host::LoadText(kNotSaved).c_str(), host::Dmy(date).c_str(),
                                        error.c_str()),
                         MB_OK | MB_ICONERROR);
                 ok = false;

@@ -27,10 +27,6 @@ const std::string& S(int id) {
     return host::LoadText(id);
 }
 
-std::string Dmy(long date) {
-    return date ? host::FormatDate(date, DATE_FMT_DMY) : std::string();
-}
-
 std::string Amt(int64_t cents, int width = 11) {
     char buf[64];
     return MakeNumericFormat(cents, buf, width);
@@ -122,7 +118,10 @@ PrintLine Heads(char kind, bool descr) {
 PrintLine Detail(const Elem& e, bool descr, bool tooth, int64_t pat_total) {
     LineOf l;
     if (IsPatient(e.kind))
-        return l.At(2, Dmy(e.date)).Fit(13, Name(e), 28).Fit(42, e.address, 56).At(100, e.billdr);
+        return l.At(2, host::Dmy(e.date))
+            .Fit(13, Name(e), 28)
+            .Fit(42, e.address, 56)
+            .At(100, e.billdr);
     l.Fit(2, Name(e), 43);
     if (IsTreatment(e.kind)) {
         l.At(46, e.billdr).Fit(49, e.status, 5);
@@ -145,7 +144,7 @@ PrintLine Detail(const Elem& e, bool descr, bool tooth, int64_t pat_total) {
         .Fit(50, e.producer, 4)
         .Fit(55, e.code, 5)
         .At(60, std::string(1, e.type))
-        .At(64, Dmy(e.date))
+        .At(64, host::Dmy(e.date))
         .Fit(80, e.descr, 17)
         .At(97, Amt(e.amount))
         .At(109, std::string(1, e.dep))
@@ -695,7 +694,7 @@ DayEndReportRun::DayEndReportRun(const dayend::Criteria& criteria, bool summarie
       totals_(dayend::SummaryTable({})) {}
 
 std::string DayEndReportRun::MeterTitle() const {
-    return host::LoadText(6201) + " (" + dayend::Dmy(criteria_.date) + ")";
+    return host::LoadText(6201) + " (" + host::Dmy(criteria_.date) + ")";
 }
 
 bool DayEndReportRun::Collect(reports::RunContext& ctx) {
@@ -725,7 +724,7 @@ bool DayEndReportRun::Collect(reports::RunContext& ctx) {
 }
 
 bool DayEndReportRun::Print(reports::RunContext& ctx) {
-    const std::string date = " (" + dayend::Dmy(criteria_.date) + ")";
+    const std::string date = " (" + host::Dmy(criteria_.date) + ")";
     std::string range;
     if (criteria_.selector != 0 && !criteria_.range.empty() && criteria_.range != "*") {
         const size_t comma = criteria_.range.find(',');

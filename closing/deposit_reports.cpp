@@ -53,10 +53,6 @@ std::string Amount(int64_t cents, int width = 10) {
     return MakeNumericFormat(cents, buf, width);
 }
 
-std::string Dmy(long date) {
-    return date ? host::FormatDate(date, DATE_FMT_DMY) : std::string();
-}
-
 // The index of a section among A/K, B/K, A/M, B/M (the order of its strings).
 int SectionIndex(char group, char kind) {
     return (kind == 'M' ? 2 : 0) + (group == 'B' ? 1 : 0);
@@ -95,12 +91,12 @@ int DayTrialRptObj::PrintTitle(int line) {
     const bool recap = part % 2 == 1;
     const deposit::BankDeposit* bank =
         part / 2 < data_.banks.size() ? &data_.banks[part / 2] : nullptr;
-    const std::string date = Dmy(data_.criteria.date);
+    const std::string date = host::Dmy(data_.criteria.date);
     int at = line + 4;
     if (recap) {
         PrintText(3, at, S(kRecapTitle) + "(" + date + ")", true);
     } else {
-        PrintText(3, at, S(kDate) + Dmy(ldate_today()));
+        PrintText(3, at, S(kDate) + host::Dmy(ldate_today()));
         const std::string title = host::U8Format("%s (%s)", S(kTitle).c_str(), date.c_str());
         PrintText(std::max(0, (GetColPerPage() - static_cast<int>(host::U8Length(title))) / 2), at,
                   title, true);

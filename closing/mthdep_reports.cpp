@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "host/base/dates.h"
 #include "host/base/numfmt.h"
 #include "host/base/strings.h"
 #include "host/base/text.h"
@@ -41,12 +42,8 @@ std::string Amount(int64_t cents, int width) {
     return MakeNumericFormat(cents, buf, width);
 }
 
-std::string Dmy(long date) {
-    return date ? host::FormatDate(date, DATE_FMT_DMY) : std::string();
-}
-
 std::string Period(long first, long last) {
-    return host::U8Format(S(kPeriod).c_str(), Dmy(first).c_str(), Dmy(last).c_str());
+    return host::U8Format(S(kPeriod).c_str(), host::Dmy(first).c_str(), host::Dmy(last).c_str());
 }
 
 // The seven columns of the summary, in print order, and the arrays they show.
@@ -127,7 +124,7 @@ void MonthlyDepositPrt::ComposeBank(deposit::LineBuilder& b, size_t part,
     for (int s = 1; s < mthdep::kSlots; ++s) {
         if (bank.dates[s] == 0 || !bank.HasAmounts(s)) continue;
         b.Add(part);
-        b.Text(2, Dmy(bank.dates[s]));
+        b.Text(2, host::Dmy(bank.dates[s]));
         for (int c = 0; c < 6; ++c)
             b.Text(kWidth * (c + 1), Amount(Column(bank, c, s), kWidth));
     }
@@ -236,7 +233,7 @@ bool MonthDepReport::InitialCriteria() {
         }
         for (const auto& [date, v] : days) {
             b.Add(p);
-            b.Text(date_col, Dmy(date));
+            b.Text(date_col, host::Dmy(date));
             amounts(b, v, false);
         }
         b.Add(p, false, 2);

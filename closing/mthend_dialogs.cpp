@@ -51,10 +51,6 @@ bool Yes(char c) {
     return c == 'Y';
 }
 
-std::string Dmy(long date) {
-    return date ? host::FormatDate(date, DATE_FMT_DMY) : std::string();
-}
-
 long LastMonthEnd(GenDB* db, const char* column) {
     return static_cast<long>(db->QueryInt(std::string("SELECT ") + column + " FROM " +
                                           db->dbTablePrefix() + "DAYEND WHERE DEND_ID = 1"));
@@ -143,9 +139,9 @@ void TMonthEndBaseDlg::ShowDates() {
     GenDB* db = GetLauncherInfo() ? GetLauncherInfo()->GetDb() : nullptr;
     if (!db) return;
     if (auto* s = dynamic_cast<TStatic*>(ChildWithId(132)))
-        s->SetText(Dmy(LastMonthEnd(db, "DEND_MENDDATE")));
+        s->SetText(host::Dmy(LastMonthEnd(db, "DEND_MENDDATE")));
     if (auto* s = dynamic_cast<TStatic*>(ChildWithId(133)))
-        s->SetText(Dmy(LastMonthEnd(db, "DEND_YENDDATE")));
+        s->SetText(host::Dmy(LastMonthEnd(db, "DEND_YENDDATE")));
 }
 
 bool TMonthEndBaseDlg::Ask(int text, const std::string& arg1, const std::string& arg2) {
@@ -194,13 +190,13 @@ bool TMonthEndBaseDlg::ValidateDlgFields() {
     const long mend = LastMonthEnd(db, "DEND_MENDDATE");
     if (mend && last_ <= mend) {
         ReportFieldError(
-            host::U8Format(host::LoadText(kBeforeMonthEnd).c_str(), Dmy(mend).c_str()));
+            host::U8Format(host::LoadText(kBeforeMonthEnd).c_str(), host::Dmy(mend).c_str()));
         return false;
     }
     // Months skipped since the last month-end: the closing starts the day after it.
     if (mend && first_ > incr_date(mend, 1)) {
         const long from = incr_date(mend, 1);
-        if (!Ask(kFromDate, Dmy(from))) return false;
+        if (!Ask(kFromDate, host::Dmy(from))) return false;
         first_ = from;
     }
     if (!Yes(info_.month_end) && Yes(info_.year_end) && !Ask(kYearEndOnly)) return false;
@@ -288,7 +284,7 @@ bool TMonthEndBaseDlg::DisplayReport() {
 
     if (close && ok) {
         const std::string desc = mthend::MonthTitle(first_);
-        if (Ask(kPrinted, desc, Dmy(last_))) {
+        if (Ask(kPrinted, desc, host::Dmy(last_))) {
             mthend::CloseRequest req;
             req.period = period;
             req.year_end = Yes(info_.year_end);

@@ -37,12 +37,6 @@ bool Fail(GenDB& db, const std::string& what, std::string* error) {
     return false;
 }
 
-std::string DateText(long date) {
-    char buf[32];
-    ldate_to_str1(buf, date, DATE_FMT_DMY);
-    return buf;
-}
-
 // The year-to-date columns of a producer record, with the engine's accumulator each one
 // preloads: the procedure count, then the ten amounts.
 struct YtdColumn {
@@ -246,7 +240,7 @@ void WriteLog(const CloseRequest& req, const std::vector<ProducerChange>& change
     if (req.log_folder.empty()) return;
     FILE* f = std::fopen((req.log_folder + "/monthend.log").c_str(), "a+");
     if (!f) return;
-    const std::string date = DateText(req.today ? req.today : ldate_today());
+    const std::string date = host::Dmy(req.today ? req.today : ldate_today());
     auto line = [&](const std::string& text) {
         int h = 0, m = 0, s = 0;
         host::Now(&h, &m, &s);
@@ -308,15 +302,16 @@ CloseResult PerformMthend(GenDB& db, const CloseRequest& req, std::vector<long>*
         }
         if (s.month_end >= p.last) {
             *error = host::U8Format(host::LoadText(kAlreadyClosed).c_str(),
-                                    DateText(s.month_end).c_str());
+                                    host::Dmy(s.month_end).c_str());
             result = CloseResult::AlreadyClosed;
             return false;
         }
         // After a month-end, the next one starts the day after it: no day is left out of
         // the brought-forward figures or counted in two months.
         if (s.month_end > 0 && p.first != incr_date(s.month_end, 1)) {
-            *error = host::U8Format(host::LoadText(kNotNext).c_str(), DateText(s.month_end).c_str(),
-                                    DateText(incr_date(s.month_end, 1)).c_str());
+            *error =
+                host::U8Format(host::LoadText(kNotNext).c_str(), host::Dmy(s.month_end).c_str(),
+                               host::Dmy(incr_date(s.month_end, 1)).c_str());
             result = CloseResult::Refused;
             return false;
         }

@@ -30,10 +30,6 @@ const std::string& S(int id) {
     return host::LoadText(id);
 }
 
-std::string Dmy(long date) {
-    return date ? host::FormatDate(date, DATE_FMT_DMY) : std::string();
-}
-
 std::string Phone(const apptlist::ApptRow& a) {
     char out[32] = "";
     const std::string& digits = a.home_phone.empty() ? a.work_phone : a.home_phone;
@@ -149,8 +145,8 @@ int ApptListObj::PrintDetail(int line) {
     const Pos& p = pos_[i_];
     int used = 0;
     if (StartsDay()) {
-        PrintText(0, line, host::U8Format(S(kDay).c_str(), Dmy(data_.days[p.day].date).c_str()),
-                  true);
+        PrintText(0, line,
+                  host::U8Format(S(kDay).c_str(), host::Dmy(data_.days[p.day].date).c_str()), true);
         used += 2;
     }
     if (StartsProducer()) {
@@ -191,7 +187,7 @@ int ApptListObj::CloseGroups(int line, bool day_ends) {
            1;
     if (day_ends) {
         const apptlist::DayGroup& d = data_.days[p.day];
-        line = PrintTotal(line, host::U8Format(S(kDayTotal).c_str(), Dmy(d.date).c_str()),
+        line = PrintTotal(line, host::U8Format(S(kDayTotal).c_str(), host::Dmy(d.date).c_str()),
                           d.Count(), d.Units()) +
                1;
     }
@@ -208,9 +204,9 @@ std::string ApptListObj::GetTitleStr(int i) {
     if (i == 0) return S(kTitle);
     if (i == 1) {
         const apptlist::Criteria& c = data_.criteria;
-        return c.from == c.to
-                   ? host::U8Format(S(kDay).c_str(), Dmy(c.from).c_str())
-                   : host::U8Format(S(kPeriod).c_str(), Dmy(c.from).c_str(), Dmy(c.to).c_str());
+        return c.from == c.to ? host::U8Format(S(kDay).c_str(), host::Dmy(c.from).c_str())
+                              : host::U8Format(S(kPeriod).c_str(), host::Dmy(c.from).c_str(),
+                                               host::Dmy(c.to).c_str());
     }
     return {};
 }

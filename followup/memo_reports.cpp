@@ -26,10 +26,6 @@ const std::string& S(int id) {
     return host::LoadText(id);
 }
 
-std::string Dmy(long date) {
-    return host::FormatDate(date, DATE_FMT_DMY);
-}
-
 }  // namespace
 
 namespace memo {
@@ -81,7 +77,7 @@ host::output::ReportTable MemoTable(const MemoData& data) {
         t.Row()
             .Date("DeLaDate", data.from)
             .Date("ALaDate", data.to)
-            .Text("Periode", Dmy(data.from) + " à " + Dmy(data.to))
+            .Text("Periode", host::Dmy(data.from) + " à " + host::Dmy(data.to))
             .Text("Section", host::Trim(S(SectionText(l.kind))))
             .Text("Nom", l.last_name + ", " + l.first_name)
             .Date("DateDue", l.due_date)
@@ -132,7 +128,7 @@ int TickRptObj::PrintDetail(int line) {
         printed_kind_ = m.kind;
     }
     PrintText(kCols[0], line + used, host::U8Fit(m.last_name + ", " + m.first_name, 31));
-    PrintText(kCols[1], line + used, Dmy(m.due_date));
+    PrintText(kCols[1], line + used, host::Dmy(m.due_date));
     for (size_t k = 0; k < text_.size(); ++k) {
         if (k > 0 && line + used + 1 >= GetRowPerPage()) {
             PageBreak();
@@ -157,7 +153,8 @@ int TickRptObj::PrintSubTitle(int line) {
 std::string TickRptObj::GetTitleStr(int i) {
     if (i == 0) return S(kTitle);
     if (i == 1)
-        return host::U8Format(S(kRange).c_str(), Dmy(data_.from).c_str(), Dmy(data_.to).c_str());
+        return host::U8Format(S(kRange).c_str(), host::Dmy(data_.from).c_str(),
+                              host::Dmy(data_.to).c_str());
     return {};
 }
 

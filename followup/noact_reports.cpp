@@ -32,10 +32,6 @@ const std::string& S(int id) {
     return host::LoadText(id);
 }
 
-std::string Dmy(long date) {
-    return date ? host::FormatDate(date, DATE_FMT_DMY) : std::string();
-}
-
 const char* kTitleFallback = "Patients Non Vus Récemment";
 
 }  // namespace
@@ -58,7 +54,7 @@ std::vector<std::string> PatNoActivityObj::ItemLines(const noact::PatientRow& p,
         if (on != 'Y' || items.empty()) return;
         out.push_back("    " + S(heading));
         for (const noact::Item& it : items)
-            out.push_back("      " + host::U8Fit(Dmy(it.date), 11) + host::U8Fit(it.code, 8) +
+            out.push_back("      " + host::U8Fit(host::Dmy(it.date), 11) + host::U8Fit(it.code, 8) +
                           host::U8Fit(it.description, 28) + host::U8Fit(it.tooth, 3) +
                           host::U8Fit(it.surface, 6) + host::U8Fit(it.producer, 4) +
                           host::FormatAmount(it.total, 10));
@@ -68,7 +64,7 @@ std::vector<std::string> PatNoActivityObj::ItemLines(const noact::PatientRow& p,
         out.push_back("    " + S(heading));
         for (const noact::Item& it : items)
             out.push_back(host::TrimRight(
-                "      " + host::U8Fit(Dmy(it.date), 11) + host::U8Fit(it.code, 8) +
+                "      " + host::U8Fit(host::Dmy(it.date), 11) + host::U8Fit(it.code, 8) +
                 host::U8Fit(it.description, 41) + host::U8Fit(it.producer, 4) + it.flag));
     };
     treatments(c.pending, kPending, p.pending);
@@ -118,7 +114,7 @@ int PatNoActivityObj::PrintDetail(int line) {
     PrintText(kCols[1], line + used, host::U8Fit(age, 3, false));
     PrintText(kCols[2], line + used, host::U8Fit(p.chart, 10));
     PrintText(kCols[3], line + used, host::U8Fit(p.doctor, 4));
-    PrintText(kCols[4], line + used, Dmy(p.last_claim));
+    PrintText(kCols[4], line + used, host::Dmy(p.last_claim));
     PrintText(kCols[5], line + used, p.status);
     ++used;
     for (const std::string& l : items_) {
@@ -136,8 +132,8 @@ int PatNoActivityObj::PrintDetail(int line) {
 int PatNoActivityObj::PrintSubTitle(int line) {
     const noact::Criteria& c = data_.criteria;
     PrintText(0, line,
-              host::U8Format(S(kCriteria).c_str(), Dmy(c.cutoff).c_str(),
-                             Dmy(c.active_from).c_str(), Dmy(c.active_to).c_str()));
+              host::U8Format(S(kCriteria).c_str(), host::Dmy(c.cutoff).c_str(),
+                             host::Dmy(c.active_from).c_str(), host::Dmy(c.active_to).c_str()));
     PrintText(kCols[0], line + 2, S(kName));
     PrintText(kCols[1], line + 2, S(kAge));
     PrintText(kCols[2], line + 2, S(kChart));

@@ -31,10 +31,6 @@ const std::string& S(int id) {
     return host::LoadText(id);
 }
 
-std::string Dmy(long date) {
-    return date ? host::FormatDate(date, DATE_FMT_DMY) : std::string();
-}
-
 std::string Phone(const std::string& digits) {
     char out[32] = "";
     return mk_phone_no(digits.c_str(), out);
@@ -75,7 +71,7 @@ int NoInsObj::PrintDetail(int line) {
     PrintText(kCols[4], line, std::string(1, p.student));
     PrintText(kCols[5], line, host::U8Fit(Phone(p.home_phone), 18));
     PrintText(kCols[6], line, host::U8Fit(Phone(p.work_phone), 22));
-    PrintText(kCols[7], line, Dmy(p.last_claim));
+    PrintText(kCols[7], line, host::Dmy(p.last_claim));
     PrintText(kCols[8], line, std::string(1, p.status));
     return 1;
 }

@@ -53,12 +53,6 @@ std::string Amount(int64_t cents, int width = InsARSumRpt::kAmountWidth) {
     return host::FormatAmount(cents, width);
 }
 
-std::string DateText(long date) {
-    char buf[32];
-    ldate_to_str1(buf, date, DATE_FMT_DMY);
-    return buf;
-}
-
 // Held payments, the four buckets, the total and the multiple-coverage total.
 void PrintAged(OvReportObj& r, int line, const int* cols, int64_t held, const Aged& a,
                int64_t multiple) {
@@ -142,7 +136,7 @@ std::string InsARSumRpt::GetTitleStr(int i) {
         case 0:
             return S(TitleText());
         case 1: {
-            std::string t = S(kAsOf) + " " + DateText(data_.criteria.as_of);
+            std::string t = S(kAsOf) + " " + host::Dmy(data_.criteria.as_of);
             if (data_.criteria.overdue_num != 1 && data_.criteria.min_balance != 0)
                 t += "   " + S(kMinBalance) + host::FormatAmount(data_.criteria.min_balance);
             return t;
@@ -232,7 +226,7 @@ int InsARDetailRpt::PrintDetail(int line) {
     for (const insar::ItemRow& it : c.items) {
         if (it.charge_id == 0) continue;  // the claim line says it all
         const int l = line + n++;
-        PrintText(0, l, DateText(it.date));
+        PrintText(0, l, host::Dmy(it.date));
         // The claim's number is on the claim line: its last five characters are enough.
         const size_t chars = host::U8Length(it.claim_no);
         const size_t skip = chars > 5 ? host::U8Left(it.claim_no, chars - 5).size() : 0;
@@ -315,7 +309,7 @@ std::string InsARTotalRpt::GetTitleStr(int i) {
         case 0:
             return S(title_text_);
         case 1:
-            return S(kAsOf) + " " + DateText(data_.criteria.as_of);
+            return S(kAsOf) + " " + host::Dmy(data_.criteria.as_of);
         case 2:
             return kind_ == Kind::Carriers  ? S(kAllCarriersTotals)
                    : kind_ == Kind::Doctors ? S(kAllDoctorsTotals)

@@ -27,22 +27,15 @@ const std::string& S(int id) {
     return host::LoadText(id);
 }
 
-std::string DateText(long date) {
-    if (date == 0) return {};
-    char buf[32];
-    ldate_to_str1(buf, date, DATE_FMT_DMY);
-    return buf;
-}
-
 // The criteria lines of the options chosen.
 std::vector<std::string> CriteriaLines(const insun::Criteria& c) {
     std::vector<std::string> out;
     if (c.unpaid)
         out.push_back(host::Trim(S(kUnpaid)) + " - " + host::Trim(S(kBilledBefore)) + " " +
-                      DateText(c.billed_before));
+                      host::Dmy(c.billed_before));
     if (c.partial)
         out.push_back(host::Trim(S(kPartial)) + " - " + host::Trim(S(kNotPaidSince)) + " " +
-                      DateText(c.not_paid_since));
+                      host::Dmy(c.not_paid_since));
     if (c.unbilled) out.push_back(host::Trim(S(kUnbilled)));
     return out;
 }
@@ -77,7 +70,7 @@ int InsUnresolvedObj::PrintDetail(int line) {
     PrintText(kCols[3], line, host::U8Fit(c.doctor, 3));
     PrintText(kCols[4], line, host::U8Fit(c.chart, 9));
     PrintText(kCols[5], line, host::U8Fit(c.claim_no, 11));
-    PrintText(kCols[6], line, DateText(c.submitted));
+    PrintText(kCols[6], line, host::Dmy(c.submitted));
     PrintText(kCols[7], line, host::U8Fit(c.carrier, 6));
     PrintText(kCols[8], line, host::FormatAmount(c.claimed, kAmountWidth - 1));
     PrintText(kCols[9], line, host::FormatAmount(c.estimate, kAmountWidth - 1));

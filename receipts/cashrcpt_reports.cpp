@@ -26,10 +26,6 @@ const std::string& S(int id) {
     return host::LoadText(id);
 }
 
-std::string Dmy(long date) {
-    return date ? host::FormatDate(date, DATE_FMT_DMY) : std::string();
-}
-
 std::string Amount(int64_t cents) {
     char buf[64];
     return MakeNoCommaNumFormat(cents, buf, 11);
@@ -122,7 +118,7 @@ int CashReceiptsObj::PrintDetail(int line) {
     PrintText(kCols[1], at, host::U8Fit(e.med_no, 15));
     PrintText(kCols[2], at, host::U8Fit(e.trxno, 10));
     PrintText(kCols[3], at, host::U8Fit(e.code, 10));
-    PrintText(kCols[4], at, Dmy(e.date));
+    PrintText(kCols[4], at, host::Dmy(e.date));
     PrintText(kCols[5], at, host::U8Fit(e.claim.empty() ? S(kKept) : e.claim, 13));
     PrintText(kCols[6], at, Amount(e.amount));
     return used + 1;
@@ -147,7 +143,8 @@ std::string CashReceiptsObj::GetTitleStr(int i) {
         case 0:
             return S(kTitle);
         case 1:
-            return host::U8Format(S(kRange).c_str(), Dmy(c.from).c_str(), Dmy(c.to).c_str());
+            return host::U8Format(S(kRange).c_str(), host::Dmy(c.from).c_str(),
+                                  host::Dmy(c.to).c_str());
         case 2: {
             std::string who;
             if (c.from_dr[0] || c.to_dr[0]) {

@@ -21,10 +21,6 @@ const std::string& S(int id) {
     return host::LoadText(id);
 }
 
-std::string Dmy(long date) {
-    return date ? host::FormatDate(date, DATE_FMT_DMY) : std::string();
-}
-
 std::string Amount(int64_t cents) {
     char buf[64];
     return MakeNumericFormat(cents, buf, 12);
@@ -38,7 +34,7 @@ std::string DetailLine(const Row& r) {
     using host::U8Fit;
     // "%-25.25s %-5.5s %-*.*s %-*.*s %14.14s %-12.12s %s", cut and padded by character.
     return U8Fit(r.account, 25) + " " + U8Fit(r.producer, 5) + " " +
-           U8Fit(Dmy(r.date), PmtAllocationRptObj::kDateWidth) + " " +
+           U8Fit(host::Dmy(r.date), PmtAllocationRptObj::kDateWidth) + " " +
            U8Fit(r.description, PmtAllocationRptObj::kDescWidth) + " " +
            U8Fit(Amount(r.amount), 14, false) + " " + U8Fit(r.trxno, 12) + " " + r.payor;
 }
@@ -129,8 +125,8 @@ int PmtAllocationRptObj::PrintSubTitle(int line) {
 std::string PmtAllocationRptObj::GetTitleStr(int i) {
     if (i == 0) return S(kTitle);
     if (i == 1)
-        return host::U8Format(S(kRange).c_str(), Dmy(data_.criteria.from).c_str(),
-                              Dmy(data_.criteria.to).c_str());
+        return host::U8Format(S(kRange).c_str(), host::Dmy(data_.criteria.from).c_str(),
+                              host::Dmy(data_.criteria.to).c_str());
     return {};
 }
 

@@ -82,6 +82,10 @@ std::string FormatDate(long date, int format) {
     return ldate_to_str1(buf, date, format);
 }
 
+std::string Dmy(long date) {
+    return date ? FormatDate(date, DATE_FMT_DMY) : std::string();
+}
+
 bool ParseDate(const std::string& text, long* out) {
     int a = 0, b = 0, c = 0;
     char tail = 0;

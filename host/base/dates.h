@@ -56,6 +56,8 @@ long MonthEnd(long date);
 // The same day `months` months later (negative steps back), clamped to the month's end.
 long AddMonths(long date, int months);
 std::string FormatDate(long date, int format);
+// The date as the reports print it, "dd/mm/yyyy"; empty for no date (0).
+std::string Dmy(long date);
 // Reads "YYYYMMDD", "YYYY-MM-DD" or "DD/MM/YYYY"; false for anything else or a date that
 // does not exist.
 bool ParseDate(const std::string& text, long* out);

@@ -28,11 +28,6 @@ std::string Amount(int64_t cents, int width) {
     return MakeNumericFormat(cents, buf, width);
 }
 
-std::string DateText(long date) {
-    char buf[32];
-    return date ? ldate_to_str1(buf, date, DATE_FMT_DMY) : "";
-}
-
 // "(514) 555-1234" for ten digits, else the number as stored.
 std::string Phone(const std::string& p) {
     std::string digits;
@@ -140,7 +135,7 @@ void StatementForm::PrintHeader() {
     Put(c, r + 3, Phone(practice_.phone));
     Put(52, r, host::LoadText(kTitle));
     Put(52, r + 1, host::LoadText(kStmtDate));
-    Put(69, r + 1, DateText(info_.stmt_date));
+    Put(69, r + 1, host::Dmy(info_.stmt_date));
     Put(52, r + 2, host::LoadText(kAccountNo));
     Put(69, r + 2, std::to_string(account_.acc_id));
     AdditionalHeaderInfo();
@@ -252,7 +247,7 @@ void StatementForm::MakeDetailLineCol(int col, size_t line, std::string* text) {
 }
 
 void StatementForm::MakeDetailLineCol1(size_t line, std::string* text) {
-    *text = DateText(lines_.at(line).date);
+    *text = host::Dmy(lines_.at(line).date);
 }
 void StatementForm::MakeDetailLineCol2(size_t line, std::string* text) {
     *text = host::U8Fit(lines_.at(line).patient, 10);

@@ -1,7 +1,10 @@
 // GenDB over PostgreSQL (libpq). Results are read whole, so that any number of cursors
 // can be open on the one connection; statement shapes are prepared once and reused.
 // Streams (dbOpenStream) are server-side cursors fetched a chunk at a time in binary, so
-// that a walk over millions of rows holds one chunk and decodes no number from text.
+// that a walk over millions of rows holds one chunk and decodes no number from text. A
+// stream opened outside any transaction of the caller runs on a connection of its own, and
+// asks for its next chunk as soon as one arrives: the server produces the rows of every
+// stream of a walk at once (one server process each) while the report reads them.
 #include <arpa/inet.h>
 #include <libpq-fe.h>
 
@@ -159,12 +162,19 @@ int64_t LockKey(const std::string& name) {
     return static_cast<int64_t>(h);
 }
 
+// A connection set up as every connection of the module is (encoding, messages, read-only
+// sessions); null with *error set when the server cannot be reached.
+PGconn* Connect(const std::string& dsn, const std::string& conninfo, DbAccess access,
+                std::string* error);
+
 class PgDB final : public GenDB {
   public:
-    PgDB(const std::string& dsn, DbAccess access, PGconn* conn)
-        : GenDB(dsn, access), conn_(conn), secrets_(dsn) {}
+    PgDB(const std::string& dsn, const std::string& conninfo, DbAccess access, PGconn* conn)
+        : GenDB(dsn, access), conn_(conn), secrets_(dsn), conninfo_(conninfo), access_(access) {}
     ~PgDB() override {
         CloseAll();
+        for (PGconn* c : idle_)
+            PQfinish(c);
         PQfinish(conn_);
     }
     Engine engine() const override { return Engine::PostgreSQL; }
@@ -212,6 +222,10 @@ class PgDB final : public GenDB {
                                          const std::vector<SqlValue>* params) override {
         const NormalizedSql n = NormalizeSql(sql, true, lift_, params);
         if (!Admit(n, true, false)) return nullptr;
+        // Inside the caller's transaction the stream must see what it wrote: same connection.
+        if (TransactionDepth() == 0) {
+            if (PGconn* side = TakeSide()) return OpenSideStream(side, n);
+        }
         if (!Begin()) {
             SetError(ErrorText("la base refuse la transaction de lecture", nullptr));
             return nullptr;
@@ -238,6 +252,67 @@ class PgDB final : public GenDB {
                 Result closed(PQexec(conn_, ("CLOSE " + name).c_str()));
                 Commit();
             });
+    }
+
+    // A stream on a connection of its own: the cursor in a transaction there, each next chunk
+    // asked for (sent, not waited for) as soon as the one before arrives. The connection
+    // goes back to the idle ones when the stream ends.
+    std::unique_ptr<DbCursor> OpenSideStream(PGconn* side, const NormalizedSql& n) {
+        Result begun(PQexec(side, "BEGIN"));
+        Result declared;
+        if (begun && PQresultStatus(begun.get()) == PGRES_COMMAND_OK)
+            declared = ExecParams(side, "DECLARE side NO SCROLL CURSOR FOR " + n.text, n.params);
+        if (!Check(declared, PGRES_COMMAND_OK, false)) {
+            GiveBack(side);
+            return nullptr;
+        }
+        const std::string fetch = "FETCH FORWARD " + std::to_string(PgStream::kChunk) + " FROM side";
+        auto ask = [side, fetch] {
+            return PQsendQueryParams(side, fetch.c_str(), 0, nullptr, nullptr, nullptr, nullptr,
+                                     1) == 1;
+        };
+        auto pending = std::make_shared<bool>(ask());
+        return std::make_unique<PgStream>(
+            [this, side, ask, pending]() -> Result {
+                if (!*pending && !(*pending = ask())) {
+                    SetError(ErrorText("connexion au serveur PostgreSQL perdue", nullptr));
+                    return nullptr;
+                }
+                Result chunk(PQgetResult(side));
+                while (PGresult* extra = PQgetResult(side))
+                    PQclear(extra);
+                *pending = false;
+                if (!Check(chunk, PGRES_TUPLES_OK, false)) return nullptr;
+                if (PQntuples(chunk.get()) == PgStream::kChunk) *pending = ask();
+                return chunk;
+            },
+            [this, side, pending](bool) {
+                if (*pending)
+                    while (PGresult* r = PQgetResult(side))
+                        PQclear(r);
+                Result ended(PQexec(side, "ROLLBACK"));
+                GiveBack(side);
+            });
+    }
+
+    // An idle side connection, or a new one; null when none can be had (the stream then
+    // runs on the main connection).
+    PGconn* TakeSide() {
+        if (!idle_.empty()) {
+            PGconn* c = idle_.back();
+            idle_.pop_back();
+            return c;
+        }
+        std::string error;
+        return Connect(secrets_, conninfo_, access_, &error);
+    }
+
+    void GiveBack(PGconn* c) {
+        if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE &&
+            idle_.size() < kMaxIdle)
+            idle_.push_back(c);
+        else
+            PQfinish(c);
     }
 
     bool ExecuteStatement(const std::string& sql, const std::vector<SqlValue>* params) override {
@@ -377,10 +452,14 @@ class PgDB final : public GenDB {
     }
 
     Result ExecParams(const std::string& text, const std::vector<SqlValue>& params) {
+        return ExecParams(conn_, text, params);
+    }
+    static Result ExecParams(PGconn* conn, const std::string& text,
+                             const std::vector<SqlValue>& params) {
         std::vector<std::string> texts;
         std::vector<const char*> values;
         Values(params, &texts, &values);
-        return Result(PQexecParams(conn_, text.c_str(), static_cast<int>(values.size()), nullptr,
+        return Result(PQexecParams(conn, text.c_str(), static_cast<int>(values.size()), nullptr,
                                    values.data(), nullptr, nullptr, 0));
     }
 
@@ -427,8 +506,12 @@ class PgDB final : public GenDB {
         std::string name;
         std::list<std::string>::iterator pos;
     };
+    static constexpr size_t kMaxIdle = 8;
     PGconn* conn_;
     std::string secrets_;  // the connection string as given, to mask its password in messages
+    std::string conninfo_;
+    DbAccess access_;
+    std::vector<PGconn*> idle_;  // side connections of streams, kept for the next ones
     std::string schema_;   // the schema qualifying lock names, read at the first lock
     bool schema_known_ = false;
     std::unordered_map<std::string, Prepared> prepared_;
@@ -528,6 +611,34 @@ class PgBulk final : public BulkLoader {
     std::string error_;
 };
 
+PGconn* Connect(const std::string& dsn, const std::string& conninfo, DbAccess access,
+                std::string* error) {
+    PGconn* conn = PQconnectdb(conninfo.c_str());
+    if (!conn || PQstatus(conn) != CONNECTION_OK) {
+        const std::string detail =
+            ScrubDsnSecrets(OneLine(conn ? PQerrorMessage(conn) : "mémoire insuffisante"), dsn);
+        *error = "connexion au serveur PostgreSQL impossible";
+        if (!detail.empty()) *error += " (libpq : " + detail + ")";
+        PQfinish(conn);
+        return nullptr;
+    }
+    PQsetClientEncoding(conn, "UTF8");
+    PGresult* r = PQexec(conn, "SET client_min_messages TO warning");
+    PQclear(r);
+    if (access == DbAccess::ReadOnly) {
+        // Every transaction of the session is READ ONLY: the server refuses writes.
+        r = PQexec(conn, "SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        if (!ok) {
+            *error = "connexion en lecture seule refusée par le serveur PostgreSQL";
+            PQfinish(conn);
+            return nullptr;
+        }
+    }
+    return conn;
+}
+
 }  // namespace
 
 std::unique_ptr<BulkLoader> PgDB::Bulk(const std::string& table,
@@ -555,30 +666,9 @@ bool IsPostgresKeywords(const std::string& text) {
 
 std::unique_ptr<GenDB> OpenPostgres(const std::string& dsn, const std::string& conninfo,
                                     DbAccess access, std::string* error) {
-    PGconn* conn = PQconnectdb(conninfo.c_str());
-    if (!conn || PQstatus(conn) != CONNECTION_OK) {
-        const std::string detail =
-            ScrubDsnSecrets(OneLine(conn ? PQerrorMessage(conn) : "mémoire insuffisante"), dsn);
-        *error = "connexion au serveur PostgreSQL impossible";
-        if (!detail.empty()) *error += " (libpq : " + detail + ")";
-        PQfinish(conn);
-        return nullptr;
-    }
-    PQsetClientEncoding(conn, "UTF8");
-    PGresult* r = PQexec(conn, "SET client_min_messages TO warning");
-    PQclear(r);
-    if (access == DbAccess::ReadOnly) {
-        // Every transaction of the session is READ ONLY: the server refuses writes.
-        r = PQexec(conn, "SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
-        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-        PQclear(r);
-        if (!ok) {
-            *error = "connexion en lecture seule refusée par le serveur PostgreSQL";
-            PQfinish(conn);
-            return nullptr;
-        }
-    }
-    return std::make_unique<PgDB>(dsn, access, conn);
+    PGconn* conn = Connect(dsn, conninfo, access, error);
+    if (!conn) return nullptr;
+    return std::make_unique<PgDB>(dsn, conninfo, access, conn);
 }
 
 }  // namespace host

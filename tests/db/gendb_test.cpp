@@ -346,6 +346,23 @@ TEST_P(GenDbTest, StreamsReadEveryRowOnceBesideOtherCursors) {
     db().dbClose(4);
     // Once closed, the connection is as before: writes commit, no transaction is left open.
     EXPECT_EQ(db().TransactionDepth(), 0);
+    // More streams at once than connections are kept idle for them, each closed early, some
+    // before their first row: every one reads its own rows.
+    for (int round = 0; round < 2; ++round) {
+        for (int c = 10; c < 22; ++c)
+            ASSERT_EQ(db().dbOpenStream("SELECT DSHT_ID FROM DAYSHT WHERE DSHT_ID > ? ORDER BY "
+                                        "DSHT_ID",
+                                        {static_cast<int64_t>(c * 100)}, c),
+                      0)
+                << db().dbLastError();
+        for (int c = 10; c < 22; ++c) {
+            if (c % 3 == 0) continue;
+            ASSERT_EQ(db().Cursor(c)->Fetch(true), 0);
+            EXPECT_EQ(db().Cursor(c)->Int(1), c * 100 + 1);
+        }
+        for (int c = 10; c < 22; ++c)
+            db().dbClose(c);
+    }
     Exec("DELETE FROM DAYSHT WHERE DSHT_ID > 9000");
     EXPECT_EQ(db().QueryInt("SELECT COUNT(*) FROM DAYSHT"), 9000);
 }

@@ -22,7 +22,9 @@ constexpr int kCounterTitle = 6298;
 constexpr int kCounterMsg = 6299;
 constexpr int kUnknown = 6300;  // "Producteur Inconnu"
 constexpr int kCurDayEnd = 31201;
-constexpr int kCurLines = 31202;
+constexpr int kCurLines = 31210;  // to 31215: the SQL path's statements
+// Rows of one statement summed before the next statement's turn.
+constexpr long kSlice = 4000;
 constexpr size_t kBatch = 500;
 // The class of an office charge deleted: no day-sheet line records it, both paths read it
 // from the charges by deletion date.
@@ -409,105 +411,168 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     auto range = [&](const char* column) {
         return std::string("(") + column + " >= " + lo + " AND " + column + cmp + hi + ")";
     };
-    // Each statement sums its lines on the server by billing doctor, producer, class,
-    // period and laboratory flag (and adjustment kind), with their number and the earliest
-    // of them (date * 10^10 + record id), which orders the producers met only here.
-    const std::string first = std::to_string(period_.GetFirstDay());
-    const std::string last = std::to_string(period_.GetLastDay());
-    auto per = [&](const std::string& col) {
-        return "CASE WHEN " + col + " = " + hi + " THEN 0 WHEN " + col + " >= " + first + " AND " +
-               col + " <= " + last + " THEN 1 ELSE 2 END";
-    };
-    auto earliest = [](const std::string& col, const char* id) {
-        return "MIN(" + col + " * 10000000000 + " + id + ")";
-    };
+    // Each statement reads its lines as a stream (one by one, no sort or grouping on the
+    // server), and they are summed here by billing doctor, producer, period, laboratory flag
+    // and class (or adjustment kind), with their number and the earliest of them (date,
+    // record id), which orders the producers met only in the transactions.
+    const long first = period_.GetFirstDay(), last = period_.GetLastDay();
+    const long high = report_date_;
     const std::string charge =
         "CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN -CTRT_ADJ_AMT "
         "ELSE 0 END";
+    // Every statement gives: billing doctor, producer, date, laboratory flag, class, amount,
+    // record id.
     auto treatments = [&](const char* col) {
-        return "SELECT CTRT_BILL_DOC, CTRT_PRODUCER, " + per(col) +
-               ", CASE WHEN CTRT_TYPE = 'L' THEN 'L' ELSE '' END, '', SUM(" + charge +
-               "), COUNT(*), " + earliest(col, "CTRT_ID") + " FROM " + p + "CLMTRT, " + p +
-               "PATCLM WHERE pclm_id = ctrt_pclmid and (pclm_status = 'I' or pclm_status = "
-               "'C') AND " +
-               range(col) + " GROUP BY 1, 2, 3, 4";
+        return std::string("SELECT CTRT_BILL_DOC, CTRT_PRODUCER, ") + col +
+               ", CASE WHEN CTRT_TYPE = 'L' THEN 'L' ELSE '' END, '', " + charge +
+               ", CTRT_ID FROM " + p + "CLMTRT, " + p +
+               "PATCLM WHERE pclm_id = ctrt_pclmid and "
+               "(pclm_status = 'I' or pclm_status = 'C') AND " +
+               range(col);
     };
     auto charges = [&](const char* col) {
-        return "SELECT POCH_BILLDR, '', " + per(col) + ", '', '', SUM(POCH_TOTAL), COUNT(*), " +
-               earliest(col, "POCH_ID") + " FROM " + p + "PATOCH WHERE " + range(col) +
-               " GROUP BY 1, 3";
+        return std::string("SELECT POCH_BILLDR, '', ") + col +
+               ", '', '', POCH_TOTAL, POCH_ID FROM " + p + "PATOCH WHERE " + range(col);
     };
     // The applications: those of their own date in one statement, the class decided per
     // row (the closings' conditions for 'L', 'N', 'P' and 'Q' exclude one another); the
     // payments' applications entered after their date in another, a class 'L' line of their
-    // entry date (such an application may also be a line of its own date).
+    // entry date (such an application may also be a line of its own date). The laboratory
+    // treatments, few, are found by their ids rather than by joining every treatment.
     auto apps = [&](const char* date, const std::string& cls, const std::string& where) {
-        return "SELECT PAPP_BILLDR, PAPP_PRODUCER, " + per(date) +
-               ", CASE WHEN PAPP_RECTYPE = 'T' AND CTRT_TYPE = 'L' THEN 'L' ELSE '' END, " + cls +
-               ", SUM(PAPP_AMOUNT), COUNT(*), " + earliest(date, "PAPP_ID") + " FROM " + p +
-               "PMTAPP INNER JOIN " + p + "ACCPMT ON APMT_ID = PAPP_APMTID LEFT JOIN " + p +
-               "CLMTRT ON CTRT_ID = PAPP_CTRTID AND PAPP_RECTYPE = 'T' WHERE " + range(date) +
-               where + " GROUP BY 1, 2, 3, 4, 5";
+        return std::string("SELECT PAPP_BILLDR, PAPP_PRODUCER, ") + date +
+               ", CASE WHEN PAPP_RECTYPE = 'T' AND PAPP_CTRTID IN (SELECT CTRT_ID FROM " + p +
+               "CLMTRT WHERE CTRT_TYPE = 'L') THEN 'L' ELSE '' END, " + cls +
+               ", PAPP_AMOUNT, PAPP_ID FROM " + p + "PMTAPP INNER JOIN " + p +
+               "ACCPMT ON APMT_ID = PAPP_APMTID WHERE " + range(date) + where;
     };
-    // 'F' marks an adjustment of fees (class 'N', adjustment kind 'N').
     const std::string own_class =
         "CASE WHEN APMT_RECTYPE = 'P' AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE "
         "THEN 'L' WHEN APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE THEN CASE WHEN "
         "APMT_ADJ_KIND = 'N' THEN 'F' ELSE 'N' END WHEN APMT_RECTYPE = 'T' AND PAPP_DATE = "
         "APMT_DATE THEN 'P' WHEN PAPP_DATE > APMT_DATE THEN 'Q' ELSE '' END";
-    struct Query {
-        char sortid;  // 0: the class is the row's fifth column
-        std::string sql;
+    // The lines by kind, a statement each: treatments performed and deleted, office charges
+    // entered and deleted, applications of their own date (class from the row) and of their
+    // entry date.
+    const std::vector<char> sortids = {'F', 'G', 'H', kDeletedCharge, '\0', 'L'};
+    const std::vector<std::string> queries = {
+        treatments("ctrt_system_date"),
+        treatments("ctrt_del_date"),
+        charges("POCH_SYSDATE"),
+        charges("POCH_DELDATE"),
+        apps("PAPP_DATE", own_class, ""),
+        apps("PAPP_SYSDATE", "'L'", " AND PAPP_DATE < PAPP_SYSDATE AND APMT_RECTYPE = 'P'")};
+    constexpr size_t kApps = 4;
+    // A group's key packed in 8 bytes: billing doctor (2), producer (3), period, laboratory
+    // flag, class; codes are cut to the lengths a line keeps.
+    auto pack = [](std::string_view billdr, std::string_view producer, int period, bool lab,
+                   char cls) {
+        char k[8] = {};
+        auto put = [&](std::string_view code, size_t at, size_t width) {
+            while (!code.empty() && code.front() == ' ')
+                code.remove_prefix(1);
+            while (!code.empty() && code.back() == ' ')
+                code.remove_suffix(1);
+            std::memcpy(k + at, code.data(), std::min(code.size(), width));
+        };
+        put(billdr, 0, 2);
+        put(producer, 2, 3);
+        k[5] = static_cast<char>(period);
+        k[6] = lab ? 'L' : '\0';
+        k[7] = cls;
+        uint64_t key;
+        std::memcpy(&key, k, 8);
+        return key;
     };
-    const std::vector<Query> queries = {{'F', treatments("ctrt_system_date")},
-                                        {'G', treatments("ctrt_del_date")},
-                                        {'H', charges("POCH_SYSDATE")},
-                                        {kDeletedCharge, charges("POCH_DELDATE")},
-                                        {'\0', apps("PAPP_DATE", own_class, "")},
-                                        {'\0', apps("PAPP_SYSDATE", "'L'",
-                                                    " AND PAPP_DATE < PAPP_SYSDATE AND "
-                                                    "APMT_RECTYPE = 'P'")}};
-    for (const Query& q : queries) {
-        if (db.dbOpenReadOnly(q.sql, kCurLines) != 0) {
+    struct Group {
+        int64_t amount = 0;
+        long count = 0;
+        int64_t earliest = 0;  // date * 10^10 + record id
+    };
+    std::vector<std::unordered_map<uint64_t, Group>> groups(sortids.size());
+    auto add = [&](size_t kind, const host::DbCursor& c, long date, char cls) {
+        const std::string_view lab = c.Text(4);
+        const int period = date == high ? 0 : date >= first && date <= last ? 1 : 2;
+        Group& g =
+            groups[kind][pack(c.Text(1), c.Text(2), period, !lab.empty() && lab[0] == 'L', cls)];
+        const int64_t key = static_cast<int64_t>(date) * 10000000000LL + c.Int(7);
+        if (g.count == 0 || key < g.earliest) g.earliest = key;
+        g.amount += c.Int(6);
+        ++g.count;
+    };
+    // The statements are read side by side, a slice of each in turn: on PostgreSQL each
+    // runs on a server process of its own while the others' rows are summed here.
+    std::vector<size_t> open;
+    auto close_all = [&] {
+        for (size_t i : open)
+            db.dbClose(kCurLines + static_cast<int>(i));
+    };
+    for (size_t i = 0; i < queries.size(); ++i) {
+        if (db.dbOpenStream(queries[i], {}, kCurLines + static_cast<int>(i)) != 0) {
+            close_all();
             End();
             return Fail("Lecture des transactions");
         }
-        int r;
-        for (r = db.dbFetch(0, kCurLines); r == 0; r = db.dbFetch(1, kCurLines)) {
+        open.push_back(i);
+    }
+    std::vector<int> state(queries.size(), -2);  // -2: not fetched yet
+    while (!open.empty()) {
+        for (size_t o = 0; o < open.size();) {
+            const size_t i = open[o];
+            host::DbCursor& c = *db.Cursor(kCurLines + static_cast<int>(i));
+            int& r = state[i];
+            long read = 0;
+            for (r = r == -2 ? c.Fetch(true) : c.Fetch(false); r == 0;
+                 r = ++read < kSlice ? c.Fetch(false) : 2) {
+                const std::string_view cls = c.Text(5);
+                add(i, c, static_cast<long>(c.Int(3)), cls.empty() ? '\0' : cls[0]);
+            }
+            hold.counter().IncrementCtr(read);
+            if (r == 2) {
+                r = 0;  // the slice is read; the cursor stays on its last row
+                ++o;
+                continue;
+            }
+            db.dbClose(kCurLines + static_cast<int>(i));
+            open.erase(open.begin() + static_cast<long>(o));
+            if (r < 0) {
+                close_all();
+                End();
+                return Fail("Lecture des transactions");
+            }
+        }
+    }
+    for (size_t kind = 0; kind < sortids.size(); ++kind) {
+        const char sortid = sortids[kind];
+        // The groups in the order of their earliest line, so that producers met only here
+        // come in the order of the lines.
+        std::vector<std::pair<uint64_t, Group>> ordered(groups[kind].begin(), groups[kind].end());
+        std::sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
+            return a.second.earliest != b.second.earliest ? a.second.earliest < b.second.earliest
+                                                          : a.first < b.first;
+        });
+        for (const auto& [packed, g] : ordered) {
+            char k[8];
+            std::memcpy(k, &packed, 8);
             Line line;
-            std::string text;
-            long period = 0, amount = 0, key = 0;
-            char lab = '\0', cls = '\0';
-            db.dbGetField(1, &text, kCurLines);
-            Copy(line.billdr, sizeof line.billdr, text);
-            db.dbGetField(2, &text, kCurLines);
-            Copy(line.producer, sizeof line.producer, text);
-            db.dbGetLong(3, &period, kCurLines);
-            db.dbGetChar(4, &lab, kCurLines);
-            db.dbGetChar(5, &cls, kCurLines);
-            db.dbGetLong(6, &amount, kCurLines);
-            db.dbGetLong(7, &line.count, kCurLines);
-            db.dbGetLong(8, &key, kCurLines);
+            std::memcpy(line.billdr, k, 2);
+            std::memcpy(line.producer, k + 2, 3);
+            line.period = k[5];
+            line.lab = k[6] == 'L';
+            const char cls = k[7];
             line.found = true;
-            line.period = static_cast<int>(period);
-            line.amount = amount;
-            line.lab = lab == 'L';
-            line.date = key / 10000000000L;
-            line.recid = key % 10000000000L;
-            line.sortid = q.sortid;
-            line.rectype = q.sortid == 'F' || q.sortid == 'G' ? 'T' : q.sortid ? 'O' : 'A';
-            if (!q.sortid) {
+            line.amount = g.amount;
+            line.count = g.count;
+            line.date = static_cast<long>(g.earliest / 10000000000LL);
+            line.recid = static_cast<long>(g.earliest % 10000000000LL);
+            line.sortid = sortid;
+            line.rectype = sortid == 'F' || sortid == 'G' ? 'T' : kind < kApps ? 'O' : 'A';
+            if (kind == kApps) {
                 if (cls != 'L' && cls != 'N' && cls != 'P' && cls != 'Q' && cls != 'F') continue;
                 line.sortid = cls == 'F' ? 'N' : cls;
                 line.adj_kind = cls == 'F' ? 'N' : '\0';
             }
             Account(line);
-            hold.counter().IncrementCtr(line.count);
-        }
-        db.dbClose(kCurLines);
-        if (r < 0) {
-            End();
-            return Fail("Lecture des transactions");
         }
     }
     End();

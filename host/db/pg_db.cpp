@@ -266,7 +266,8 @@ class PgDB final : public GenDB {
             GiveBack(side);
             return nullptr;
         }
-        const std::string fetch = "FETCH FORWARD " + std::to_string(PgStream::kChunk) + " FROM side";
+        const std::string fetch =
+            "FETCH FORWARD " + std::to_string(PgStream::kChunk) + " FROM side";
         auto ask = [side, fetch] {
             return PQsendQueryParams(side, fetch.c_str(), 0, nullptr, nullptr, nullptr, nullptr,
                                      1) == 1;
@@ -512,7 +513,7 @@ class PgDB final : public GenDB {
     std::string conninfo_;
     DbAccess access_;
     std::vector<PGconn*> idle_;  // side connections of streams, kept for the next ones
-    std::string schema_;   // the schema qualifying lock names, read at the first lock
+    std::string schema_;         // the schema qualifying lock names, read at the first lock
     bool schema_known_ = false;
     std::unordered_map<std::string, Prepared> prepared_;
     std::unordered_set<std::string> unpreparable_;

@@ -73,8 +73,13 @@ std::string FullFloorQuery(GenDB& db, long as_of) {
                " >= " + std::to_string(incr_date(as_of, -60)) + " THEN 1 WHEN " + d +
                " >= " + std::to_string(incr_date(as_of, -90)) + " THEN 2 ELSE 3 END";
     };
-    return "WITH apps AS (SELECT PAPP_RECTYPE AS rt, CASE WHEN PAPP_RECTYPE = 'O' THEN "
-           "PAPP_POCHID ELSE PAPP_CTRTID END AS cid,"
+    // SQLite: the applications' sums made once, then found per charge through an index it
+    // builds on (rt, cid), which it does only for an integer cid; inlined, it walks them
+    // again for each charge.
+    const char* made = db.engine() == GenDB::Engine::SQLite ? " AS MATERIALIZED" : " AS";
+    return std::string("WITH apps") + made +
+           " (SELECT PAPP_RECTYPE AS rt, CAST(CASE WHEN PAPP_RECTYPE = 'O' THEN "
+           "PAPP_POCHID ELSE PAPP_CTRTID END AS INTEGER) AS cid,"
            " SUM(CASE WHEN PAPP_TYPE = 'I' THEN 0 ELSE PAPP_AMOUNT END) AS pat,"
            " SUM(CASE WHEN PAPP_TYPE = 'I' THEN PAPP_AMOUNT ELSE 0 END) AS ins FROM " +
            p + "PMTAPP, " + p +

@@ -263,6 +263,7 @@ class PgDB final : public GenDB {
         if (begun && PQresultStatus(begun.get()) == PGRES_COMMAND_OK)
             declared = ExecParams(side, "DECLARE side NO SCROLL CURSOR FOR " + n.text, n.params);
         if (!Check(declared, PGRES_COMMAND_OK, false)) {
+            Result ended(PQexec(side, "ROLLBACK"));  // kept for the next stream
             GiveBack(side);
             return nullptr;
         }

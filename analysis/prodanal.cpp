@@ -253,9 +253,7 @@ void TProducerAnalysisObj::Account(const Line& line) {
         by_bill = billdr.empty() ? by_prod : Code(BillDrCode(billdr), line);
     }
 
-    int period = line.date == report_date_ ? PA_TODAY : PA_MTD;
-    if (!period_.InPeriod(line.date)) period = PA_YTD;
-    if (line.period >= 0) period = line.period;
+    const int period = line.period >= 0 ? line.period : PeriodOf(line.date);
 
     int64_t amount = 0;
     switch (s) {
@@ -415,8 +413,6 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     // server), and they are summed here by billing doctor, producer, period, laboratory flag
     // and class (or adjustment kind), with their number and the earliest of them (date,
     // record id), which orders the producers met only in the transactions.
-    const long first = period_.GetFirstDay(), last = period_.GetLastDay();
-    const long high = report_date_;
     const std::string charge =
         "CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN -CTRT_ADJ_AMT "
         "ELSE 0 END";
@@ -468,11 +464,8 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     auto pack = [](std::string_view billdr, std::string_view producer, int period, bool lab,
                    char cls) {
         char k[8] = {};
-        auto put = [&](std::string_view code, size_t at, size_t width) {
-            while (!code.empty() && code.front() == ' ')
-                code.remove_prefix(1);
-            while (!code.empty() && code.back() == ' ')
-                code.remove_suffix(1);
+        auto put = [&](std::string_view text, size_t at, size_t width) {
+            const std::string code = host::Trim(text);
             std::memcpy(k + at, code.data(), std::min(code.size(), width));
         };
         put(billdr, 0, 2);
@@ -492,7 +485,7 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     std::vector<std::unordered_map<uint64_t, Group>> groups(sortids.size());
     auto add = [&](size_t kind, const host::DbCursor& c, long date, char cls) {
         const std::string_view lab = c.Text(4);
-        const int period = date == high ? 0 : date >= first && date <= last ? 1 : 2;
+        const int period = PeriodOf(date);
         Group& g =
             groups[kind][pack(c.Text(1), c.Text(2), period, !lab.empty() && lab[0] == 'L', cls)];
         const int64_t key = static_cast<int64_t>(date) * 10000000000LL + c.Int(7);
@@ -507,29 +500,30 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
         for (size_t i : open)
             db.dbClose(kCurLines + static_cast<int>(i));
     };
+    std::vector<int> state(queries.size());  // each stream's last Fetch: 0 on a row
     for (size_t i = 0; i < queries.size(); ++i) {
-        if (db.dbOpenStream(queries[i], {}, kCurLines + static_cast<int>(i)) != 0) {
+        const int cursor = kCurLines + static_cast<int>(i);
+        if (db.dbOpenStream(queries[i], {}, cursor) != 0 ||
+            (state[i] = db.Cursor(cursor)->Fetch(true)) < 0) {
+            if (db.IsOpen(cursor)) db.dbClose(cursor);
             close_all();
             End();
             return Fail("Lecture des transactions");
         }
         open.push_back(i);
     }
-    std::vector<int> state(queries.size(), -2);  // -2: not fetched yet
     while (!open.empty()) {
         for (size_t o = 0; o < open.size();) {
             const size_t i = open[o];
             host::DbCursor& c = *db.Cursor(kCurLines + static_cast<int>(i));
             int& r = state[i];
             long read = 0;
-            for (r = r == -2 ? c.Fetch(true) : c.Fetch(false); r == 0;
-                 r = ++read < kSlice ? c.Fetch(false) : 2) {
+            for (; r == 0 && read < kSlice; r = c.Fetch(false), ++read) {
                 const std::string_view cls = c.Text(5);
                 add(i, c, static_cast<long>(c.Int(3)), cls.empty() ? '\0' : cls[0]);
             }
             hold.counter().IncrementCtr(read);
-            if (r == 2) {
-                r = 0;  // the slice is read; the cursor stays on its last row
+            if (r == 0) {  // the slice is read; the others' turn
                 ++o;
                 continue;
             }

@@ -150,6 +150,10 @@ class TProducerAnalysisObj {
     bool Fail(const std::string& what);
     bool StartAfterMonthEnd();
     long LowDate() const { return start_date_ > 0 ? start_date_ : 1; }
+    // The accumulators' period of a line's date: the report date, its month, or earlier.
+    int PeriodOf(long date) const {
+        return date == report_date_ ? PA_TODAY : period_.InPeriod(date) ? PA_MTD : PA_YTD;
+    }
     bool InRange(long date) const {
         return date >= LowDate() && (include_end_ ? date <= report_date_ : date < report_date_);
     }

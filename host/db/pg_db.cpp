@@ -1,13 +1,15 @@
 // GenDB over PostgreSQL (libpq). Results are read whole, so that any number of cursors
 // can be open on the one connection; statement shapes are prepared once and reused.
-// Streams (dbOpenStream) are server-side cursors fetched a chunk at a time in binary, so
-// that a walk over millions of rows holds one chunk and decodes no number from text. A
-// stream opened outside any transaction of the caller runs on a connection of its own, and
-// asks for its next chunk as soon as one arrives: the server produces the rows of every
-// stream of a walk at once (one server process each) while the report reads them.
+// Streams (dbOpenStream) come in binary, so that a walk over millions of rows holds little
+// and decodes no number from text. A stream opened outside any transaction of the caller
+// runs on a connection of its own as a COPY, which the server produces as the report reads
+// it: the rows of every stream of a walk at once (one server process each). Inside a
+// transaction a stream is a server-side cursor on the caller's connection, fetched a chunk
+// at a time, so that it sees what the transaction wrote.
 #include <arpa/inet.h>
 #include <libpq-fe.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -64,9 +66,76 @@ class PgCursor final : public DbCursor {
 // The binary forms of the types a stream decodes (pg_type oids).
 constexpr Oid kBoolOid = 16, kInt8Oid = 20, kInt2Oid = 21, kInt4Oid = 23;
 
+// A row of values in binary format: integers and booleans decoded from their binary forms,
+// any other type read as text (the binary form of a text type is its text). A subclass says
+// where the current row's cells are.
+class PgBinaryRow : public DbCursor {
+  public:
+    int Columns() const override { return static_cast<int>(types_.size()); }
+    bool IsNull(int c) const override {
+        const char* v;
+        int len;
+        return !Cell(c, &v, &len);
+    }
+    std::string_view Text(int c) const override {
+        const char* v;
+        int len;
+        if (!Cell(c, &v, &len)) return {};
+        const Oid t = types_[static_cast<size_t>(c - 1)];
+        if (t == kInt2Oid || t == kInt4Oid || t == kInt8Oid || t == kBoolOid) {
+            std::string& s = texts_[static_cast<size_t>(c - 1)];
+            s = t == kBoolOid ? (Int(c) ? "t" : "f") : std::to_string(Int(c));
+            return s;
+        }
+        return {v, static_cast<size_t>(len)};
+    }
+    int64_t Int(int c) const override {
+        const char* cell;
+        int len;
+        if (!Cell(c, &cell, &len)) return 0;
+        const auto* v = reinterpret_cast<const unsigned char*>(cell);
+        switch (types_[static_cast<size_t>(c - 1)]) {
+            case kBoolOid:
+                return len >= 1 && v[0] != 0;
+            case kInt2Oid:
+                return len < 2 ? 0 : static_cast<int16_t>((v[0] << 8) | v[1]);
+            case kInt4Oid: {
+                if (len < 4) return 0;
+                uint32_t u;
+                std::memcpy(&u, v, 4);
+                return static_cast<int32_t>(ntohl(u));
+            }
+            case kInt8Oid: {
+                if (len < 8) return 0;
+                uint64_t u = 0;
+                for (int i = 0; i < 8; ++i)
+                    u = (u << 8) | v[i];
+                return static_cast<int64_t>(u);
+            }
+            default: {
+                const std::string s(cell, static_cast<size_t>(len));
+                return std::strtoll(s.c_str(), nullptr, 10);
+            }
+        }
+    }
+
+  protected:
+    void SetTypes(std::vector<Oid> types) {
+        types_ = std::move(types);
+        texts_.assign(types_.size(), std::string());
+    }
+    // The cell of column c (from 1) of the current row; false when it is null or there is
+    // no such cell.
+    virtual bool Cell(int c, const char** value, int* length) const = 0;
+
+  private:
+    std::vector<Oid> types_;
+    mutable std::vector<std::string> texts_;
+};
+
 // Rows of a server-side cursor, fetched kChunk at a time in binary format. The owner's
 // hooks fetch a chunk and end the stream (closing the cursor and its transaction).
-class PgStream final : public DbCursor {
+class PgStream final : public PgBinaryRow {
   public:
     static constexpr int kChunk = 4000;
     using FetchChunk = std::function<Result()>;
@@ -85,71 +154,158 @@ class PgStream final : public DbCursor {
             return -1;
         }
         rows_ = PQntuples(result_.get());
-        if (cols_ < 0) {
-            cols_ = PQnfields(result_.get());
-            types_.resize(static_cast<size_t>(cols_));
-            texts_.resize(static_cast<size_t>(cols_));
-            for (int c = 0; c < cols_; ++c)
-                types_[static_cast<size_t>(c)] = PQftype(result_.get(), c);
+        if (!typed_) {
+            std::vector<Oid> types(static_cast<size_t>(PQnfields(result_.get())));
+            for (size_t c = 0; c < types.size(); ++c)
+                types[c] = PQftype(result_.get(), static_cast<int>(c));
+            SetTypes(std::move(types));
+            typed_ = true;
         }
         row_ = 0;
         done_ = rows_ < kChunk;
         return rows_ > 0 ? 0 : 1;
     }
     long RowCount() override { return -1; }
-    int Columns() const override { return cols_ < 0 ? 0 : cols_; }
-    bool IsNull(int c) const override {
-        return !OnRow() || c < 1 || c > cols_ || PQgetisnull(result_.get(), row_, c - 1);
-    }
-    std::string_view Text(int c) const override {
-        if (IsNull(c)) return {};
-        const Oid t = types_[static_cast<size_t>(c - 1)];
-        if (t == kInt2Oid || t == kInt4Oid || t == kInt8Oid || t == kBoolOid) {
-            std::string& s = texts_[static_cast<size_t>(c - 1)];
-            s = t == kBoolOid ? (Int(c) ? "t" : "f") : std::to_string(Int(c));
-            return s;
-        }
-        return {PQgetvalue(result_.get(), row_, c - 1),
-                static_cast<size_t>(PQgetlength(result_.get(), row_, c - 1))};
-    }
-    int64_t Int(int c) const override {
-        if (IsNull(c)) return 0;
-        const auto* v =
-            reinterpret_cast<const unsigned char*>(PQgetvalue(result_.get(), row_, c - 1));
-        const int len = PQgetlength(result_.get(), row_, c - 1);
-        switch (types_[static_cast<size_t>(c - 1)]) {
-            case kBoolOid:
-                return v[0] != 0;
-            case kInt2Oid:
-                return static_cast<int16_t>((v[0] << 8) | v[1]);
-            case kInt4Oid: {
-                uint32_t u;
-                std::memcpy(&u, v, 4);
-                return static_cast<int32_t>(ntohl(u));
-            }
-            case kInt8Oid: {
-                uint64_t u = 0;
-                for (int i = 0; i < 8; ++i)
-                    u = (u << 8) | v[i];
-                return static_cast<int64_t>(u);
-            }
-            default: {
-                // A text type: its binary form is its text.
-                const std::string s(reinterpret_cast<const char*>(v), static_cast<size_t>(len));
-                return std::strtoll(s.c_str(), nullptr, 10);
-            }
-        }
+
+  protected:
+    bool Cell(int c, const char** value, int* length) const override {
+        if (!result_ || row_ < 0 || row_ >= rows_ || c < 1 || c > Columns() ||
+            PQgetisnull(result_.get(), row_, c - 1))
+            return false;
+        *value = PQgetvalue(result_.get(), row_, c - 1);
+        *length = PQgetlength(result_.get(), row_, c - 1);
+        return true;
     }
 
   private:
-    bool OnRow() const { return result_ && row_ >= 0 && row_ < rows_; }
     FetchChunk fetch_;
     End end_;
     Result result_;
-    int rows_ = 0, cols_ = -1, row_ = -1;
-    bool started_ = false, done_ = false, failed_ = false;
-    std::vector<Oid> types_;
-    mutable std::vector<std::string> texts_;
+    int rows_ = 0, row_ = -1;
+    bool started_ = false, done_ = false, failed_ = false, typed_ = false;
+};
+
+// Rows of COPY (query) TO STDOUT in binary format on a connection of the stream's own: the
+// server sends the rows as fast as the reader takes them (the socket's buffers hold what
+// is ahead), one message per row, and the client keeps the current row only, without the
+// result sets of a cursor's chunks. The columns' types come from describing the statement.
+class PgCopyStream final : public PgBinaryRow {
+  public:
+    // failed(result, detail): the COPY ended in an error (result null when the connection
+    // failed; detail the protocol's complaint, if any). end(complete): the stream is closed,
+    // complete when the COPY was read to its end.
+    using Failed = std::function<void(const PGresult*, const char* detail)>;
+    using End = std::function<void(bool complete)>;
+    PgCopyStream(PGconn* conn, std::vector<Oid> types, Failed failed, End end)
+        : conn_(conn), failed_(std::move(failed)), end_(std::move(end)) {
+        SetTypes(std::move(types));
+        cells_.resize(static_cast<size_t>(Columns()));
+    }
+    ~PgCopyStream() override {
+        PQfreemem(buffer_);
+        end_(state_ == State::End);
+    }
+
+    int Fetch(bool first) override {
+        if (first && started_) return 1;  // not rewound
+        started_ = true;
+        if (state_ == State::End) return 1;
+        if (state_ == State::Failed) return -1;
+        PQfreemem(buffer_);
+        buffer_ = nullptr;
+        on_row_ = false;
+        while (true) {
+            const int len = PQgetCopyData(conn_, &buffer_, 0);
+            if (len == -1) return Finish();
+            if (len < 0) return Fail(nullptr, nullptr);
+            const char* at = buffer_;
+            const char* end = buffer_ + len;
+            if (!header_read_) {
+                // "PGCOPY\n\377\r\n\0", flags, then a header extension of the given length.
+                static constexpr char kSignature[] = "PGCOPY\n\377\r\n";
+                if (len < 19 || std::memcmp(at, kSignature, 11) != 0)
+                    return Fail(nullptr, "en-tête COPY binaire attendu");
+                const uint32_t extension = Be32(at + 15);
+                if (extension > static_cast<uint32_t>(len - 19))
+                    return Fail(nullptr, "en-tête COPY binaire tronqué");
+                at += 19 + extension;
+                header_read_ = true;
+                if (at == end) {
+                    PQfreemem(buffer_);
+                    buffer_ = nullptr;
+                    continue;
+                }
+            }
+            if (end - at < 2) return Fail(nullptr, "ligne COPY tronquée");
+            const auto fields = static_cast<int16_t>(Be16(at));
+            at += 2;
+            if (fields == -1) {  // the trailer; the end of the COPY follows
+                PQfreemem(buffer_);
+                buffer_ = nullptr;
+                continue;
+            }
+            if (fields != Columns()) return Fail(nullptr, "nombre de colonnes inattendu");
+            for (auto& [value, length] : cells_) {
+                if (end - at < 4) return Fail(nullptr, "ligne COPY tronquée");
+                length = static_cast<int32_t>(Be32(at));
+                at += 4;
+                value = at;
+                if (length > 0) {
+                    if (end - at < length) return Fail(nullptr, "ligne COPY tronquée");
+                    at += length;
+                }
+            }
+            on_row_ = true;
+            return 0;
+        }
+    }
+    long RowCount() override { return -1; }
+
+  protected:
+    bool Cell(int c, const char** value, int* length) const override {
+        if (!on_row_ || c < 1 || c > Columns()) return false;
+        const auto& cell = cells_[static_cast<size_t>(c - 1)];
+        if (cell.second < 0) return false;
+        *value = cell.first;
+        *length = cell.second;
+        return true;
+    }
+
+  private:
+    enum class State { Reading, End, Failed };
+    static uint16_t Be16(const char* p) {
+        uint16_t u;
+        std::memcpy(&u, p, 2);
+        return ntohs(u);
+    }
+    static uint32_t Be32(const char* p) {
+        uint32_t u;
+        std::memcpy(&u, p, 4);
+        return ntohl(u);
+    }
+    // The COPY's own result says whether the server produced every row.
+    int Finish() {
+        Result r(PQgetResult(conn_));
+        while (PGresult* extra = PQgetResult(conn_))
+            PQclear(extra);
+        if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK) return Fail(r.get(), nullptr);
+        state_ = State::End;
+        return 1;
+    }
+    int Fail(const PGresult* r, const char* detail) {
+        state_ = State::Failed;
+        on_row_ = false;
+        failed_(r, detail);
+        return -1;
+    }
+
+    PGconn* conn_;
+    Failed failed_;
+    End end_;
+    char* buffer_ = nullptr;
+    std::vector<std::pair<const char*, int32_t>> cells_;
+    State state_ = State::Reading;
+    bool started_ = false, header_read_ = false, on_row_ = false;
 };
 
 // FNV-1a of a lock name: the key of its advisory lock.
@@ -181,9 +337,10 @@ class PgDB final : public GenDB {
     PGconn* conn() { return conn_; }
     // The text of a failed result (or of the connection) as the detail of a French sentence:
     // its primary message, the password of the connection string masked.
-    std::string ErrorText(const std::string& what, const PGresult* r) const {
+    // on: the connection that failed (a stream's own), else the main one.
+    std::string ErrorText(const std::string& what, const PGresult* r, PGconn* on = nullptr) const {
         const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-        std::string detail = primary ? primary : PQerrorMessage(conn_);
+        std::string detail = primary ? primary : PQerrorMessage(on ? on : conn_);
         return EngineError(what, ScrubDsnSecrets(detail, secrets_));
     }
 
@@ -254,46 +411,43 @@ class PgDB final : public GenDB {
             });
     }
 
-    // A stream on a connection of its own: the cursor in a transaction there, each next chunk
-    // asked for (sent, not waited for) as soon as the one before arrives. The connection
-    // goes back to the idle ones when the stream ends.
+    // A stream on a connection of its own: COPY of the statement, its values written in as
+    // literals (COPY takes no parameters), after describing it for its columns' types. The
+    // connection goes back to the idle ones when the stream was read to its end; one left
+    // in the middle of a COPY is closed.
     std::unique_ptr<DbCursor> OpenSideStream(PGconn* side, const NormalizedSql& n) {
-        Result begun(PQexec(side, "BEGIN"));
-        Result declared;
-        if (begun && PQresultStatus(begun.get()) == PGRES_COMMAND_OK)
-            declared = ExecParams(side, "DECLARE side NO SCROLL CURSOR FOR " + n.text, n.params);
-        if (!Check(declared, PGRES_COMMAND_OK, false)) {
-            Result ended(PQexec(side, "ROLLBACK"));  // kept for the next stream
+        std::string text = InlineParams(n, ValueText);
+        while (!text.empty() &&
+               (text.back() == ';' || std::isspace(static_cast<unsigned char>(text.back()))))
+            text.pop_back();
+        Result described(PQprepare(side, "", text.c_str(), 0, nullptr));
+        if (described && PQresultStatus(described.get()) == PGRES_COMMAND_OK)
+            described.reset(PQdescribePrepared(side, ""));
+        if (!Check(described, PGRES_COMMAND_OK, false, side)) {
             GiveBack(side);
             return nullptr;
         }
-        const std::string fetch =
-            "FETCH FORWARD " + std::to_string(PgStream::kChunk) + " FROM side";
-        auto ask = [side, fetch] {
-            return PQsendQueryParams(side, fetch.c_str(), 0, nullptr, nullptr, nullptr, nullptr,
-                                     1) == 1;
-        };
-        auto pending = std::make_shared<bool>(ask());
-        return std::make_unique<PgStream>(
-            [this, side, ask, pending]() -> Result {
-                if (!*pending && !(*pending = ask())) {
-                    SetError(ErrorText("connexion au serveur PostgreSQL perdue", nullptr));
-                    return nullptr;
-                }
-                Result chunk(PQgetResult(side));
-                while (PGresult* extra = PQgetResult(side))
-                    PQclear(extra);
-                *pending = false;
-                if (!Check(chunk, PGRES_TUPLES_OK, false)) return nullptr;
-                if (PQntuples(chunk.get()) == PgStream::kChunk) *pending = ask();
-                return chunk;
+        std::vector<Oid> types(static_cast<size_t>(PQnfields(described.get())));
+        for (size_t c = 0; c < types.size(); ++c)
+            types[c] = PQftype(described.get(), static_cast<int>(c));
+        Result started(PQexec(side, ("COPY (" + text + "\n) TO STDOUT (FORMAT binary)").c_str()));
+        if (!Check(started, PGRES_COPY_OUT, false, side)) {
+            GiveBack(side);
+            return nullptr;
+        }
+        return std::make_unique<PgCopyStream>(
+            side, std::move(types),
+            [this, side](const PGresult* r, const char* detail) {
+                if (detail)
+                    SetError(EngineError("la base renvoie des lignes illisibles", detail));
+                else
+                    Check(r, PGRES_COMMAND_OK, false, side);
             },
-            [this, side, pending](bool) {
-                if (*pending)
-                    while (PGresult* r = PQgetResult(side))
-                        PQclear(r);
-                Result ended(PQexec(side, "ROLLBACK"));
-                GiveBack(side);
+            [this, side](bool complete) {
+                if (complete)
+                    GiveBack(side);
+                else
+                    PQfinish(side);
             });
     }
 
@@ -371,23 +525,26 @@ class PgDB final : public GenDB {
   private:
     // Whether r has the status wanted; otherwise the error in French. user_query: the
     // statement came through dbOpenReadOnly.
-    bool Check(const Result& r, ExecStatusType want, bool user_query) {
-        const ExecStatusType st = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
+    bool Check(const Result& r, ExecStatusType want, bool user_query, PGconn* on = nullptr) {
+        return Check(r.get(), want, user_query, on);
+    }
+    bool Check(const PGresult* r, ExecStatusType want, bool user_query, PGconn* on) {
+        const ExecStatusType st = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
         if (st == want || (want == PGRES_COMMAND_OK && st == PGRES_TUPLES_OK)) return true;
         if (st == PGRES_COMMAND_OK && want == PGRES_TUPLES_OK) {
             SetError(user_query ? kQueryWouldWrite : "la requête ne renvoie aucune ligne");
             return false;
         }
-        const char* state = r ? PQresultErrorField(r.get(), PG_DIAG_SQLSTATE) : nullptr;
+        const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
         const std::string code = state ? state : "";
         std::string what = "la base refuse la requête";
         if (code == "25006")  // read_only_sql_transaction
             what = user_query ? kQueryWouldWrite : kReadOnlyConnection;
         else if (code == "55P03" || code == "40P01")  // lock_not_available, deadlock_detected
             what = "base occupée par un autre poste";
-        else if (code.rfind("08", 0) == 0 || PQstatus(conn_) == CONNECTION_BAD)
+        else if (code.rfind("08", 0) == 0 || PQstatus(on ? on : conn_) == CONNECTION_BAD)
             what = "connexion au serveur PostgreSQL perdue";
-        SetError(ErrorText(what, r.get()));
+        SetError(ErrorText(what, r, on));
         return false;
     }
 
@@ -429,25 +586,25 @@ class PgDB final : public GenDB {
         return Check(r, want, user_query) ? std::move(r) : nullptr;
     }
 
+    // A value as it is sent: integers and reals in decimal, text as it is.
+    static std::string ValueText(const SqlValue& v) {
+        switch (v.kind) {
+            case SqlValue::Kind::Int:
+                return std::to_string(v.i);
+            case SqlValue::Kind::Real:
+                return std::to_string(v.r);
+            case SqlValue::Kind::Text:
+                return v.s;
+            case SqlValue::Kind::Null:
+                break;
+        }
+        return {};
+    }
     static void Values(const std::vector<SqlValue>& params, std::vector<std::string>* texts,
                        std::vector<const char*>* values) {
         texts->reserve(params.size());
-        for (const SqlValue& v : params) {
-            switch (v.kind) {
-                case SqlValue::Kind::Null:
-                    texts->emplace_back();
-                    break;
-                case SqlValue::Kind::Int:
-                    texts->push_back(std::to_string(v.i));
-                    break;
-                case SqlValue::Kind::Real:
-                    texts->push_back(std::to_string(v.r));
-                    break;
-                case SqlValue::Kind::Text:
-                    texts->push_back(v.s);
-                    break;
-            }
-        }
+        for (const SqlValue& v : params)
+            texts->push_back(ValueText(v));
         for (size_t i = 0; i < params.size(); ++i)
             values->push_back(params[i].kind == SqlValue::Kind::Null ? nullptr
                                                                      : (*texts)[i].c_str());
@@ -625,7 +782,10 @@ PGconn* Connect(const std::string& dsn, const std::string& conninfo, DbAccess ac
         return nullptr;
     }
     PQsetClientEncoding(conn, "UTF8");
-    PGresult* r = PQexec(conn, "SET client_min_messages TO warning");
+    // Quotes doubled are the only escape in a literal (the module writes its text values so).
+    PGresult* r = PQexec(conn,
+                         "SET client_min_messages TO warning; "
+                         "SET standard_conforming_strings TO on");
     PQclear(r);
     if (access == DbAccess::ReadOnly) {
         // Every transaction of the session is READ ONLY: the server refuses writes.

@@ -67,12 +67,14 @@ class Normalizer {
         SpaceBefore();
         apart_ = true;
         out_.params.push_back(std::move(v));
+        const size_t at = out_.text.size();
         if (pg_) {
             out_.text += '$';
             out_.text += std::to_string(out_.params.size());
         } else {
             out_.text += '?';
         }
+        out_.slots.emplace_back(at, out_.text.size() - at);
     }
     bool Lifting() const { return lift_ && dml_ && prev_comparison_; }
     void Significant() {
@@ -407,6 +409,22 @@ NormalizedSql NormalizeSql(std::string_view sql, bool postgres, bool lift,
     // Several statements are run as text: a literal lifted from one would shift the others.
     if (out.statements > 1 && n.lifted_literals())
         return NormalizeSql(sql, postgres, false, explicit_params);
+    return out;
+}
+
+std::string InlineParams(const NormalizedSql& n,
+                         const std::function<std::string(const SqlValue&)>& value_text) {
+    std::string out;
+    out.reserve(n.text.size() + 16 * n.slots.size());
+    size_t from = 0;
+    for (size_t k = 0; k < n.slots.size() && k < n.params.size(); ++k) {
+        const auto [at, length] = n.slots[k];
+        out.append(n.text, from, at - from);
+        const SqlValue& v = n.params[k];
+        out += v.kind == SqlValue::Kind::Null ? "NULL" : SqlQuote(value_text(v));
+        from = at + length;
+    }
+    out.append(n.text, from);
     return out;
 }
 

@@ -1,7 +1,8 @@
 // Literal lifting (host/db/sqlnorm): any text through the public entry point, with '?'
-// and '$n' placeholders, lifting on and off, with and without explicit parameters.
-// Crashes, hangs and sanitizer reports only: what the rewritten text must be is the
-// database suites' business.
+// and '$n' placeholders, lifting on and off, with and without explicit parameters, and the
+// values written back in as literals (COPY's text). Crashes, hangs, sanitizer reports and
+// one property: text with its values written in reads as well-formed again, since a value's
+// quotes must never open or close anything. The rest is the database suites' business.
 #include "fuzz/fuzz_support.h"
 #include "host/db/sqlnorm.h"
 
@@ -14,7 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (bool dollar : {false, true}) {
         host::NormalizeSql(sql, dollar, true);
         host::NormalizeSql(sql, dollar, false);
-        host::NormalizeSql(sql, dollar, true, &params);
+        const host::NormalizedSql n = host::NormalizeSql(sql, dollar, true, &params);
+        if (!n.error.empty() || !dollar) continue;
+        const std::string inlined =
+            host::InlineParams(n, [](const host::SqlValue& v) { return v.s; });
+        if (!host::NormalizeSql(inlined, true, false).error.empty()) __builtin_trap();
     }
     return 0;
 }

@@ -30,11 +30,6 @@ constexpr size_t kBatch = 500;
 // from the charges by deletion date.
 constexpr char kDeletedCharge = 'I';
 
-void Copy(char* out, size_t size, const std::string& text) {
-    const std::string t = host::Trim(text);
-    std::snprintf(out, size, "%s", t.c_str());
-}
-
 std::string Description(const prodcd_struct& p) {
     const std::string first = host::Trim(p.first_name), last = host::Trim(p.last_name);
     if (first.empty()) return last;
@@ -727,7 +722,7 @@ bool TProducerAnalysisObj::CollectDaySheet(bool by_billdr, bool fold_aux) {
             Line line;
             line.date = c.deldate;
             line.recid = c.poch_id;
-            Copy(line.billdr, sizeof line.billdr, c.billdr);
+            host::CopyText(line.billdr, sizeof line.billdr, host::Trim(c.billdr));
             line.sortid = kDeletedCharge;
             line.rectype = 'O';
             line.patid = c.pat_id;

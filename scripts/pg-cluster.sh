@@ -2,6 +2,7 @@
 # A throw-away PostgreSQL cluster on loopback for the tests and benchmarks.
 #   source scripts/pg-cluster.sh && pg_cluster_start   -> exports RAPPORTS_TEST_PG
 #   pg_cluster_stop                                     -> stops it and removes its folder
+# PG_CLUSTER_SETTINGS adds server settings ("-c shared_buffers=4GB").
 # As root the server runs as the postgres system user (PostgreSQL refuses root).
 
 pg_cluster_start() {
@@ -27,7 +28,7 @@ pg_cluster_start() {
       --no-locale --no-sync > "$PG_CLUSTER_DIR/initdb.log" 2>&1 || {
     cat "$PG_CLUSTER_DIR/initdb.log" >&2; return 1; }
   "${run[@]}" "$pgbin/pg_ctl" -D "$PG_CLUSTER_DIR/data" -w -t 60 -l "$PG_CLUSTER_DIR/server.log" \
-      -o "-c listen_addresses=127.0.0.1 -p $port -k $PG_CLUSTER_DIR -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200" \
+      -o "-c listen_addresses=127.0.0.1 -p $port -k $PG_CLUSTER_DIR -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=200 ${PG_CLUSTER_SETTINGS:-}" \
       start > /dev/null || { cat "$PG_CLUSTER_DIR/server.log" >&2; return 1; }
   "${run[@]}" "$pgbin/createdb" -h 127.0.0.1 -p "$port" -U postgres rapports_test || return 1
   export RAPPORTS_TEST_PG="postgresql://postgres@127.0.0.1:$port/rapports_test"

@@ -181,4 +181,59 @@ void RunReport(benchmark::State& state, const char* document, const char* counte
     QDSApplication::SetInstance(nullptr);
 }
 
+// The age bucket of a date column as the aging dates it (0 current to 3 over 90 days, 4 the
+// future), against the dates 30, 60 and 90 days before as_of.
+inline std::string BucketSql(const std::string& date, long as_of) {
+    const std::string a = std::to_string(as_of);
+    return "CASE WHEN " + date + " > " + a + " THEN 4 WHEN " + date +
+           " >= " + std::to_string(incr_date(as_of, -30)) + " THEN 0 WHEN " + date +
+           " >= " + std::to_string(incr_date(as_of, -60)) + " THEN 1 WHEN " + date +
+           " >= " + std::to_string(incr_date(as_of, -90)) + " THEN 2 ELSE 3 END";
+}
+
+// The receivable rules per charge as common table expressions, for the full-semantics
+// floors: apps (the applications that count as of the date, summed per charge, patient and
+// insurer apart), charges (the counted treatment lines of invoiced claims and the office
+// charges: account, key, age bucket with 4 for the future, amount, estimate) and portions
+// (each charge's insurance and patient portions before insurer money beyond the estimate is
+// moved, and the patient's share). line_key and office_key are what a floor groups by (a
+// producer, a carrier); the floor's own SELECT follows, with kPatDue and kInsDue.
+inline std::string ChargePortionsSql(GenDB& db, long as_of, const std::string& line_key,
+                                     const std::string& office_key) {
+    const std::string p = db.dbTablePrefix();
+    const std::string a = std::to_string(as_of);
+    auto bucket = [&](const std::string& d) { return BucketSql(d, as_of); };
+    // SQLite: the applications' sums made once, then found per charge through an index it
+    // builds on (rt, cid), which it does only for an integer cid; inlined, it walks them
+    // again for each charge.
+    const char* made = db.engine() == GenDB::Engine::SQLite ? " AS MATERIALIZED" : " AS";
+    return std::string("WITH apps") + made +
+           " (SELECT PAPP_RECTYPE AS rt, CAST(CASE WHEN PAPP_RECTYPE = 'O' THEN "
+           "PAPP_POCHID ELSE PAPP_CTRTID END AS INTEGER) AS cid,"
+           " SUM(CASE WHEN PAPP_TYPE = 'I' THEN 0 ELSE PAPP_AMOUNT END) AS pat,"
+           " SUM(CASE WHEN PAPP_TYPE = 'I' THEN PAPP_AMOUNT ELSE 0 END) AS ins FROM " +
+           p + "PMTAPP, " + p +
+           "ACCPMT WHERE PAPP_APMTID = APMT_ID AND PAPP_RECTYPE IN ('T', 'O') AND PAPP_DATE <= " +
+           a + " AND ((APMT_DELDATE = 0 AND APMT_REVERSED <> 'Y') OR APMT_DELDATE > " + a +
+           ") GROUP BY 1, 2), charges AS (SELECT PAT_ACCID AS acc, " + line_key + " AS k, " +
+           bucket("CTRT_DATE") +
+           " AS b, CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN "
+           "-CTRT_ADJ_AMT ELSE 0 END AS amt, CTRT_INS_TOTAL AS est, 'T' AS rt, CTRT_ID AS cid "
+           "FROM " +
+           p + "CLMTRT, " + p + "PATCLM, " + p +
+           "PATIENT WHERE CTRT_PCLMID = PCLM_ID AND PCLM_PATID = PAT_ID AND PCLM_STATUS IN ('I', "
+           "'C') AND (CTRT_DEL_DATE = 0 OR CTRT_DEL_DATE > " +
+           a + ") UNION ALL SELECT PAT_ACCID, " + office_key + ", " + bucket("POCH_DATE") +
+           ", POCH_TOTAL, 0, 'O', POCH_ID FROM " + p + "PATOCH, " + p +
+           "PATIENT WHERE POCH_PATID = PAT_ID AND (POCH_DELDATE = 0 OR POCH_DELDATE > " + a +
+           ")), portions AS (SELECT acc, k, b, est - COALESCE(apps.ins, 0) AS ins0,"
+           " amt - est - COALESCE(apps.pat, 0) AS pat0,"
+           " CASE WHEN amt > est THEN amt - est ELSE 0 END AS share FROM charges LEFT JOIN apps"
+           " ON apps.rt = charges.rt AND apps.cid = charges.cid)";
+}
+inline constexpr const char* kPatDue =
+    "CASE WHEN ins0 >= 0 THEN pat0 WHEN -ins0 < share THEN pat0 + ins0 ELSE pat0 - share END";
+inline constexpr const char* kInsDue =
+    "CASE WHEN ins0 >= 0 THEN ins0 WHEN -ins0 < share THEN 0 ELSE ins0 + share END";
+
 }  // namespace bench

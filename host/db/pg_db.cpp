@@ -411,10 +411,10 @@ class PgDB final : public GenDB {
             });
     }
 
-    // A stream on a connection of its own: COPY of the statement, its values written in as
-    // literals (COPY takes no parameters), after describing it for its columns' types. The
-    // connection goes back to the idle ones when the stream was read to its end; one left
-    // in the middle of a COPY is closed.
+    // A stream on a connection of its own: COPY of the statement in a read-only transaction,
+    // its values written in as literals (COPY takes no parameters), after describing it for
+    // its columns' types. The connection goes back to the idle ones when the stream was read
+    // to its end; one left in the middle of a COPY is closed.
     std::unique_ptr<DbCursor> OpenSideStream(PGconn* side, const NormalizedSql& n) {
         std::string text = InlineParams(n, ValueText);
         while (!text.empty() &&
@@ -430,8 +430,12 @@ class PgDB final : public GenDB {
         std::vector<Oid> types(static_cast<size_t>(PQnfields(described.get())));
         for (size_t c = 0; c < types.size(); ++c)
             types[c] = PQftype(described.get(), static_cast<int>(c));
-        Result started(PQexec(side, ("COPY (" + text + "\n) TO STDOUT (FORMAT binary)").c_str()));
+        // In a READ ONLY transaction: a statement that would write (a WITH ... DELETE
+        // RETURNING) is refused by the server, as a cursor would refuse it.
+        Result started(PQexec(
+            side, ("BEGIN READ ONLY; COPY (" + text + "\n) TO STDOUT (FORMAT binary)").c_str()));
         if (!Check(started, PGRES_COPY_OUT, false, side)) {
+            Result ended(PQexec(side, "ROLLBACK"));
             GiveBack(side);
             return nullptr;
         }
@@ -444,10 +448,12 @@ class PgDB final : public GenDB {
                     Check(r, PGRES_COMMAND_OK, false, side);
             },
             [this, side](bool complete) {
-                if (complete)
+                if (complete) {
+                    Result ended(PQexec(side, "ROLLBACK"));
                     GiveBack(side);
-                else
+                } else {
                     PQfinish(side);
+                }
             });
     }
 

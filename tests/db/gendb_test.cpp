@@ -420,6 +420,11 @@ TEST_P(GenDbTest, StreamsTakeValuesCommentsAndErrorsInTheMiddle) {
         const std::string error = db().dbLastError() ? db().dbLastError() : "";
         EXPECT_NE(error.find("division"), std::string::npos) << error;
     }
+    // A statement that would write is refused, and writes nothing.
+    EXPECT_EQ(
+        names("WITH gone AS (DELETE FROM ACCOUNT RETURNING ACC_ID) SELECT ACC_ID FROM gone", {})
+            .rfind("refused: ", 0),
+        0u);
     EXPECT_EQ(names("SELECT ACC_LNAME FROM ACCOUNT ORDER BY ACC_ID", {}), "O'Brien|D'Arcy|Roy|");
     EXPECT_EQ(db().TransactionDepth(), 0);
 }

@@ -74,8 +74,9 @@ void BM_FullFloor(benchmark::State& state) {
 }
 
 // A receivable report run: kind (0 accounts, 2 summary only, -1 the quick list) and grouping
-// (0 by billing doctor, 1 by producer).
-void RunReport(benchmark::State& state, int kind, int grouping) {
+// (0 by billing doctor, 1 by producer). Output kind 3, the text file, is the unattended run
+// (`rapports run 102 --output-kind 3`); 1 adds the preview's PDF of every page.
+void RunReport(benchmark::State& state, int kind, int grouping, int output_kind = 3) {
     bench::RunReport(
         state, "arrpt", "accounts",
         [&] {
@@ -88,7 +89,8 @@ void RunReport(benchmark::State& state, int kind, int grouping) {
             info.future = 'Y';
             return std::make_unique<ARReportRun>(info, kind < 0, 1);
         },
-        [](ARReportRun& run) { return static_cast<long>(run.Data().accounts.size()); });
+        [](ARReportRun& run) { return static_cast<long>(run.Data().accounts.size()); },
+        output_kind);
 }
 
 void BM_AccountReportByProducer(benchmark::State& s) {
@@ -105,6 +107,9 @@ void BM_SummaryOnlyByBillingDoctor(benchmark::State& s) {
 }
 void BM_QuickList(benchmark::State& s) {
     RunReport(s, -1, 1);
+}
+void BM_AccountReportPreview(benchmark::State& s) {
+    RunReport(s, 0, 1, 1);
 }
 
 }  // namespace
@@ -141,6 +146,12 @@ BENCHMARK(BM_SummaryOnlyByBillingDoctor)
     ->Iterations(1)
     ->UseRealTime();
 BENCHMARK(BM_QuickList)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_AccountReportPreview)
     ->Arg(0)
     ->Arg(1)
     ->Unit(benchmark::kMillisecond)

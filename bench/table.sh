@@ -14,7 +14,7 @@ RUNS=${RUNS:-3}
 engines=("$@")
 [ ${#engines[@]} -gt 0 ] || engines=(sqlite postgresql)
 measures=(Floor FullFloor AccountReportByProducer AccountReportByBillingDoctor
-          SummaryOnlyByProducer SummaryOnlyByBillingDoctor QuickList)
+          SummaryOnlyByProducer SummaryOnlyByBillingDoctor QuickList AccountReportPreview)
 if [ -n "${MEASURES:-}" ]; then read -ra measures <<< "$MEASURES"; fi
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
@@ -55,6 +55,7 @@ names = {
     "SummaryOnlyByProducer": "summary only (kind 2), by producer",
     "SummaryOnlyByBillingDoctor": "summary only (kind 2), by billing doctor",
     "QuickList": "quick list (stored balances)",
+    "AccountReportPreview": "by account (kind 0), by producer, with the preview's PDF",
 }
 print(f"Practice: {sys.argv[2]}")
 print("| Report | Engine | Time | Full floor | Ratio | µs per ledger row | Peak memory |")

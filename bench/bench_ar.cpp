@@ -114,47 +114,12 @@ void BM_AccountReportPreview(benchmark::State& s) {
 
 }  // namespace
 
-BENCHMARK(BM_Floor)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(BM_FullFloor)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_AccountReportByProducer)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_AccountReportByBillingDoctor)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_SummaryOnlyByProducer)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_SummaryOnlyByBillingDoctor)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_QuickList)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK(BM_AccountReportPreview)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
+BENCHMARK(BM_Floor)->Apply(bench::OncePerEngine);
+BENCHMARK(BM_FullFloor)->Apply(bench::OncePerEngine);
+BENCHMARK(BM_AccountReportByProducer)->Apply(bench::OncePerEngine);
+BENCHMARK(BM_AccountReportByBillingDoctor)->Apply(bench::OncePerEngine);
+BENCHMARK(BM_SummaryOnlyByProducer)->Apply(bench::OncePerEngine);
+BENCHMARK(BM_SummaryOnlyByBillingDoctor)->Apply(bench::OncePerEngine);
+BENCHMARK(BM_QuickList)->Apply(bench::OncePerEngine);
+BENCHMARK(BM_AccountReportPreview)->Apply(bench::OncePerEngine);
 BENCHMARK_MAIN();

@@ -112,12 +112,7 @@ void BM_InsAR(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_Floor)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(BM_FullFloor)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
+BENCHMARK(BM_FullFloor)->Apply(bench::OncePerEngine);
 BENCHMARK(BM_InsAR)
     ->Args({0, 1})
     ->Args({0, 0})

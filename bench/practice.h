@@ -181,6 +181,12 @@ void RunReport(benchmark::State& state, const char* document, const char* counte
     QDSApplication::SetInstance(nullptr);
 }
 
+// Registers a measure once on each engine, one run each, in wall-clock milliseconds:
+// BENCHMARK(BM_X)->Apply(bench::OncePerEngine).
+inline void OncePerEngine(benchmark::internal::Benchmark* b) {
+    b->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+}
+
 // The age bucket of a date column as the aging dates it (0 current to 3 over 90 days, 4 the
 // future), against the dates 30, 60 and 90 days before as_of.
 inline std::string BucketSql(const std::string& date, long as_of) {

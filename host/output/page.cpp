@@ -70,7 +70,10 @@ void PageModel::PutText(int col, int line, std::string_view text, bool bold) {
         if (c >= 0) {
             if (!l) l = &At(line);
             if (static_cast<int>(l->cells.size()) <= c) l->cells.resize(c + 1);
-            l->cells[c] = Cell{blank ? std::string() : std::string(ch), bold};
+            Cell& cell = l->cells[c];
+            cell.len = blank ? 0 : static_cast<unsigned char>(len);
+            std::copy(ch.begin(), ch.begin() + cell.len, cell.bytes);
+            cell.bold = bold;
         }
         ++c;
     }
@@ -129,7 +132,7 @@ std::string PageModel::LineText(int line) const {
     if (!l) return {};
     std::string out;
     for (const Cell& c : l->cells)
-        out += c.ch.empty() ? " " : c.ch;
+        out += c.len ? c.ch() : " ";
     return host::TrimRight(out);
 }
 
@@ -139,17 +142,17 @@ std::vector<std::string> PageModel::TextLines() const {
     if (last < first) return {};
     // Character grid of the used lines (pointers into the cells, null for a blank), then
     // the rules and borders in the blank cells.
-    std::map<int, std::vector<const char*>> grid;
+    std::map<int, std::vector<std::string_view>> grid;
     for (const Line& l : lines_) {
         auto& row = grid[l.number];
         row.reserve(l.cells.size());
         for (const Cell& c : l.cells)
-            row.push_back(c.ch.empty() ? nullptr : c.ch.c_str());
+            row.push_back(c.ch());
     }
-    auto fill = [&](int col, int line, const char* ch) {
+    auto fill = [&](int col, int line, std::string_view ch) {
         auto& row = grid[line];
-        if (static_cast<int>(row.size()) <= col) row.resize(col + 1, nullptr);
-        if (!row[col]) row[col] = ch;
+        if (static_cast<int>(row.size()) <= col) row.resize(col + 1);
+        if (row[col].empty()) row[col] = ch;
     };
     for (const Rule& r : rules_)
         for (int c = r.from_col; c <= r.to_col; ++c)
@@ -175,8 +178,8 @@ std::vector<std::string> PageModel::TextLines() const {
         auto it = grid.find(n);
         if (it != grid.end()) {
             text.reserve(it->second.size());
-            for (const char* ch : it->second)
-                text += ch ? ch : " ";
+            for (std::string_view ch : it->second)
+                text += ch.empty() ? " " : ch;
         }
         out.push_back(host::TrimRight(text));
     }
@@ -196,7 +199,7 @@ std::vector<PageModel::Run> PageModel::Runs() const {
         };
         for (int c = 0; c < static_cast<int>(l.cells.size()); ++c) {
             const Cell& cell = l.cells[c];
-            if (cell.ch.empty()) {
+            if (!cell.len) {
                 if (!run.text.empty()) run.text += ' ';
                 continue;
             }
@@ -205,7 +208,7 @@ std::vector<PageModel::Run> PageModel::Runs() const {
                 run.col = c;
                 run.bold = cell.bold;
             }
-            run.text += cell.ch;
+            run.text += cell.ch();
         }
         flush();
     }

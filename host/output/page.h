@@ -12,9 +12,12 @@ namespace host::output {
 
 class PageModel {
   public:
+    // One UTF-8 character held in place (no allocation per cell); len 0 is a blank.
     struct Cell {
-        std::string ch;  // one UTF-8 character; empty is a blank
+        char bytes[4] = {};
+        unsigned char len = 0;
         bool bold = false;
+        std::string_view ch() const { return {bytes, len}; }
     };
     struct Rule {
         int from_col, to_col, line;

@@ -4,14 +4,7 @@
 #include <cstring>
 #include <vector>
 
-namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Length in bytes of the UTF-8 character starting at s[i], 1 for an invalid byte.
-size_t CharLen(std::string_view s, size_t i) {
+size_t host::U8CharLen(std::string_view s, size_t i) {
     const auto c = static_cast<unsigned char>(s[i]);
     size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
     if (n == 1 || i + n > s.size()) return 1;
@@ -20,11 +13,17 @@ size_t CharLen(std::string_view s, size_t i) {
     return n;
 }
 
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 // Byte length of the first `chars` characters.
 size_t PrefixBytes(std::string_view s, size_t chars) {
     size_t i = 0;
     while (chars > 0 && i < s.size()) {
-        i += CharLen(s, i);
+        i += host::U8CharLen(s, i);
         --chars;
     }
     return i;
@@ -122,7 +121,7 @@ std::string SortKey(std::string_view s) {
 
 size_t U8Length(std::string_view s) {
     size_t n = 0;
-    for (size_t i = 0; i < s.size(); i += CharLen(s, i))
+    for (size_t i = 0; i < s.size(); i += host::U8CharLen(s, i))
         ++n;
     return n;
 }
@@ -143,7 +142,7 @@ char* CopyText(char* dst, size_t size, std::string_view src) {
     if (!dst || size == 0) return dst;
     size_t n = 0;
     while (n < src.size()) {
-        size_t k = CharLen(src, n);
+        size_t k = host::U8CharLen(src, n);
         if (n + k > size - 1) break;
         n += k;
     }
@@ -156,7 +155,7 @@ std::string ToValidUtf8(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
-        size_t k = CharLen(s, i);
+        size_t k = host::U8CharLen(s, i);
         auto c = static_cast<unsigned char>(s[i]);
         if (k == 1 && c >= 0x80) {
             out += static_cast<char>(0xC0 | (c >> 6));

@@ -22,6 +22,9 @@ std::string ToUpper(std::string_view s);  // ASCII and the French accented lette
 // Ç with C, Œ as OE), other bytes kept.
 std::string SortKey(std::string_view s);
 
+// Length in bytes of the UTF-8 character starting at s[i]; 1 for a byte that does not begin
+// a whole one.
+size_t U8CharLen(std::string_view s, size_t i);
 // Number of characters of a UTF-8 text (an invalid byte counts as one character).
 size_t U8Length(std::string_view s);
 // The first `chars` characters of s, never splitting a character.

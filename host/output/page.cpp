@@ -2,31 +2,15 @@
 
 #include <algorithm>
 #include <climits>
-#include <map>
 
 #include "host/base/text.h"
 
 namespace host::output {
 
-namespace {
-
-// The length in bytes of the UTF-8 character at i; 1 for a byte that does not begin a
-// whole one.
-size_t CharLen(std::string_view text, size_t i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    if (i + len > text.size()) return 1;
-    for (size_t k = 1; k < len; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 1;
-    return len;
-}
-
-}  // namespace
-
 std::vector<std::string> SplitChars(std::string_view text) {
     std::vector<std::string> out;
     for (size_t i = 0; i < text.size();) {
-        const size_t len = CharLen(text, i);
+        const size_t len = host::U8CharLen(text, i);
         out.emplace_back(text.substr(i, len));
         i += len;
     }
@@ -47,33 +31,43 @@ const PageModel::Line* PageModel::Find(int line) const {
 }
 
 void PageModel::PutText(int col, int line, std::string_view text, bool bold) {
-    // Bytes that are not UTF-8 are read as Latin-1: a stray byte from the data never
-    // spoils a file or stops the PDF.
-    const std::string valid = host::ToValidUtf8(text);
-    const std::string_view v = valid;
     int c = col;
     Line* l = nullptr;  // the line written to, looked up once per line of the text
-    for (size_t i = 0; i < v.size();) {
-        const size_t len = CharLen(v, i);
-        const std::string_view ch = v.substr(i, len);
+    for (size_t i = 0; i < text.size();) {
+        const size_t len = host::U8CharLen(text, i);
+        const auto first = static_cast<unsigned char>(text[i]);
+        const std::string_view ch = text.substr(i, len);
         i += len;
-        if (ch == "\r") continue;
-        if (ch == "\n") {
+        if (first == '\r') continue;
+        if (first == '\n') {
             ++line;
             c = col;
             l = nullptr;
             continue;
         }
-        const bool blank = ch == " " || ch == "\t";
-        if (!blank && len == 1 && (static_cast<unsigned char>(ch[0]) < 0x20 || ch[0] == 0x7F))
-            continue;
+        const bool blank = first == ' ' || first == '\t';
+        if (!blank && (first < 0x20 || first == 0x7F)) continue;
         if (c >= 0) {
-            if (!l) l = &At(line);
-            if (static_cast<int>(l->cells.size()) <= c) l->cells.resize(c + 1);
-            Cell& cell = l->cells[c];
-            cell.len = blank ? 0 : static_cast<unsigned char>(len);
-            std::copy(ch.begin(), ch.begin() + cell.len, cell.bytes);
+            Cell cell;
             cell.bold = bold;
+            if (!blank && len == 1 && first >= 0x80) {
+                // A byte that is not UTF-8 is read as Latin-1: a stray byte from the data
+                // never spoils a file or stops the PDF.
+                cell.bytes[0] = static_cast<char>(0xC0 | (first >> 6));
+                cell.bytes[1] = static_cast<char>(0x80 | (first & 0x3F));
+                cell.len = 2;
+            } else if (!blank) {
+                std::copy(ch.begin(), ch.end(), cell.bytes);
+                cell.len = static_cast<unsigned char>(len);
+            }
+            if (!l) l = &At(line);
+            const auto at = static_cast<size_t>(c);
+            if (at < l->cells.size()) {
+                l->cells[at] = cell;
+            } else {
+                l->cells.resize(at);
+                l->cells.push_back(cell);
+            }
         }
         ++c;
     }
@@ -140,17 +134,17 @@ std::vector<std::string> PageModel::TextLines() const {
     const int first = std::min(1, FirstLine());
     const int last = LastLine();
     if (last < first) return {};
-    // Character grid of the used lines (pointers into the cells, null for a blank), then
+    // Character grid of the used lines (views of the cells, empty for a blank), then
     // the rules and borders in the blank cells.
-    std::map<int, std::vector<std::string_view>> grid;
+    std::vector<std::vector<std::string_view>> grid(static_cast<size_t>(last - first + 1));
     for (const Line& l : lines_) {
-        auto& row = grid[l.number];
+        auto& row = grid[static_cast<size_t>(l.number - first)];
         row.reserve(l.cells.size());
         for (const Cell& c : l.cells)
             row.push_back(c.ch());
     }
     auto fill = [&](int col, int line, std::string_view ch) {
-        auto& row = grid[line];
+        auto& row = grid[static_cast<size_t>(line - first)];
         if (static_cast<int>(row.size()) <= col) row.resize(col + 1);
         if (row[col].empty()) row[col] = ch;
     };
@@ -174,13 +168,11 @@ std::vector<std::string> PageModel::TextLines() const {
     std::vector<std::string> out;
     out.reserve(last - first + 1);
     for (int n = first; n <= last; ++n) {
+        const auto& row = grid[static_cast<size_t>(n - first)];
         std::string text;
-        auto it = grid.find(n);
-        if (it != grid.end()) {
-            text.reserve(it->second.size());
-            for (std::string_view ch : it->second)
-                text += ch.empty() ? " " : ch;
-        }
+        text.reserve(row.size());
+        for (std::string_view ch : row)
+            text += ch.empty() ? " " : ch;
         out.push_back(host::TrimRight(text));
     }
     return out;

@@ -86,8 +86,18 @@ std::string Filters(const Criteria& c) {
 
 }  // namespace
 
+// Each application with its payment and what it paid, found through LEFT JOINs (a
+// treatment's claim number and patient, an office charge's service number and patient, or
+// the patient), so that an owner that cannot be found still lists its application, without
+// names.
 std::string Condition(const Criteria& c, const std::string& p) {
-    return "FROM " + p + "PMTAPP," + p + "ACCPMT WHERE PAPP_APMTID = APMT_ID AND " + Filters(c);
+    const std::string owner = "SUBSTR(PAPP_RECTYPE, 1, 1)";
+    return "FROM " + p + "PMTAPP INNER JOIN " + p + "ACCPMT ON PAPP_APMTID = APMT_ID LEFT JOIN " +
+           p + "CLMTRT ON CTRT_ID = PAPP_CTRTID LEFT JOIN " + p +
+           "PATCLM ON PCLM_ID = CTRT_PCLMID LEFT JOIN " + p +
+           "PATOCH ON POCH_ID = PAPP_POCHID LEFT JOIN " + p + "PATIENT ON PAT_ID = CASE " + owner +
+           " WHEN 'O' THEN POCH_PATID WHEN 'P' THEN PAPP_PATID ELSE PCLM_PATID END WHERE " +
+           Filters(c);
 }
 
 namespace {
@@ -103,22 +113,12 @@ class Collector {
 
     Outcome Run(std::string* error) {
         out_->criteria = c_;
-        // One statement: each application with its payment and what it paid, found through
-        // LEFT JOINs (a treatment's claim number and patient, an office charge's service
-        // number and patient, or the patient), so that an owner that cannot be found still
-        // lists its application, without names.
-        const std::string owner = "SUBSTR(PAPP_RECTYPE, 1, 1)";
         const std::string sql =
             "SELECT PAPP_APMTID, PAPP_AMOUNT, PAPP_BILLDR, PAPP_RECTYPE, PAPP_PATID, "
             "PAPP_POCHID, PAPP_CTRTID, APMT_DATE, APMT_TRXNO, APMT_TYPE, APMT_RECTYPE, "
             "APMT_CODE, CTRT_CLAIM_NO, POCH_SERVNO, CASE WHEN PAT_ID IS NULL THEN 0 ELSE 1 END, "
-            "PAT_ID, PAT_LNAME, PAT_PNAME, PAT_MED_NO1 FROM " +
-            p_ + "PMTAPP INNER JOIN " + p_ + "ACCPMT ON PAPP_APMTID = APMT_ID LEFT JOIN " + p_ +
-            "CLMTRT ON CTRT_ID = PAPP_CTRTID LEFT JOIN " + p_ +
-            "PATCLM ON PCLM_ID = CTRT_PCLMID LEFT JOIN " + p_ +
-            "PATOCH ON POCH_ID = PAPP_POCHID LEFT JOIN " + p_ + "PATIENT ON PAT_ID = CASE " +
-            owner + " WHEN 'O' THEN POCH_PATID WHEN 'P' THEN PAPP_PATID ELSE PCLM_PATID END" +
-            " WHERE " + Filters(c_) +
+            "PAT_ID, PAT_LNAME, PAT_PNAME, PAT_MED_NO1 " +
+            Condition(c_, p_) +
             " ORDER BY  PAPP_BILLDR, PAPP_APMTID, APMT_DATE, APMT_TRXNO , PAPP_ID";
         if (db_->dbOpen(sql, kCursor) != 0) return Fail(error);
         long count = 0;

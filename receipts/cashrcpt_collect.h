@@ -71,7 +71,9 @@ struct CashReceiptsData {
 // without grouping).
 std::string SortKey(const CashReceiptsElem& e, char sort, bool grouped);
 
-// " FROM <p>PMTAPP,<p>ACCPMT WHERE ..." for these criteria (values escaped).
+// "FROM <p>PMTAPP INNER JOIN <p>ACCPMT ... WHERE ...": the report's applications with
+// their payments, treatments, claims, office charges and patients, for these criteria
+// (values escaped).
 std::string Condition(const Criteria& c, const std::string& prefix);
 
 struct CollectRequest {

@@ -7,6 +7,13 @@
 
 namespace host::output {
 
+namespace {
+
+// Columns of a wide printed page.
+constexpr size_t kTypicalWidth = 136;
+
+}  // namespace
+
 std::vector<std::string> SplitChars(std::string_view text) {
     std::vector<std::string> out;
     for (size_t i = 0; i < text.size();) {
@@ -20,7 +27,10 @@ std::vector<std::string> SplitChars(std::string_view text) {
 PageModel::Line& PageModel::At(int line) {
     auto it = std::lower_bound(lines_.begin(), lines_.end(), line,
                                [](const Line& l, int n) { return l.number < n; });
-    if (it == lines_.end() || it->number != line) it = lines_.insert(it, Line{line, {}});
+    if (it == lines_.end() || it->number != line) {
+        it = lines_.insert(it, Line{line, {}});
+        it->cells.reserve(kTypicalWidth);  // one allocation for most printed lines
+    }
     return *it;
 }
 

@@ -1,6 +1,7 @@
 #include "followup/noact_collect.h"
 
 #include <algorithm>
+#include <map>
 #include <unordered_set>
 
 #include "host/base/dates.h"
@@ -64,6 +65,8 @@ class Collector {
     GenDB* db_;
     std::string p_;
     std::unordered_set<long> treated_;
+    std::map<std::string, ProducerName> names_;  // every producer's, read at the first doctor
+    bool names_read_ = false;
 };
 
 bool Collector::Count(const std::string& sql, long* n, std::string* error) {
@@ -162,19 +165,13 @@ bool Collector::Details(PatientRow* row, std::string* error) {
 
 bool Collector::DoctorName(const std::string& code, std::string* error) {
     if (out_->doctors.count(code)) return true;
-    const std::string prod = GetProdCode(code.c_str());
-    const std::string sql = "SELECT PROD_FIRST_NAME, PROD_LAST_NAME FROM " + p_ +
-                            "PRODCD WHERE PROD_CODE = '" + host::SqlText(prod) + "'";
-    if (db_->dbOpen(sql, kDetailCursor) != 0) return Fail("Lecture des docteurs", error);
-    std::string name = code;
-    if (db_->dbFetch(0, kDetailCursor) == 0) {
-        std::string first, last;
-        db_->dbGetField(1, &first, kDetailCursor);
-        db_->dbGetField(2, &last, kDetailCursor);
-        name = code + " - " + host::Trim(last) + ", " + host::Trim(first);
+    if (!names_read_) {
+        if (!ReadProducerNames(&names_, db_)) return Fail("Lecture des docteurs", error);
+        names_read_ = true;
     }
-    db_->dbClose(kDetailCursor);
-    out_->doctors[code] = name;
+    auto it = names_.find(GetProdCode(code.c_str()));
+    out_->doctors[code] =
+        it == names_.end() ? code : code + " - " + it->second.last + ", " + it->second.first;
     return true;
 }
 

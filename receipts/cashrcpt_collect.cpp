@@ -8,13 +8,13 @@
 #include "host/db/gendb.h"
 #include "host/output/progress.h"
 #include "host/records/context.h"
+#include "host/records/practice.h"
 
 namespace cashrcpt {
 
 namespace {
 
 constexpr int kCursor = 31652;
-constexpr int kNameCursor = 31653;
 
 // The field cut or padded to width characters, as "%-*.*s" does by character.
 std::string Pad(const std::string& s, size_t width) {
@@ -227,21 +227,16 @@ class Collector {
         return Outcome::Failed;
     }
 
-    // "01 - Tremblay, Marie"; the code alone when no producer has it.
+    // "01 - Tremblay, Marie"; the code alone when no producer has it (or the names cannot
+    // be read). The producers' names are read once, at the first heading.
     std::string Heading(const std::string& billdr) {
-        std::string heading = billdr;
-        const std::string sql = "SELECT PROD_FIRST_NAME, PROD_LAST_NAME FROM " + p_ +
-                                "PRODCD WHERE PROD_CODE = 'D" + host::SqlText(billdr) + "'";
-        if (db_->dbOpen(sql, kNameCursor) == 0) {
-            if (db_->dbFetch(0, kNameCursor) == 0) {
-                std::string first, last;
-                db_->dbGetField(1, &first, kNameCursor);
-                db_->dbGetField(2, &last, kNameCursor);
-                heading += " - " + host::Trim(last) + ", " + host::Trim(first);
-            }
-            db_->dbClose(kNameCursor);
+        if (!names_read_) {
+            ReadProducerNames(&names_, db_);
+            names_read_ = true;
         }
-        return heading;
+        auto it = names_.find("D" + billdr);
+        return it == names_.end() ? billdr
+                                  : billdr + " - " + it->second.last + ", " + it->second.first;
     }
 
     const CollectRequest& req_;
@@ -249,6 +244,8 @@ class Collector {
     CashReceiptsData* out_;
     GenDB* db_;
     std::string p_;
+    std::map<std::string, ProducerName> names_;
+    bool names_read_ = false;
 };
 
 }  // namespace

@@ -13,7 +13,6 @@ namespace pmtalloc {
 namespace {
 
 constexpr int kCursor = 31650;
-constexpr int kNameCursor = 31651;
 
 bool Chosen(const std::string& code) {
     const std::string c = host::Trim(code);
@@ -145,36 +144,23 @@ class Collector {
         return Outcome::Failed;
     }
 
-    // "code - Last, First"; the code alone when no producer has it.
+    // "code - Last, First"; the code alone when no producer has it (or the names cannot be
+    // read). The producers' names are read once, at the first heading.
     std::string Heading(const std::string& key, bool by_producer) {
-        const std::string code = by_producer ? key : GetProdCode(key.c_str());
-        auto it = names_.find(code);
-        if (it != names_.end()) return it->second;
-        std::string heading = key;
-        const std::string sql =
-            "SELECT PROD_CODE, PROD_FIRST_NAME, PROD_LAST_NAME, PROD_TITLE FROM " +
-            std::string(db_->dbTablePrefix()) + "PRODCD WHERE PROD_CODE = '" + host::SqlText(code) +
-            "'";
-        if (db_->dbOpen(sql, kNameCursor) == 0) {
-            if (db_->dbFetch(0, kNameCursor) == 0) {
-                std::string first, last;
-                db_->dbGetField(2, &first, kNameCursor);
-                db_->dbGetField(3, &last, kNameCursor);
-                first = host::Trim(first);
-                last = host::Trim(last);
-                heading += " - " + (first.empty() ? last : last + ", " + first);
-            }
-            db_->dbClose(kNameCursor);
+        if (!names_read_) {
+            ReadProducerNames(&names_, db_);
+            names_read_ = true;
         }
-        names_[code] = heading;
-        return heading;
+        auto it = names_.find(by_producer ? key : GetProdCode(key.c_str()));
+        return it == names_.end() ? key : key + " - " + it->second.LastFirst();
     }
 
     const CollectRequest& req_;
     const Criteria& c_;
     PmtAllocData* out_;
     GenDB* db_;
-    std::map<std::string, std::string> names_;
+    std::map<std::string, ProducerName> names_;
+    bool names_read_ = false;
 };
 
 }  // namespace

@@ -42,6 +42,22 @@ bool IsBillingDr(const char* producer_code, GenDB* db) {
     return prod.Rec().type == 'D' && !host::Trim(prod.Rec().billdr).empty();
 }
 
+bool ReadProducerNames(std::map<std::string, ProducerName>* out, GenDB* db) {
+    out->clear();
+    db = AppDb(db);
+    if (!db) return false;
+    DLnkList list(db);
+    MsgInfo msg(0, &list);
+    ProdInfo prod(&list, &msg);
+    prod.SetKey(ProdInfo::KEY_CODE);
+    for (bool more = prod.DBGetFirst(); more; more = prod.DBGetNext()) {
+        const prodcd_struct& r = prod.Rec();
+        (*out)[host::Trim(r.code)] = {host::Trim(r.first_name), host::Trim(r.last_name),
+                                      host::Trim(r.title)};
+    }
+    return !prod.DbFailed();
+}
+
 char* mk_phone_no(const char* text, char* out, bool compact) {
     constexpr size_t kOut = 32;
     out[0] = '\0';

@@ -2,6 +2,7 @@
 // address, phone numbers and ages as the reports print them.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "host/base/errors.h"
@@ -19,6 +20,17 @@ std::string GetProdCode(const char* billing_or_producer_code, bool from_records 
 // not empty). Reads the application's database, or db when given; false when there is
 // none or the code is unknown.
 bool IsBillingDr(const char* producer_code, GenDB* db = nullptr);
+
+// A producer's name as the reports head their groups with it, trimmed.
+struct ProducerName {
+    std::string first, last, title;
+    // "Last, First"; the last name alone when there is no first name.
+    std::string LastFirst() const { return first.empty() ? last : last + ", " + first; }
+};
+// Every producer's name by its code (trimmed), read in one pass over the producers, so that a
+// report heading many groups asks the database once. Reads the application's database, or
+// db when given; false when there is none or the read fails.
+bool ReadProducerNames(std::map<std::string, ProducerName>* out, GenDB* db = nullptr);
 
 // A phone number as printed in Quebec, from any text holding its digits:
 //   10 digits "(514) 555-1234"; 11 digits starting with 1 lose the 1; 7 digits "555-1234";

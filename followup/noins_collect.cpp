@@ -1,12 +1,12 @@
 #include "followup/noins_collect.h"
 
-#include <unordered_map>
+#include <algorithm>
 
 #include "host/base/dates.h"
+#include "host/base/text.h"
 #include "host/db/gendb.h"
 #include "host/output/progress.h"
 #include "host/records/context.h"
-#include "host/records/records.h"
 
 namespace noins {
 
@@ -19,35 +19,10 @@ namespace {
 
 constexpr int kCursor = 31640;
 
-struct Coverage {
-    bool any = false;     // a policy membership
-    bool active = false;  // an active one ('Y')
-};
-
-// Every patient's policy memberships in one statement, rather than one read per patient.
-bool ReadCoverage(GenDB* db, std::unordered_map<long, Coverage>* out, std::string* error) {
-    const std::string sql =
-        "SELECT PDEP_PATID, PDEP_ACTIVE FROM " + std::string(db->dbTablePrefix()) + "PATDEP";
-    if (db->dbOpen(sql, kCursor) != 0) {
-        *error = std::string("Lecture des polices des patients : ") + db->dbLastError();
-        return false;
-    }
-    int r;
-    for (r = db->dbFetch(0, kCursor); r == 0; r = db->dbFetch(1, kCursor)) {
-        long pat = 0;
-        char active = 0;
-        db->dbGetLong(1, &pat, kCursor);
-        db->dbGetChar(2, &active, kCursor);
-        Coverage& c = (*out)[pat];
-        c.any = true;
-        c.active = c.active || active == 'Y';
-    }
+Outcome Fail(GenDB* db, std::string* error) {
+    *error = std::string("Lecture des patients : ") + (db->dbLastError() ? db->dbLastError() : "");
     db->dbClose(kCursor);
-    if (r < 0) {
-        *error = std::string("Lecture des polices des patients : ") + db->dbLastError();
-        return false;
-    }
-    return true;
+    return Outcome::Failed;
 }
 
 }  // namespace
@@ -61,49 +36,58 @@ Outcome Collect(const CollectRequest& req, NoInsData* out, std::string* error) {
         *error = "Aucune base de données ouverte";
         return Outcome::Failed;
     }
-    DLnkList* list = req.launcher->GetListPtr();
-    MsgInfo* msg = req.launcher->GetMsgPtr();
-    PersInfo patients(list, msg);
-    std::unordered_map<long, Coverage> coverage;
-    if (!ReadCoverage(req.launcher->GetDb(), &coverage, error)) return Outcome::Failed;
+    GenDB* db = req.launcher->GetDb();
+    const std::string p = db->dbTablePrefix();
     const Criteria& c = req.criteria;
-    const bool by_status = c.status != '*' && c.status != ' ' && c.status != 0;
-    if (req.meter) req.meter->SetMax(std::max(1L, patients.GetRecCount()));
-    patients.SetKey(PersInfo::KEY_NAME);
-    for (bool more = patients.DBGetFirst(); more; more = patients.DBGetNext()) {
+    const std::string kept = "COALESCE(PAT_DELETE_DATE, 0) = 0";
+
+    // Counted: every patient not deleted, whatever else the criteria choose.
+    if (db->dbOpen("SELECT COUNT(*) FROM " + p + "PATIENT WHERE " + kept, kCursor) != 0)
+        return Fail(db, error);
+    if (db->dbFetch(0, kCursor) == 0) db->dbGetLong(1, &out->counted, kCursor);
+    db->dbClose(kCursor);
+
+    // Printed: those of them the criteria keep that no policy membership covers (no active
+    // one, with the check of active policies), in name order.
+    std::string sql =
+        "SELECT PAT_ID, PAT_LNAME, PAT_PNAME, PAT_BIRTHDATE, PAT_CHART_NO, PAT_DOCTOR, "
+        "PAT_STUDENT, PAT_HOME_PH, PAT_WORK_PH, PAT_LAST_CLAIM_DATE, PAT_STATUS FROM " +
+        p + "PATIENT WHERE " + kept;
+    if (c.students_only) sql += " AND PAT_STUDENT = 'Y'";
+    if (c.status != '*' && c.status != ' ' && c.status != 0)
+        sql += " AND PAT_STATUS = '" + host::SqlText(std::string(1, c.status)) + "'";
+    sql += " AND NOT EXISTS (SELECT 1 FROM " + p + "PATDEP WHERE PDEP_PATID = PAT_ID";
+    if (c.check_active) sql += " AND PDEP_ACTIVE = 'Y'";
+    sql += ") ORDER BY PAT_LNAME, PAT_PNAME, PAT_ID";
+    if (db->dbOpen(sql, kCursor) != 0) return Fail(db, error);
+    long rows = 0;
+    if (db->dbRowCount(&rows, kCursor) != 0) rows = 0;
+    if (req.meter) req.meter->SetMax(std::max(1L, rows));
+    int r;
+    for (r = db->dbFetch(0, kCursor); r == 0; r = db->dbFetch(1, kCursor)) {
         if (req.meter) {
             req.meter->Advance();
-            if (req.meter->Cancel()) return Outcome::Cancelled;
+            if (req.meter->Cancel()) {
+                db->dbClose(kCursor);
+                return Outcome::Cancelled;
+            }
         }
-        const patient_struct& p = patients.Rec();
-        if (p.delete_date != 0) continue;
-        ++out->counted;
-        if (c.students_only && p.student != 'Y') continue;
-        if (by_status && p.status != c.status) continue;
-        // Insured: a membership, or with the check of active policies an active one.
-        const auto cov = coverage.find(p.pat_id);
-        if (cov != coverage.end() && (c.check_active ? cov->second.active : cov->second.any))
-            continue;
-        PatientRow r;
-        r.id = p.pat_id;
-        r.last_name = p.lname;
-        r.first_name = p.pname;
-        r.birthdate = p.birthdate;
-        r.chart = p.chart_no;
-        r.doctor = p.doctor;
-        r.student = p.student;
-        r.home_phone = p.home_ph;
-        r.work_phone = p.work_ph;
-        r.last_claim = p.last_claim_date;
-        r.status = p.status;
-        out->printed.push_back(std::move(r));
+        PatientRow row;
+        db->dbGetLong(1, &row.id, kCursor);
+        db->dbGetField(2, &row.last_name, kCursor);
+        db->dbGetField(3, &row.first_name, kCursor);
+        db->dbGetLong(4, &row.birthdate, kCursor);
+        db->dbGetField(5, &row.chart, kCursor);
+        db->dbGetField(6, &row.doctor, kCursor);
+        db->dbGetChar(7, &row.student, kCursor);
+        db->dbGetField(8, &row.home_phone, kCursor);
+        db->dbGetField(9, &row.work_phone, kCursor);
+        db->dbGetLong(10, &row.last_claim, kCursor);
+        db->dbGetChar(11, &row.status, kCursor);
+        out->printed.push_back(std::move(row));
     }
-    if (patients.DbFailed()) {
-        TEmgBase& err = msg->errors();
-        *error = "Lecture des patients" + (err.HasError() ? " : " + err.Text() : std::string());
-        err.ClearErrMsgInfo();
-        return Outcome::Failed;
-    }
+    if (r < 0) return Fail(db, error);
+    db->dbClose(kCursor);
     return Outcome::Done;
 }
 

@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -132,29 +133,36 @@ class SqliteCursor final : public DbCursor {
     long RowCount() override;
     int Columns() const override { return columns_; }
     bool IsNull(int c) const override {
-        if (buffered_) return row_ < rows_.size() ? !rows_[row_].present[c - 1] : true;
+        if (buffered_) return row_ < row_count_ ? !Held(c).present : true;
         return !on_row_ || sqlite3_column_type(stmt_, c - 1) == SQLITE_NULL;
     }
     std::string_view Text(int c) const override {
-        if (buffered_)
-            return row_ < rows_.size() ? std::string_view(rows_[row_].text[c - 1])
-                                       : std::string_view();
+        if (buffered_) {
+            if (row_ >= row_count_) return {};
+            const HeldCell& h = Held(c);
+            return std::string_view(text_).substr(h.offset, h.length);
+        }
         if (!on_row_) return {};
         const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c - 1));
         return p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, c - 1)))
                  : std::string_view();
     }
     int64_t Int(int c) const override {
-        if (buffered_) return row_ < rows_.size() ? rows_[row_].ints[c - 1] : 0;
+        if (buffered_) return row_ < row_count_ ? Held(c).i : 0;
         return on_row_ ? sqlite3_column_int64(stmt_, c - 1) : 0;
     }
 
   private:
-    struct Row {
-        std::vector<std::string> text;
-        std::vector<int64_t> ints;
-        std::vector<bool> present;
+    // A value of the result held in memory: its number, and its text in text_.
+    struct HeldCell {
+        int64_t i = 0;
+        size_t offset = 0;
+        uint32_t length = 0;
+        bool present = false;
     };
+    const HeldCell& Held(int c) const {
+        return held_[row_ * static_cast<size_t>(columns_) + static_cast<size_t>(c - 1)];
+    }
     int Step();
     SqliteDB* owner_;
     std::string key_;
@@ -163,7 +171,10 @@ class SqliteCursor final : public DbCursor {
     bool started_ = false, on_row_ = false, done_ = false;
     size_t delivered_ = 0;  // rows stepped onto since the last reset
     bool buffered_ = false;
-    std::vector<Row> rows_;
+    // The held result, row after row (columns_ cells each), and the texts of its cells.
+    std::vector<HeldCell> held_;
+    std::string text_;
+    size_t row_count_ = 0;
     size_t row_ = 0;
     bool before_first_ = true;
 };
@@ -334,7 +345,7 @@ int SqliteCursor::Fetch(bool first) {
         else
             ++row_;
         before_first_ = false;
-        return row_ < rows_.size() ? 0 : 1;
+        return row_ < row_count_ ? 0 : 1;
     }
     if (first && started_) {
         sqlite3_reset(stmt_);
@@ -346,39 +357,51 @@ int SqliteCursor::Fetch(bool first) {
 }
 
 long SqliteCursor::RowCount() {
-    if (buffered_) return static_cast<long>(rows_.size());
+    if (buffered_) return static_cast<long>(row_count_);
     // Read the whole result into memory (from the start), then serve the fetches from
-    // there, keeping the cursor on the row it was on.
+    // there, keeping the cursor on the row it was on. The cells go into one array and their
+    // texts into one string: no allocation per row or per value.
     const bool was_started = started_;
     const bool was_on_row = on_row_;
     const size_t position = delivered_;
     if (started_) sqlite3_reset(stmt_);
     done_ = false;
     delivered_ = 0;
-    std::vector<Row> rows;
+    std::vector<HeldCell> held;
+    std::string text;
+    size_t rows = 0;
     for (int r = Step(); r != 1; r = Step()) {
         if (r < 0) return -1;
-        Row row;
-        const auto n = static_cast<size_t>(columns_);
-        row.text.resize(n);
-        row.ints.resize(n);
-        row.present.resize(n);
         for (int c = 0; c < columns_; ++c) {
-            const auto k = static_cast<size_t>(c);
-            row.present[k] = sqlite3_column_type(stmt_, c) != SQLITE_NULL;
-            if (!row.present[k]) continue;
-            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
-            row.text[k].assign(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, c)));
-            row.ints[k] = sqlite3_column_int64(stmt_, c);
+            HeldCell h;
+            h.offset = text.size();
+            const int type = sqlite3_column_type(stmt_, c);
+            h.present = type != SQLITE_NULL;
+            if (type == SQLITE_INTEGER) {
+                // The number's text written here rather than by SQLite, which would convert
+                // the value it holds.
+                h.i = sqlite3_column_int64(stmt_, c);
+                char digits[24];
+                const auto end = std::to_chars(digits, digits + sizeof digits, h.i).ptr;
+                text.append(digits, end);
+            } else if (h.present) {
+                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
+                text.append(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, c)));
+                h.i = sqlite3_column_int64(stmt_, c);
+            }
+            h.length = static_cast<uint32_t>(text.size() - h.offset);
+            held.push_back(h);
         }
-        rows.push_back(std::move(row));
+        ++rows;
     }
-    rows_ = std::move(rows);
+    held_ = std::move(held);
+    text_ = std::move(text);
+    row_count_ = rows;
     buffered_ = true;
     before_first_ = !was_started;
     // A cursor on row k (counted from 1) stays on it; one past the end stays past it.
-    row_ = !was_started ? 0 : was_on_row ? position - 1 : rows_.size();
-    return static_cast<long>(rows_.size());
+    row_ = !was_started ? 0 : was_on_row ? position - 1 : row_count_;
+    return static_cast<long>(row_count_);
 }
 
 }  // namespace

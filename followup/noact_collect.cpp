@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "host/base/dates.h"
@@ -17,6 +18,7 @@ namespace {
 
 constexpr int kCursor = 31630;
 constexpr int kDetailCursor = 31631;
+constexpr size_t kDetailBatch = 500;  // patients whose items one statement reads
 
 std::string Num(long v) {
     return std::to_string(v);
@@ -35,6 +37,8 @@ std::string DoctorRange(const char* column, const std::string& from, const std::
              host::SqlText(to) + "'";
     return s + " ) ";
 }
+
+using ItemsByPatient = std::unordered_map<long, std::vector<Item>>;
 
 class Collector {
   public:
@@ -55,8 +59,11 @@ class Collector {
     bool Count(const std::string& sql, long* n, std::string* error);
     // The patients with a completed or in-progress treatment in the activity range.
     bool ReadTreated(std::string* error);
-    bool Items(const std::string& sql, bool treatments, std::vector<Item>* out, std::string* error);
-    bool Details(PatientRow* row, std::string* error);
+    // Reads one kind of item for every patient the criteria choose, by patient id.
+    bool Items(const std::string& sql, bool treatments, ItemsByPatient* out, std::string* error);
+    // The four kinds the criteria ask for, for these patients, one statement each.
+    bool ReadDetails(const std::vector<long>& ids, std::string* error);
+    void Details(PatientRow* row);
     bool DoctorName(const std::string& code, std::string* error);
 
     const CollectRequest& req_;
@@ -65,6 +72,7 @@ class Collector {
     GenDB* db_;
     std::string p_;
     std::unordered_set<long> treated_;
+    ItemsByPatient pending_, plan_, recalls_, appointments_;
     std::map<std::string, ProducerName> names_;  // every producer's, read at the first doctor
     bool names_read_ = false;
 };
@@ -96,71 +104,94 @@ bool Collector::ReadTreated(std::string* error) {
     return true;
 }
 
-bool Collector::Items(const std::string& sql, bool treatments, std::vector<Item>* out,
+bool Collector::Items(const std::string& sql, bool treatments, ItemsByPatient* out,
                       std::string* error) {
     if (db_->dbOpen(sql, kDetailCursor) != 0) return Fail("Lecture des items prévus", error);
     int r;
     for (r = db_->dbFetch(0, kDetailCursor); r == 0; r = db_->dbFetch(1, kDetailCursor)) {
+        long patient = 0;
         Item it;
-        db_->dbGetLong(1, &it.date, kDetailCursor);
-        db_->dbGetField(2, &it.code, kDetailCursor);
-        db_->dbGetField(3, &it.description, kDetailCursor);
+        db_->dbGetLong(1, &patient, kDetailCursor);
+        db_->dbGetLong(2, &it.date, kDetailCursor);
+        db_->dbGetField(3, &it.code, kDetailCursor);
+        db_->dbGetField(4, &it.description, kDetailCursor);
         if (treatments) {
             long total = 0;
-            db_->dbGetField(4, &it.tooth, kDetailCursor);
-            db_->dbGetField(5, &it.surface, kDetailCursor);
-            db_->dbGetField(6, &it.producer, kDetailCursor);
-            db_->dbGetLong(7, &total, kDetailCursor);
+            db_->dbGetField(5, &it.tooth, kDetailCursor);
+            db_->dbGetField(6, &it.surface, kDetailCursor);
+            db_->dbGetField(7, &it.producer, kDetailCursor);
+            db_->dbGetLong(8, &total, kDetailCursor);
             it.total = total;
         } else {
-            db_->dbGetField(4, &it.producer, kDetailCursor);
-            db_->dbGetField(5, &it.flag, kDetailCursor);
+            db_->dbGetField(5, &it.producer, kDetailCursor);
+            db_->dbGetField(6, &it.flag, kDetailCursor);
         }
-        out->push_back(std::move(it));
+        (*out)[patient].push_back(std::move(it));
     }
     db_->dbClose(kDetailCursor);
     if (r < 0) return Fail("Lecture des items prévus", error);
-    // One order on every engine: by date, then code.
-    std::stable_sort(out->begin(), out->end(), [](const Item& a, const Item& b) {
-        return a.date != b.date ? a.date < b.date : a.code < b.code;
-    });
+    // One order on every engine: by date, then code (then as read: by the item's id).
+    for (auto& [patient, items] : *out)
+        std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+            return a.date != b.date ? a.date < b.date : a.code < b.code;
+        });
     return true;
 }
 
-bool Collector::Details(PatientRow* row, std::string* error) {
-    const std::string id = Num(row->id);
+bool Collector::ReadDetails(const std::vector<long>& ids, std::string* error) {
+    // The patients' ids written in, a batch at a time. The patients' table leads each join
+    // (CROSS JOIN keeps SQLite from starting with the treatments' deletion date, whose
+    // statistics hide that nearly every line has none).
+    std::string chosen;
+    for (long id : ids)
+        chosen += (chosen.empty() ? "IN (" : ", ") + Num(id);
+    chosen += ")";
     // Recalls and appointments from the planned-from date; pending treatments and plan
     // items whatever their date, since they are still to be done.
     const std::string since_apt =
         c_.planned_from ? " AND PAPT_DATE >= " + Num(c_.planned_from) : "";
     const std::string since_rcl =
         c_.planned_from ? " AND PRCL_DATE >= " + Num(c_.planned_from) : "";
-    if (c_.pending == 'Y' &&
-        !Items("SELECT CTRT_DATE, CTRT_SYSTEM_CODE, CTRT_CODE_FC_DESC, CTRT_TOOTH, CTRT_SURFACE, "
-               "CTRT_PRODUCER, CTRT_TOTAL FROM " +
-                   p_ + "CLMTRT, " + p_ + "PATCLM WHERE CTRT_PCLMID = PCLM_ID AND PCLM_PATID = " +
-                   id + " AND CTRT_STATUS LIKE 'P%' AND CTRT_DEL_DATE = 0 ",
-               true, &row->pending, error))
-        return false;
-    if (c_.plan == 'Y' &&
-        !Items("SELECT TTRT_DATE, TTRT_SYSTEM_CODE, TTRT_CODE_FC_DESC, TTRT_TOOTH, TTRT_SURFACE, "
-               "TTRT_PRODUCER, TTRT_TOTAL FROM " +
-                   p_ + "TXPTRT, " + p_ + "PATTXP WHERE TTRT_TXPID = PTXP_ID AND PTXP_PATID = " +
-                   id + " AND TTRT_STATUS <> 'A' AND TTRT_STATUS <> 'R' ",
-               true, &row->plan, error))
-        return false;
-    if (c_.recalls == 'Y' &&
-        !Items("SELECT PRCL_DATE, PRCL_CODE, PRCL_DESCRIPTION, PRCL_PRODUCER, PRCL_BOOKED FROM " +
-                   p_ + "PATRCL WHERE PRCL_PATID = " + id + since_rcl,
-               false, &row->recalls, error))
-        return false;
-    if (c_.appointments == 'Y' &&
-        !Items("SELECT PAPT_DATE, PAPT_MCBCODE, PAPT_PROCEDURE, PAPT_PRODUCER, PAPT_STATUS FROM " +
-                   p_ + "PATAPT WHERE PAPT_PATID = " + id + since_apt +
-                   " AND PAPT_DELDATE = 0  AND PAPT_STATUS != 'B' ",
-               false, &row->appointments, error))
-        return false;
-    return true;
+    return (c_.pending != 'Y' ||
+            Items("SELECT PCLM_PATID, CTRT_DATE, CTRT_SYSTEM_CODE, CTRT_CODE_FC_DESC, "
+                  "CTRT_TOOTH, CTRT_SURFACE, CTRT_PRODUCER, CTRT_TOTAL FROM " +
+                      p_ + "PATCLM CROSS JOIN " + p_ +
+                      "CLMTRT WHERE CTRT_PCLMID = PCLM_ID AND PCLM_PATID " + chosen +
+                      " AND CTRT_STATUS LIKE 'P%' AND CTRT_DEL_DATE = 0 ORDER BY PCLM_PATID, "
+                      "CTRT_ID",
+                  true, &pending_, error)) &&
+           (c_.plan != 'Y' ||
+            Items("SELECT PTXP_PATID, TTRT_DATE, TTRT_SYSTEM_CODE, TTRT_CODE_FC_DESC, "
+                  "TTRT_TOOTH, TTRT_SURFACE, TTRT_PRODUCER, TTRT_TOTAL FROM " +
+                      p_ + "PATTXP CROSS JOIN " + p_ +
+                      "TXPTRT WHERE TTRT_TXPID = PTXP_ID AND PTXP_PATID " + chosen +
+                      " AND TTRT_STATUS <> 'A' AND TTRT_STATUS <> 'R' ORDER BY PTXP_PATID, "
+                      "TTRT_ID",
+                  true, &plan_, error)) &&
+           (c_.recalls != 'Y' ||
+            Items("SELECT PRCL_PATID, PRCL_DATE, PRCL_CODE, PRCL_DESCRIPTION, PRCL_PRODUCER, "
+                  "PRCL_BOOKED FROM " +
+                      p_ + "PATRCL WHERE PRCL_PATID " + chosen + since_rcl +
+                      " ORDER BY PRCL_PATID, PRCL_ID",
+                  false, &recalls_, error)) &&
+           (c_.appointments != 'Y' ||
+            Items("SELECT PAPT_PATID, PAPT_DATE, PAPT_MCBCODE, PAPT_PROCEDURE, PAPT_PRODUCER, "
+                  "PAPT_STATUS FROM " +
+                      p_ + "PATAPT WHERE PAPT_PATID " + chosen + since_apt +
+                      " AND PAPT_DELDATE = 0  AND PAPT_STATUS != 'B' ORDER BY PAPT_PATID, "
+                      "PAPT_ID",
+                  false, &appointments_, error));
+}
+
+void Collector::Details(PatientRow* row) {
+    auto take = [&](ItemsByPatient& from, std::vector<Item>* to) {
+        auto it = from.find(row->id);
+        if (it != from.end()) *to = std::move(it->second);
+    };
+    take(pending_, &row->pending);
+    take(plan_, &row->plan);
+    take(recalls_, &row->recalls);
+    take(appointments_, &row->appointments);
 }
 
 bool Collector::DoctorName(const std::string& code, std::string* error) {
@@ -211,19 +242,35 @@ Outcome Collector::Run(std::string* error) {
     }
     const bool activity = c_.active_from != 0 || c_.active_to != 0;
     if (activity && !ReadTreated(error)) return Outcome::Failed;
+    // The listed patients, then their items a batch of patients at a time.
+    std::vector<PatientRow*> listed;
     for (PatientRow& p : rows) {
         if (req_.meter) {
             req_.meter->Advance();
             if (req_.meter->Cancel()) return Outcome::Cancelled;
         }
-        if (activity && !treated_.count(p.id)) continue;
-        if (!Details(&p, error)) return Outcome::Failed;
-        if (c_.sort == 'D' && !DoctorName(p.doctor, error)) return Outcome::Failed;
-        const std::string names = host::U8Fit(host::SortKey(p.last_name), 25) +
-                                  host::U8Fit(host::SortKey(p.first_name), 15);
-        p.key = c_.sort == 'D' ? host::U8Fit(p.doctor, 4) + names + host::U8Fit(p.chart, 10)
-                               : names + host::U8Fit(p.chart, 10);
-        out_->patients.push_back(std::move(p));
+        if (!activity || treated_.count(p.id)) listed.push_back(&p);
+    }
+    for (size_t first = 0; first < listed.size(); first += kDetailBatch) {
+        const size_t end = std::min(listed.size(), first + kDetailBatch);
+        std::vector<long> ids;
+        for (size_t i = first; i < end; ++i)
+            ids.push_back(listed[i]->id);
+        pending_.clear();
+        plan_.clear();
+        recalls_.clear();
+        appointments_.clear();
+        if (!ReadDetails(ids, error)) return Outcome::Failed;
+        for (size_t i = first; i < end; ++i) {
+            PatientRow& p = *listed[i];
+            Details(&p);
+            if (c_.sort == 'D' && !DoctorName(p.doctor, error)) return Outcome::Failed;
+            const std::string names = host::U8Fit(host::SortKey(p.last_name), 25) +
+                                      host::U8Fit(host::SortKey(p.first_name), 15);
+            p.key = c_.sort == 'D' ? host::U8Fit(p.doctor, 4) + names + host::U8Fit(p.chart, 10)
+                                   : names + host::U8Fit(p.chart, 10);
+            out_->patients.push_back(std::move(p));
+        }
     }
     std::stable_sort(out_->patients.begin(), out_->patients.end(),
                      [](const PatientRow& a, const PatientRow& b) {

@@ -18,7 +18,9 @@ namespace {
 
 constexpr int kCursor = 31630;
 constexpr int kDetailCursor = 31631;
-constexpr size_t kDetailBatch = 500;  // patients whose items one statement reads
+// Patients whose items one statement reads: every listed patient of a usual run, since
+// PostgreSQL may answer each statement with a scan of the pending treatment lines.
+constexpr size_t kDetailBatch = 5000;
 
 std::string Num(long v) {
     return std::to_string(v);

@@ -39,7 +39,7 @@ Outcome Collect(const CollectRequest& req, NoInsData* out, std::string* error) {
     GenDB* db = req.launcher->GetDb();
     const std::string p = db->dbTablePrefix();
     const Criteria& c = req.criteria;
-    const std::string kept = "COALESCE(PAT_DELETE_DATE, 0) = 0";
+    const std::string kept = "PAT_DELETE_DATE = 0";
 
     // Counted: every patient not deleted, whatever else the criteria choose.
     if (db->dbOpen("SELECT COUNT(*) FROM " + p + "PATIENT WHERE " + kept, kCursor) != 0)

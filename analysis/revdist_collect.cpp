@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kCurDayPayments = 31201;
 constexpr int kCurLatePayments = 31202;
-constexpr size_t kBatch = 100;
+constexpr size_t kBatch = 500;
 
 // The payments of the rule's producer and billing doctor dated in the month up to the
 // report date, except those entered after their date ...
@@ -98,8 +98,10 @@ class Collector {
     bool ReadTreatments(const std::vector<long>& ids, std::string* error);
     // Adds one line to the rule's amounts (what the report calls ProcessRecords).
     void ProcessRecords(const Line& line, const std::string& billdr, Amounts* a) const;
-    // The payments of one billing doctor and producer, read once for every rule of theirs.
-    bool PairAmounts(const rdist_struct& rule, Amounts* a, std::string* error);
+    // The amounts of every billing doctor and producer of these rules (pairs_): each pair's
+    // lines, then the records they need, read together. False on a failure or when the
+    // meter was cancelled (cancelled_).
+    bool ReadPairs(const std::vector<const rdist_struct*>& rules, std::string* error);
     void Remainders(const rdist_struct& rule, RuleRow* row) const;
     std::string Practitioner(const std::string& code) const;
     std::string Fail(const std::string& what) const;
@@ -118,6 +120,7 @@ class Collector {
     std::set<std::string> lab_codes_;
     std::vector<SheetLine> sheet_;
     std::map<std::pair<std::string, std::string>, Amounts> pairs_;
+    bool cancelled_ = false;
     std::unordered_map<long, pmtapp_struct> apps_read_;
     std::unordered_map<long, char> payment_kinds_;  // 'X' payment, 'N' adjustment, 0 neither
     std::unordered_map<long, bool> lab_lines_;      // treatment id -> a laboratory procedure
@@ -324,38 +327,49 @@ void Collector::ProcessRecords(const Line& line, const std::string& billdr, Amou
         a->payments += amount;
 }
 
-bool Collector::PairAmounts(const rdist_struct& rule, Amounts* a, std::string* error) {
-    const auto key = std::make_pair(rule.billdr, rule.producer);
-    if (auto it = pairs_.find(key); it != pairs_.end()) {
-        *a = it->second;
-        return true;
+bool Collector::ReadPairs(const std::vector<const rdist_struct*>& rules, std::string* error) {
+    // Each pair's lines, read once for every rule of the pair.
+    std::map<std::pair<std::string, std::string>, std::vector<Line>> lines;
+    std::vector<long> ids;
+    for (const rdist_struct* rule : rules) {
+        if (req_.meter) {
+            req_.meter->Advance();
+            if (req_.meter->Cancel()) {
+                cancelled_ = true;
+                return false;
+            }
+        }
+        const auto key = std::make_pair(rule->billdr, rule->producer);
+        if (lines.count(key)) continue;
+        std::vector<Line>& pair = lines[key];
+        if (by_sql_) {
+            if (!SqlLines(*rule, &pair, error)) return false;
+        } else {
+            SheetLines(*rule, &pair);
+        }
+        for (const Line& l : pair)
+            if (l.billdr == rule->billdr) ids.push_back(l.papp_id);
     }
-    std::vector<Line> lines;
-    if (by_sql_) {
-        if (!SqlLines(rule, &lines, error)) return false;
-    } else {
-        SheetLines(rule, &lines);
-    }
-    // The records the lines need, read a batch at a time before the lines are added up.
-    std::vector<long> ids, payments, treatments;
-    for (const Line& l : lines)
-        if (l.billdr == rule.billdr) ids.push_back(l.papp_id);
+    // The records every pair's lines need, read together a batch at a time.
     if (!ReadApps(ids, error)) return false;
-    for (const Line& l : lines) {
-        auto app = apps_read_.find(l.papp_id);
-        if (l.billdr != rule.billdr || app == apps_read_.end()) continue;
-        if (l.sortid == 0) payments.push_back(app->second.apmt_id);
-        if (l.date >= req_.report_date && app->second.rectype == 'T')
-            treatments.push_back(app->second.ctrt_id);
-    }
+    std::vector<long> payments, treatments;
+    for (const auto& [key, pair] : lines)
+        for (const Line& l : pair) {
+            auto app = apps_read_.find(l.papp_id);
+            if (l.billdr != key.first || app == apps_read_.end()) continue;
+            if (l.sortid == 0) payments.push_back(app->second.apmt_id);
+            if (l.date >= req_.report_date && app->second.rectype == 'T')
+                treatments.push_back(app->second.ctrt_id);
+        }
     if (!ReadPayments(payments, error) || !ReadTreatments(treatments, error)) return false;
-    Amounts t;
-    for (const Line& l : lines)
-        ProcessRecords(l, rule.billdr, &t);
-    t.day_total = t.payments + t.pmt_adjust + t.lab;
-    t.month_total += t.day_total;
-    pairs_.emplace(key, t);
-    *a = t;
+    for (const auto& [key, pair] : lines) {
+        Amounts t;
+        for (const Line& l : pair)
+            ProcessRecords(l, key.first, &t);
+        t.day_total = t.payments + t.pmt_adjust + t.lab;
+        t.month_total += t.day_total;
+        pairs_.emplace(key, t);
+    }
     return true;
 }
 
@@ -397,17 +411,17 @@ Outcome Collector::Run(std::string* error) {
         return Outcome::Failed;
     }
     if (!Setup(error)) return Outcome::Failed;
-    if (req_.meter) req_.meter->SetMax(static_cast<long>(rules_.size()));
-    for (const rdist_struct& rule : rules_) {
-        if (req_.meter) {
-            req_.meter->Advance();
-            if (req_.meter->Cancel()) return Outcome::Cancelled;
-        }
-        // Under the selection, another billing doctor's rule is passed over: it neither
-        // prints nor closes the group it stands in.
-        if (out_->by_doctor &&
-            GetProdCode(rule.billdr.c_str()) != GetProdCode(out_->doctor.c_str()))
-            continue;
+    // Under the selection, another billing doctor's rule is passed over: it neither prints
+    // nor closes the group it stands in.
+    std::vector<const rdist_struct*> chosen;
+    for (const rdist_struct& rule : rules_)
+        if (!out_->by_doctor ||
+            GetProdCode(rule.billdr.c_str()) == GetProdCode(out_->doctor.c_str()))
+            chosen.push_back(&rule);
+    if (req_.meter) req_.meter->SetMax(static_cast<long>(chosen.size()));
+    if (!ReadPairs(chosen, error)) return cancelled_ ? Outcome::Cancelled : Outcome::Failed;
+    for (const rdist_struct* r : chosen) {
+        const rdist_struct& rule = *r;
         RuleRow row;
         row.rule_id = rule.rdst_id;
         row.group = rule.group;
@@ -417,7 +431,7 @@ Outcome Collector::Run(std::string* error) {
         row.remainder = rule.remainder == 'Y';
         row.billdr_name = NameOf(producers_, GetProdCode(rule.billdr.c_str()));
         row.producer_name = NameOf(producers_, rule.producer);
-        if (!PairAmounts(rule, &row.amounts, error)) return Outcome::Failed;
+        row.amounts = pairs_.at({rule.billdr, rule.producer});
         Remainders(rule, &row);
         if (out_->groups.empty() || out_->groups.back().code != rule.group) {
             GroupRow g;

@@ -61,7 +61,7 @@ class Collector {
     bool Count(const std::string& sql, long* n, std::string* error);
     // The patients with a completed or in-progress treatment in the activity range.
     bool ReadTreated(std::string* error);
-    // Reads one kind of item for every patient the criteria choose, by patient id.
+    // Reads one kind of item for the patients the statement names, by patient id.
     bool Items(const std::string& sql, bool treatments, ItemsByPatient* out, std::string* error);
     // The four kinds the criteria ask for, for these patients, one statement each.
     bool ReadDetails(const std::vector<long>& ids, std::string* error);
@@ -141,9 +141,9 @@ bool Collector::Items(const std::string& sql, bool treatments, ItemsByPatient* o
 }
 
 bool Collector::ReadDetails(const std::vector<long>& ids, std::string* error) {
-    // The patients' ids written in, a batch at a time. The patients' table leads each join
-    // (CROSS JOIN keeps SQLite from starting with the treatments' deletion date, whose
-    // statistics hide that nearly every line has none).
+    // The patients' ids written in. The claims and the treatment plans, found by patient,
+    // lead their joins (CROSS JOIN keeps SQLite from starting with the treatment lines'
+    // deletion date, whose statistics hide that nearly every line has none).
     std::string chosen;
     for (long id : ids)
         chosen += (chosen.empty() ? "IN (" : ", ") + Num(id);

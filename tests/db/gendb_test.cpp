@@ -122,6 +122,29 @@ TEST_P(GenDbTest, RowCountKeepsThePosition) {
     EXPECT_EQ(id, 1);
     db().dbClose(3);
     EXPECT_EQ(db().dbFetch(0, 3), -1);  // closed
+
+    // A counted result is held in memory: its values read as they would from the engine.
+    AddAccount(6, "Bélanger", "Zoé");
+    ASSERT_EQ(db().dbOpen("SELECT ACC_ID, ACC_LNAME, NULL, ACC_ID * -1000000000000, 2.5 FROM "
+                          "ACCOUNT WHERE ACC_ID >= 5 ORDER BY ACC_ID",
+                          3),
+              0);
+    ASSERT_EQ(db().dbRowCount(&count, 3), 0);
+    EXPECT_EQ(count, 2);
+    ASSERT_EQ(db().dbFetch(1, 3), 0);
+    ASSERT_EQ(db().dbFetch(1, 3), 0);  // the second row
+    std::string name, big, missing = "x";
+    long number = 0;
+    db().dbGetField(2, &name, 3);
+    db().dbGetField(3, &missing, 3);
+    db().dbGetField(4, &big, 3);
+    db().dbGetLong(4, &number, 3);
+    EXPECT_EQ(name, "Bélanger");
+    EXPECT_EQ(missing, "");
+    EXPECT_EQ(big, "-6000000000000");
+    EXPECT_EQ(number, -6000000000000L);
+    EXPECT_EQ(db().dbFetch(1, 3), 100);  // the end
+    db().dbClose(3);
 }
 
 TEST_P(GenDbTest, QuotedTextIsDataNeverSql) {

@@ -100,8 +100,8 @@ class Collector {
     void ProcessRecords(const Line& line, const std::string& billdr, Amounts* a) const;
     // The amounts of every billing doctor and producer of these rules (pairs_): each pair's
     // lines, then the records they need, read together. False on a failure or when the
-    // meter was cancelled (cancelled_).
-    bool ReadPairs(const std::vector<const rdist_struct*>& rules, std::string* error);
+    // meter was cancelled.
+    Outcome ReadPairs(const std::vector<const rdist_struct*>& rules, std::string* error);
     void Remainders(const rdist_struct& rule, RuleRow* row) const;
     std::string Practitioner(const std::string& code) const;
     std::string Fail(const std::string& what) const;
@@ -120,7 +120,6 @@ class Collector {
     std::set<std::string> lab_codes_;
     std::vector<SheetLine> sheet_;
     std::map<std::pair<std::string, std::string>, Amounts> pairs_;
-    bool cancelled_ = false;
     std::unordered_map<long, pmtapp_struct> apps_read_;
     std::unordered_map<long, char> payment_kinds_;  // 'X' payment, 'N' adjustment, 0 neither
     std::unordered_map<long, bool> lab_lines_;      // treatment id -> a laboratory procedure
@@ -327,23 +326,20 @@ void Collector::ProcessRecords(const Line& line, const std::string& billdr, Amou
         a->payments += amount;
 }
 
-bool Collector::ReadPairs(const std::vector<const rdist_struct*>& rules, std::string* error) {
+Outcome Collector::ReadPairs(const std::vector<const rdist_struct*>& rules, std::string* error) {
     // Each pair's lines, read once for every rule of the pair.
     std::map<std::pair<std::string, std::string>, std::vector<Line>> lines;
     std::vector<long> ids;
     for (const rdist_struct* rule : rules) {
         if (req_.meter) {
             req_.meter->Advance();
-            if (req_.meter->Cancel()) {
-                cancelled_ = true;
-                return false;
-            }
+            if (req_.meter->Cancel()) return Outcome::Cancelled;
         }
         const auto key = std::make_pair(rule->billdr, rule->producer);
         if (lines.count(key)) continue;
         std::vector<Line>& pair = lines[key];
         if (by_sql_) {
-            if (!SqlLines(*rule, &pair, error)) return false;
+            if (!SqlLines(*rule, &pair, error)) return Outcome::Failed;
         } else {
             SheetLines(*rule, &pair);
         }
@@ -351,7 +347,7 @@ bool Collector::ReadPairs(const std::vector<const rdist_struct*>& rules, std::st
             if (l.billdr == rule->billdr) ids.push_back(l.papp_id);
     }
     // The records every pair's lines need, read together a batch at a time.
-    if (!ReadApps(ids, error)) return false;
+    if (!ReadApps(ids, error)) return Outcome::Failed;
     std::vector<long> payments, treatments;
     for (const auto& [key, pair] : lines)
         for (const Line& l : pair) {
@@ -361,7 +357,8 @@ bool Collector::ReadPairs(const std::vector<const rdist_struct*>& rules, std::st
             if (l.date >= req_.report_date && app->second.rectype == 'T')
                 treatments.push_back(app->second.ctrt_id);
         }
-    if (!ReadPayments(payments, error) || !ReadTreatments(treatments, error)) return false;
+    if (!ReadPayments(payments, error) || !ReadTreatments(treatments, error))
+        return Outcome::Failed;
     for (const auto& [key, pair] : lines) {
         Amounts t;
         for (const Line& l : pair)
@@ -370,7 +367,7 @@ bool Collector::ReadPairs(const std::vector<const rdist_struct*>& rules, std::st
         t.month_total += t.day_total;
         pairs_.emplace(key, t);
     }
-    return true;
+    return Outcome::Done;
 }
 
 // The rounding remainder goes to the rule flagged for it: what the rounded shares of every
@@ -419,7 +416,7 @@ Outcome Collector::Run(std::string* error) {
             GetProdCode(rule.billdr.c_str()) == GetProdCode(out_->doctor.c_str()))
             chosen.push_back(&rule);
     if (req_.meter) req_.meter->SetMax(static_cast<long>(chosen.size()));
-    if (!ReadPairs(chosen, error)) return cancelled_ ? Outcome::Cancelled : Outcome::Failed;
+    if (const Outcome read = ReadPairs(chosen, error); read != Outcome::Done) return read;
     for (const rdist_struct* r : chosen) {
         const rdist_struct& rule = *r;
         RuleRow row;

@@ -203,8 +203,7 @@ bool Collector::DoctorName(const std::string& code, std::string* error) {
         names_read_ = true;
     }
     auto it = names_.find(GetProdCode(code.c_str()));
-    out_->doctors[code] =
-        it == names_.end() ? code : code + " - " + it->second.last + ", " + it->second.first;
+    out_->doctors[code] = it == names_.end() ? code : code + " - " + it->second.LastCommaFirst();
     return true;
 }
 

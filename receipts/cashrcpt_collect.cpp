@@ -235,8 +235,7 @@ class Collector {
             names_read_ = true;
         }
         auto it = names_.find("D" + billdr);
-        return it == names_.end() ? billdr
-                                  : billdr + " - " + it->second.last + ", " + it->second.first;
+        return it == names_.end() ? billdr : billdr + " - " + it->second.LastCommaFirst();
     }
 
     const CollectRequest& req_;

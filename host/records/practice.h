@@ -26,6 +26,8 @@ struct ProducerName {
     std::string first, last, title;
     // "Last, First"; the last name alone when there is no first name.
     std::string LastFirst() const { return first.empty() ? last : last + ", " + first; }
+    // "Last, First" even without a first name, as the doctors' headings print it.
+    std::string LastCommaFirst() const { return last + ", " + first; }
 };
 // Every producer's name by its code (trimmed), read in one pass over the producers, so that a
 // report heading many groups asks the database once. Reads the application's database, or

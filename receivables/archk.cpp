@@ -12,6 +12,7 @@
 #include "host/base/strings.h"
 #include "host/base/text.h"
 #include "host/calc/arcalc.h"
+#include "host/calc/walk.h"
 #include "host/db/gendb.h"
 #include "host/output/paths.h"
 #include "host/output/printobj.h"
@@ -45,7 +46,6 @@ constexpr int kCurAccounts = 44;
 constexpr int kPageLines = 50;
 constexpr int kHeaderLines = 6;
 constexpr int kPrintPageLines = 60;
-constexpr size_t kBatch = 100;
 constexpr const char* kPageBreak = "@OV.Page.Break@";
 constexpr const char* kCheckFile = "dayarchk.txt";
 constexpr const char* kTraceFile = "prodanalchk.txt";
@@ -145,29 +145,34 @@ void ArChk::PageHeader(bool producer_section) {
     lines_left_ -= kHeaderLines;
 }
 
-bool ArChk::ReportAct(const int64_t (*rows)[6]) {
-    if (!current_) return false;
-    if (lines_left_ <= 0) PageHeader(false);
+void ArChk::Found(long rank, const int64_t (*rows)[6]) {
     ArChkAccountRow row;
     row.account = current_->acc_id;
     row.name = AccountName(*current_);
     row.stored_ins = current_->ins_bal;
     row.stored_pat = current_->pat_bal;
+    row.calc_error = rows == nullptr;
     if (rows) {
         row.computed_ins = rows[1][4];
         row.computed_pat = rows[0][4];
+    }
+    found_.emplace_back(rank, std::move(row));
+    ++divergences_;
+}
+
+bool ArChk::ReportAct(const ArChkAccountRow& row) {
+    if (lines_left_ <= 0) PageHeader(false);
+    if (row.calc_error)
+        Write(host::U8Format("%-40.40s %7.7lu    %s\n", row.name.c_str(),
+                             static_cast<unsigned long>(row.account),
+                             host::LoadText(kCalcError).c_str()));
+    else
         Write(host::U8Format("%-40.40s %7.7lu    %10.2f   %10.2f     %10.2f   %10.2f\n",
                              row.name.c_str(), static_cast<unsigned long>(row.account),
                              Money(row.computed_ins), Money(row.computed_pat),
                              Money(row.stored_ins), Money(row.stored_pat)));
-    } else {
-        row.calc_error = true;
-        Write(host::U8Format("%-40.40s %7.7lu    %s\n", row.name.c_str(),
-                             static_cast<unsigned long>(row.account),
-                             host::LoadText(kCalcError).c_str()));
-    }
     --lines_left_;
-    accounts_.push_back(std::move(row));
+    accounts_.push_back(row);
     return out_ != nullptr;
 }
 
@@ -216,13 +221,13 @@ bool ArChk::WriteAgedTotals(const int64_t (*rows)[6]) const {
     return false;
 }
 
-void ArChk::CheckAccount(const account_struct& acc, bool repair, TEmgBase* errors) {
+void ArChk::CheckAccount(const account_struct& acc, long rank, bool repair, TEmgBase* errors) {
     account_ = acc.acc_id;
     current_ = &acc;
     ++checked_;
-    if (!calc_->CalcAR(acc.acc_id, true, false, errors, false)) {
-        ReportAct(nullptr);
-        ++divergences_;
+    // The account's stored figures are those just read with it: the tables are locked.
+    if (!calc_->CalcAR(acc, errors)) {
+        Found(rank, nullptr);
         errors->ClearErrMsgInfo();
         return;
     }
@@ -232,21 +237,20 @@ void ArChk::CheckAccount(const account_struct& acc, bool repair, TEmgBase* error
         // The balances agree: the aged amounts are brought up to date.
         if (!calc_->WriteActBal(acc.acc_id, errors, false)) errors->ClearErrMsgInfo();
     } else {
-        // Computed again with the account excluded: a workstation that changed the
-        // balances meanwhile posted a transaction, and the account is not reported.
+        // Computed again with the account excluded and read afresh: a workstation that
+        // changed the balances meanwhile posted a transaction, and the account is not
+        // reported.
         if (!calc_->CalcAR(acc.acc_id, true, true, errors, true)) {
-            ReportAct(nullptr);
-            ++divergences_;
+            Found(rank, nullptr);
             errors->ClearErrMsgInfo();
             return;
         }
         if (!calc_->Changed()) {
             calc_->GetOneAR(rows);
-            ReportAct(rows);
-            ++divergences_;
+            Found(rank, rows);
             if (repair) {
                 if (calc_->WriteActBal(acc.acc_id, errors, false)) {
-                    accounts_.back().repaired = true;
+                    found_.back().second.repaired = true;
                     ++repaired_;
                 } else {
                     WriteDebugLogFile("ArChk: compte %ld non réparé : %s", acc.acc_id,
@@ -265,6 +269,73 @@ void ArChk::CheckAccount(const account_struct& acc, bool repair, TEmgBase* error
         bill_ar_[bill[i].prod_code] += BucketBalance(bill[i]);
 }
 
+// The accounts the statement lists (in its order, the order of the listing) are computed in
+// account number order, as the account walk reads them with their ledgers: each ledger table
+// is read once, as a stream, and each account's stored figures come with its record.
+bool ArChk::WalkSql(bool repair, TMeter& meter, TEmgBase* errors) {
+    GenDB* db = list_->db();
+    auto failed = [&](const std::string& why) {
+        error_ = !why.empty()                   ? why
+                 : db->dbLastError() != nullptr ? db->dbLastError()
+                                                : "lecture des comptes impossible";
+        return false;
+    };
+    const std::string sql =
+        std::string("SELECT ACC_ID,ACC_INS_BAL,ACC_PAT_BAL,ACC_PNAME,ACC_LNAME FROM ") +
+        db->dbTablePrefix() +
+        "ACCOUNT WHERE ACC_DELETE_DATE = 0 AND (acc_sys_inactive = 'N' OR acc_sys_inactive "
+        "is NULL)  ORDER BY ACC_LNAME, ACC_PNAME";
+    if (db->dbOpen(sql, kCurAccounts) != 0) return failed("");
+    long total = 0;
+    if (db->dbRowCount(&total, kCurAccounts) == 0) meter.SetMax(total);
+    // (account, place in the statement's order), then in account order.
+    std::vector<std::pair<long, long>> wanted;
+    int r = db->dbFetch(0, kCurAccounts);
+    for (; r == 0; r = db->dbFetch(1, kCurAccounts)) {
+        long id = 0;
+        db->dbGetLong(1, &id, kCurAccounts);
+        wanted.emplace_back(id, static_cast<long>(wanted.size()));
+    }
+    if (r < 0) {
+        failed("");
+        db->dbClose(kCurAccounts);
+        return false;
+    }
+    db->dbClose(kCurAccounts);
+    std::sort(wanted.begin(), wanted.end());
+
+    host::calc::AccountWalk walk(list_.get(), msg_.get(), &calc_->Source(), false);
+    std::string why;
+    if (!walk.Start(&why)) return failed(why);
+    size_t next = 0;
+    while (walk.Next(&why)) {
+        const account_struct& a = walk.Account();
+        while (next < wanted.size() && wanted[next].first < a.acc_id)
+            ++next;
+        if (next == wanted.size() || wanted[next].first != a.acc_id) continue;
+        meter.Advance();
+        CheckAccount(a, wanted[next].second, repair, errors);
+    }
+    return why.empty() || failed(why);
+}
+
+bool ArChk::WalkRecords(bool repair, TMeter& meter, TEmgBase* errors) {
+    meter.SetMax(account_info_->GetRecCount());
+    account_info_->SetKey(AccountInfo::KEY_NAME);
+    long rank = 0;
+    for (bool ok = account_info_->DBGetFirst(errors); ok; ok = account_info_->DBGetNext(errors)) {
+        const account_struct a = *account_info_->GetRecPtr();
+        if (a.sys_inactive == 'Y') continue;
+        meter.Advance();
+        CheckAccount(a, rank++, repair, errors);
+    }
+    if (account_info_->DbFailed()) {
+        error_ = errors->Text();
+        errors->ClearErrMsgInfo();
+    }
+    return true;
+}
+
 int ArChk::CheckAR(bool repair, TWindow* parent, LauncherInfo* launcher, const void* window,
                    TEmgBase* errors, bool showMeter) {
     TEmgBase local;
@@ -276,6 +347,7 @@ int ArChk::CheckAR(bool repair, TWindow* parent, LauncherInfo* launcher, const v
     pdf_.clear();
     error_.clear();
     accounts_.clear();
+    found_.clear();
     producers_.clear();
     prod_ar_.clear();
     bill_ar_.clear();
@@ -338,80 +410,25 @@ int ArChk::CheckAR(bool repair, TWindow* parent, LauncherInfo* launcher, const v
 
     const bool from_db = FromDatabase();
     const bool kept = tables.KeepAll(keeps_, errors);
-    long total = 0;
-    if (!from_db) total = account_info_->GetRecCount();
     TMeter meter(parent, host::LoadText(kMeterTitle), 0, showMeter);
     WriteDebugLogFile("CHECKAR START - %s", SourceName(from_db));
 
-    // The accounts a batch at a time, their ledgers read together.
-    std::vector<account_struct> batch;
-    auto run_batch = [&] {
-        std::vector<long> ids;
-        for (const account_struct& a : batch)
-            ids.push_back(a.acc_id);
-        if (!calc_->Prefetch(ids, errors)) errors->ClearErrMsgInfo();
-        for (const account_struct& a : batch) {
-            meter.Advance();
-            CheckAccount(a, repair, errors);
-        }
-        current_ = nullptr;
-        batch.clear();
-    };
-    bool walk_ok = true;
-    if (from_db) {
-        const std::string sql =
-            std::string("SELECT ACC_ID,ACC_INS_BAL,ACC_PAT_BAL,ACC_PNAME,ACC_LNAME FROM ") +
-            db->dbTablePrefix() +
-            "ACCOUNT WHERE ACC_DELETE_DATE = 0 AND (acc_sys_inactive = 'N' OR acc_sys_inactive "
-            "is NULL)  ORDER BY ACC_LNAME, ACC_PNAME";
-        if (db->dbOpen(sql, kCurAccounts) != 0) {
-            walk_ok = false;
-            error_ = db->dbLastError() ? db->dbLastError() : "lecture des comptes impossible";
-        } else {
-            if (db->dbRowCount(&total, kCurAccounts) == 0) meter.SetMax(total);
-            int r = db->dbFetch(0, kCurAccounts);
-            for (; r == 0; r = db->dbFetch(1, kCurAccounts)) {
-                account_struct a;
-                long ins = 0, pat = 0;
-                db->dbGetLong(1, &a.acc_id, kCurAccounts);
-                db->dbGetLong(2, &ins, kCurAccounts);
-                db->dbGetLong(3, &pat, kCurAccounts);
-                db->dbGetField(4, &a.pname, kCurAccounts);
-                db->dbGetField(5, &a.lname, kCurAccounts);
-                a.ins_bal = static_cast<int32_t>(ins);
-                a.pat_bal = static_cast<int32_t>(pat);
-                batch.push_back(std::move(a));
-                if (batch.size() >= kBatch) run_batch();
-            }
-            run_batch();
-            if (r < 0) {
-                walk_ok = false;
-                error_ = db->dbLastError() ? db->dbLastError() : "lecture des comptes impossible";
-            }
-            db->dbClose(kCurAccounts);
-        }
-    } else {
-        meter.SetMax(total);
-        account_info_->SetKey(AccountInfo::KEY_NAME);
-        for (bool ok = account_info_->DBGetFirst(errors); ok;
-             ok = account_info_->DBGetNext(errors)) {
-            const account_struct& a = *account_info_->GetRecPtr();
-            if (a.sys_inactive == 'Y') continue;
-            batch.push_back(a);
-            if (batch.size() >= kBatch) run_batch();
-        }
-        run_batch();
-        if (account_info_->DbFailed()) {
-            error_ = errors->Text();
-            errors->ClearErrMsgInfo();
-        }
-    }
+    const bool walk_ok =
+        from_db ? WalkSql(repair, meter, errors) : WalkRecords(repair, meter, errors);
+    current_ = nullptr;
     if (kept) tables.UnKeepAll(keeps_);
     tables.FreeAll(locks_);
     meter.Close();
     WriteDebugLogFile("CHECKAR STOP - %s", SourceName(from_db));
 
     count_after_ = divergences_ == 0 ? DaySheetCount() : -1;
+
+    // The divergent accounts in the order of their names.
+    std::stable_sort(found_.begin(), found_.end(),
+                     [](const auto& x, const auto& y) { return x.first < y.first; });
+    for (const auto& [rank, row] : found_)
+        ReportAct(row);
+    found_.clear();
 
     // Each producer's receivable against the analysis: by producer, and as billing doctor
     // where the calculator has the code as one.

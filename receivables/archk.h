@@ -9,10 +9,13 @@
 // account in a transaction of its own (DrArCalc::WriteActBal).
 //
 // The accounts come from SQL (calculation mode 1, CALC_FROM_DATABASE) or from the account
-// records (any other mode, CALC_FROM_INFO). The account, patient, claim and ledger tables are
-// locked for the whole walk, so that a second workstation's check waits or answers 6310; the
-// day sheet's record count taken before and after the run is a second guard: when it moved
-// (a transaction was posted meanwhile) the file is discarded rather than printed.
+// records (any other mode, CALC_FROM_INFO). By SQL the statement's accounts are computed in
+// account number order, as the account walk reads their records and, one stream per ledger
+// table, their ledgers; the divergent ones are listed in the statement's (name) order. The account,
+// patient, claim and ledger tables are locked for the whole walk, so that a second workstation's
+// check waits or answers 6310; the day sheet's record count taken before and after the run is a
+// second guard: when it moved (a transaction was posted meanwhile) the file is discarded rather
+// than printed.
 //
 // ArChk is the collector of this check and the only part that reads the practice; what it
 // found stays available as rows after the run (Accounts(), Producers()).
@@ -36,6 +39,7 @@ class DrArCalc;
 class LauncherInfo;
 class MsgInfo;
 class TEmgBase;
+class TMeter;
 class TProducerAnalysisObj;
 class TWindow;
 
@@ -100,14 +104,21 @@ class ArChk {
     void SetAfterAnalysisHook(std::function<void()> hook) { after_analysis_ = std::move(hook); }
 
   private:
-    bool ReportAct(const int64_t (*rows)[6]);
+    // Writes one account line of "dayarchk.txt".
+    bool ReportAct(const ArChkAccountRow& row);
     bool ReportProd(const char* producer, int64_t prod_ar, int64_t prod_acc, int64_t bill_ar,
                     int64_t bill_acc);
     bool OvPrintFile(LauncherInfo* launcher, const void* window, const char* file_name, char mode);
     void SetLockPkts();
 
-    // One account of the walk (steps of the comparison and the repair).
-    void CheckAccount(const account_struct& acc, bool repair, TEmgBase* errors);
+    // One account of the walk (steps of the comparison and the repair); rank is its place in
+    // the printed order.
+    void CheckAccount(const account_struct& acc, long rank, bool repair, TEmgBase* errors);
+    // Keeps a divergent account (rows null: it could not be computed) for the listing.
+    void Found(long rank, const int64_t (*rows)[6]);
+    // The walks: accounts by SQL, or through the account records. False when it failed.
+    bool WalkSql(bool repair, TMeter& meter, TEmgBase* errors);
+    bool WalkRecords(bool repair, TMeter& meter, TEmgBase* errors);
     void PageHeader(bool producer_section);
     void Write(const std::string& text);
     std::string RunDateTime() const;
@@ -144,6 +155,9 @@ class ArChk {
     long count_before_ = 0, count_after_ = 0;
     std::string pdf_, error_;
     std::vector<ArChkAccountRow> accounts_;
+    // The divergent accounts as the walk meets them, with their place in the printed order
+    // (the walk goes by account number, the listing by name).
+    std::vector<std::pair<long, ArChkAccountRow>> found_;
     std::vector<ArChkProducerRow> producers_;
     std::function<void()> after_analysis_;
 };

@@ -211,17 +211,22 @@ bool DrArCalc::SetupAR(long as_of, bool trace, bool separate_insurance, bool loc
     return !lock_tables || LockLedger(list_, &locked_, err);
 }
 
-bool DrArCalc::CalcAR(long account, bool is_account, bool recheck, TEmgBase* err,
-                      bool lock_account) {
+bool DrArCalc::Ready(TEmgBase* err) const {
     if (as_of_ == 0) {
         if (err) err->SetErrText("Calcul des comptes à recevoir non préparé");
         return false;
     }
-    GenDB* db = list_ ? list_->db() : nullptr;
-    if (!db) {
+    if (!list_ || !list_->db()) {
         if (err) err->SetErrText("Calcul des comptes à recevoir : aucune base de données ouverte");
         return false;
     }
+    return true;
+}
+
+bool DrArCalc::CalcAR(long account, bool is_account, bool recheck, TEmgBase* err,
+                      bool lock_account) {
+    if (!Ready(err)) return false;
+    GenDB* db = list_->db();
     const long acc = is_account ? account : source_.AccountOfPatient(account, err);
     if (lock_account && !db->Lock("ACCOUNT", 3)) {
         if (err) err->SetErrText(db->dbLastError() ? db->dbLastError() : "verrou refusé");
@@ -237,11 +242,21 @@ bool DrArCalc::CalcAR(long account, bool is_account, bool recheck, TEmgBase* err
 
     AccountInfo accounts(list_, msg_);
     TEmgBase local;
+    const bool found = accounts.DBFindRecById(acc, err ? err : &local);
+    if (!found && accounts.DbFailed()) return false;
+    return Compute(acc, found ? accounts.GetRecPtr() : nullptr, recheck, err);
+}
+
+bool DrArCalc::CalcAR(const account_struct& stored, TEmgBase* err) {
+    return Ready(err) && Compute(stored.acc_id, &stored, false, err);
+}
+
+bool DrArCalc::Compute(long acc, const account_struct* stored, bool recheck, TEmgBase* err) {
     int64_t pat = 0, ins = 0;
     stored_all_ = {};
-    stored_known_ = false;
-    if (accounts.DBFindRecById(acc, err ? err : &local)) {
-        const account_struct& a = *accounts.GetRecPtr();
+    stored_known_ = stored != nullptr;
+    if (stored) {
+        const account_struct& a = *stored;
         pat = a.pat_bal;
         ins = a.ins_bal;
         stored_all_ = {a.aged_date,
@@ -251,9 +266,6 @@ bool DrArCalc::CalcAR(long account, bool is_account, bool recheck, TEmgBase* err
                        {a.ins_cur, a.ins_30, a.ins_60, a.ins_90},
                        a.pat_fut,
                        a.ins_fut};
-        stored_known_ = true;
-    } else if (accounts.DbFailed()) {
-        return false;
     }
     changed_ = recheck && acc == account_ && (pat != stored_pat_ || ins != stored_ins_);
     stored_pat_ = pat;

@@ -22,6 +22,7 @@
 #include "host/calc/aging.h"
 #include "host/calc/ledger.h"
 
+struct account_struct;
 class DLnkList;
 class MsgInfo;
 class TEmgBase;
@@ -110,6 +111,9 @@ class DrArCalc {
     // computation of the same account and sets Changed() when another workstation wrote
     // them meanwhile; lock_account holds the account's table excluded while computing.
     bool CalcAR(long account, bool is_account, bool recheck, TEmgBase* err, bool lock_account);
+    // Recomputes an account whose record the caller has just read (an account walk): its
+    // stored figures are taken from `stored` instead of being read again.
+    bool CalcAR(const account_struct& stored, TEmgBase* err);
     // Two rows of six amounts: row 0 the patient group, row 1 the insurance group; column 4
     // is the balance (total and future amounts, as stored on the account), column 5 the
     // future amounts.
@@ -128,15 +132,19 @@ class DrArCalc {
     bool WriteActBal(long account, TEmgBase* err, bool balances_only);
     // After a recheck: the stored balances had changed.
     bool Changed() const { return changed_; }
-    // As ArCalc::Prefetch.
+    // As ArCalc::Prefetch and ArCalc::Source.
     bool Prefetch(const std::vector<long>& accounts, TEmgBase* err) {
         return source_.Prefetch(accounts, err);
     }
+    host::calc::LedgerSource& Source() { return source_; }
     // The account's stored balances as read at the last computation.
     int64_t StoredPatBal() const { return stored_pat_; }
     int64_t StoredInsBal() const { return stored_ins_; }
 
   private:
+    bool Ready(TEmgBase* err) const;
+    // Ages account acc from its ledger, its stored record being `stored` (null: none).
+    bool Compute(long acc, const account_struct* stored, bool recheck, TEmgBase* err);
     DLnkList* list_;
     MsgInfo* msg_;
     host::calc::LedgerSource source_;

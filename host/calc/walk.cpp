@@ -30,12 +30,13 @@ void AccountRows::Close() {
     state_ = 1;
 }
 
-AccountWalk::AccountWalk(DLnkList* list, MsgInfo* msg, LedgerSource* source)
+AccountWalk::AccountWalk(DLnkList* list, MsgInfo* msg, LedgerSource* source, bool with_patients)
     : msg_(msg),
       db_(list ? list->db() : nullptr),
       source_(source && source->mode() == 1 ? source : nullptr),
       accounts_(list, msg),
-      patient_walk_(list, msg) {}
+      patient_walk_(list, msg),
+      with_patients_(with_patients) {}
 
 AccountWalk::~AccountWalk() = default;
 
@@ -99,7 +100,9 @@ bool AccountWalk::Next(std::string* error) {
         return false;
     };
     const bool more = started_ ? accounts_.DBGetNext(&err) : accounts_.DBGetFirst(&err);
-    if (!started_) {
+    if (!started_ && !with_patients_) {
+        patients_done_ = true;
+    } else if (!started_) {
         patient_walk_.SetKey(PersInfo::KEY_ACCOUNT);
         patient_ahead_ = patient_walk_.DBGetFirst(&err);
         if (patient_walk_.DbFailed()) return failed("Lecture des patients");

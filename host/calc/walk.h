@@ -58,8 +58,9 @@ class AccountRows {
 class AccountWalk {
   public:
     // source: the calculator's ledger source that receives each account's ledger (null, or a
-    // source in the record-class mode: no ledger is read).
-    AccountWalk(DLnkList* list, MsgInfo* msg, LedgerSource* source);
+    // source in the record-class mode: no ledger is read). with_patients false: the patients
+    // are not read (Patients() stays empty).
+    AccountWalk(DLnkList* list, MsgInfo* msg, LedgerSource* source, bool with_patients = true);
     ~AccountWalk();
     AccountWalk(const AccountWalk&) = delete;
     AccountWalk& operator=(const AccountWalk&) = delete;
@@ -72,7 +73,7 @@ class AccountWalk {
 
     long Count() const { return static_cast<long>(by_id_.size()); }
     const account_struct& Account() { return *accounts_.GetRecPtr(); }
-    // The account's patients in id order.
+    // The account's patients in id order (none without with_patients).
     const std::vector<patient_struct>& Patients() const { return patients_; }
     // The account's place in name order (last name, first name, id), from 0.
     long NameRank() const { return rank_; }
@@ -84,6 +85,7 @@ class AccountWalk {
     LedgerSource* source_;
     AccountInfo accounts_;
     PersInfo patient_walk_;
+    bool with_patients_ = true;
     bool started_ = false, patient_ahead_ = false, patients_done_ = false;
     std::vector<patient_struct> patients_;
     // (account id, place in name order), in id order; next_ the entry of the next account.

@@ -53,24 +53,12 @@ std::string FloorQuery(GenDB& db, long as_of) {
            a + ") ledger GROUP BY acc, b ORDER BY acc";
 }
 
-// The same figures with the report's rules per charge, by producer: applications summed
-// per charge (those that count as of the date: dated on or before it, their payment not
-// undone then), each charge's insurance and patient portions with insurance money beyond
-// the estimate moved to the patient's share, the office charges under their billing doctor,
-// summed by account, producer and bucket. Only the credits (applications to no charge)
-// and their spreading over the buckets are left to the report.
-std::string FullFloorQuery(GenDB& db, long as_of) {
-    return bench::ChargePortionsSql(db, as_of, "CTRT_PRODUCER", "'D' || POCH_BILLDR") +
-           " SELECT acc, k, b, SUM(" + bench::kPatDue + ") AS pat_due, SUM(" + bench::kInsDue +
-           ") AS ins_due FROM portions GROUP BY acc, k, b ORDER BY acc";
-}
-
 void BM_Floor(benchmark::State& state) {
     bench::RunFloor(state, [](GenDB& db) { return FloorQuery(db, bench::kToday); });
 }
 
 void BM_FullFloor(benchmark::State& state) {
-    bench::RunFloor(state, [](GenDB& db) { return FullFloorQuery(db, bench::kToday); });
+    bench::RunFloor(state, [](GenDB& db) { return bench::ReceivableFullFloor(db, bench::kToday); });
 }
 
 // A receivable report run: kind (0 accounts, 2 summary only, -1 the quick list) and grouping

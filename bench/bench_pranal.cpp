@@ -15,46 +15,10 @@
 
 namespace {
 
-// Every line the engine counts, with its producer, its period (0 the day, 1 the month,
-// 2 before) and its class, summed. The engine's mapping rules (auxiliaries' payments on
-// their doctor, office charges on the billing doctor) are left to the reading side.
-std::string FloorQuery(GenDB& db, long day) {
-    const std::string p = db.dbTablePrefix();
-    const std::string d = std::to_string(day);
-    const std::string first = std::to_string(day / 100 * 100 + 1);
-    auto period = [&](const std::string& col) {
-        return "CASE WHEN " + col + " = " + d + " THEN 0 WHEN " + col + " >= " + first +
-               " THEN 1 ELSE 2 END";
-    };
-    auto range = [&](const std::string& col) { return col + " >= 1 AND " + col + " <= " + d; };
-    const std::string charge =
-        "CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN -CTRT_ADJ_AMT "
-        "ELSE 0 END";
-    const std::string claims = " FROM " + p + "CLMTRT, " + p +
-                               "PATCLM WHERE PCLM_ID = CTRT_PCLMID AND PCLM_STATUS IN ('I', "
-                               "'C') AND ";
-    const std::string app_date =
-        "CASE WHEN APMT_RECTYPE = 'P' AND PAPP_DATE < PAPP_SYSDATE THEN PAPP_SYSDATE ELSE "
-        "PAPP_DATE END";
-    return "SELECT prod, per, cls, SUM(amt) AS total, COUNT(*) AS n FROM ("
-           " SELECT CTRT_PRODUCER AS prod, " +
-           period("CTRT_SYSTEM_DATE") + " AS per, CTRT_TYPE AS cls, " + charge + " AS amt" +
-           claims + range("CTRT_SYSTEM_DATE") + " UNION ALL SELECT CTRT_PRODUCER, " +
-           period("CTRT_DEL_DATE") + ", 'G', -(" + charge + ")" + claims + range("CTRT_DEL_DATE") +
-           " UNION ALL SELECT 'D' || POCH_BILLDR, " + period("POCH_SYSDATE") +
-           ", 'H', POCH_TOTAL FROM " + p + "PATOCH WHERE " + range("POCH_SYSDATE") +
-           " UNION ALL SELECT 'D' || POCH_BILLDR, " + period("POCH_DELDATE") +
-           ", 'I', -POCH_TOTAL FROM " + p + "PATOCH WHERE " + range("POCH_DELDATE") +
-           " UNION ALL SELECT PAPP_PRODUCER, " + period(app_date) +
-           ", APMT_RECTYPE, -PAPP_AMOUNT FROM " + p + "PMTAPP, " + p +
-           "ACCPMT WHERE APMT_ID = PAPP_APMTID AND " + range(app_date) +
-           ") lines GROUP BY prod, per, cls";
-}
-
 void BM_Floor(benchmark::State& state) {
     GenDB* db = bench::PracticeOrSkip(state);
     if (!db) return;
-    const std::string q = FloorQuery(*db, bench::kToday);
+    const std::string q = bench::ProducerAnalysisFloor(*db, bench::kToday);
     long rows = 0, lines = 0;
     for (auto _ : state) {
         rows = lines = 0;

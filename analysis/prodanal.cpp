@@ -24,7 +24,6 @@ constexpr int kUnknown = 6300;  // "Producteur Inconnu"
 constexpr int kCurDayEnd = 31201;
 constexpr int kCurLines = 31210;  // to 31215: the SQL path's statements
 // Rows of one statement summed before the next statement's turn.
-constexpr long kSlice = 4000;
 constexpr size_t kBatch = 500;
 // The class of an office charge deleted: no day-sheet line records it, both paths read it
 // from the charges by deletion date.
@@ -488,48 +487,22 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
         g.amount += c.Int(6);
         ++g.count;
     };
-    // The statements are read side by side, a slice of each in turn: on PostgreSQL each
-    // runs on a server process of its own while the others' rows are summed here.
-    std::vector<size_t> open;
-    auto close_all = [&] {
-        for (size_t i : open)
-            db.dbClose(kCurLines + static_cast<int>(i));
-    };
-    std::vector<int> state(queries.size());  // each stream's last Fetch: 0 on a row
-    for (size_t i = 0; i < queries.size(); ++i) {
-        const int cursor = kCurLines + static_cast<int>(i);
-        if (db.dbOpenStream(queries[i], {}, cursor) != 0 ||
-            (state[i] = db.Cursor(cursor)->Fetch(true)) < 0) {
-            if (db.IsOpen(cursor)) db.dbClose(cursor);
-            close_all();
-            End();
-            return Fail("Lecture des transactions");
-        }
-        open.push_back(i);
-    }
-    while (!open.empty()) {
-        for (size_t o = 0; o < open.size();) {
-            const size_t i = open[o];
-            host::DbCursor& c = *db.Cursor(kCurLines + static_cast<int>(i));
-            int& r = state[i];
-            long read = 0;
-            for (; r == 0 && read < kSlice; r = c.Fetch(false), ++read) {
-                const std::string_view cls = c.Text(5);
-                add(i, c, static_cast<long>(c.Int(3)), cls.empty() ? '\0' : cls[0]);
-            }
-            hold.counter().IncrementCtr(read);
-            if (r == 0) {  // the slice is read; the others' turn
-                ++o;
-                continue;
-            }
-            db.dbClose(kCurLines + static_cast<int>(i));
-            open.erase(open.begin() + static_cast<long>(o));
-            if (r < 0) {
-                close_all();
-                End();
-                return Fail("Lecture des transactions");
-            }
-        }
+    // The statements are read side by side: on PostgreSQL each runs on a server process of
+    // its own while the others' rows are summed here.
+    const bool read = host::ReadSideBySide(
+        db, queries, kCurLines,
+        [&](size_t i, const host::DbCursor& c) {
+            const std::string_view cls = c.Text(5);
+            add(i, c, static_cast<long>(c.Int(3)), cls.empty() ? '\0' : cls[0]);
+            return true;
+        },
+        [&](long n) {
+            hold.counter().IncrementCtr(n);
+            return true;
+        });
+    if (!read) {
+        End();
+        return Fail("Lecture des transactions");
     }
     for (size_t kind = 0; kind < sortids.size(); ++kind) {
         const char sortid = sortids[kind];

@@ -388,4 +388,43 @@ bool SelectByIds(GenDB& db, const std::vector<long>& ids, const std::string& hea
     return true;
 }
 
+bool ReadSideBySide(GenDB& db, const std::vector<std::string>& statements, int first_cursor,
+                    const std::function<bool(size_t, const DbCursor&)>& row,
+                    const std::function<bool(long)>& slice) {
+    constexpr long kSlice = 4000;
+    std::vector<int> state(statements.size(), 1);  // each stream's last Fetch: 0 on a row
+    std::vector<size_t> open;
+    auto stop = [&] {
+        for (size_t i : open)
+            db.dbClose(first_cursor + static_cast<int>(i));
+        return false;
+    };
+    for (size_t i = 0; i < statements.size(); ++i) {
+        const int cursor = first_cursor + static_cast<int>(i);
+        if (db.dbOpenStream(statements[i], {}, cursor) != 0) return stop();
+        open.push_back(i);
+        if ((state[i] = db.Cursor(cursor)->Fetch(true)) < 0) return stop();
+    }
+    while (!open.empty()) {
+        for (size_t o = 0; o < open.size();) {
+            const size_t i = open[o];
+            const int cursor = first_cursor + static_cast<int>(i);
+            DbCursor& c = *db.Cursor(cursor);
+            int& r = state[i];
+            long taken = 0;
+            for (; r == 0 && taken < kSlice; r = c.Fetch(false), ++taken)
+                if (!row(i, c)) return stop();
+            if (slice && !slice(taken)) return stop();
+            if (r == 0) {  // the slice is read; the others' turn
+                ++o;
+                continue;
+            }
+            if (r < 0) return stop();
+            db.dbClose(cursor);
+            open.erase(open.begin() + static_cast<std::ptrdiff_t>(o));
+        }
+    }
+    return true;
+}
+
 }  // namespace host

@@ -275,6 +275,15 @@ const std::vector<std::string>& SchemaTables();
 bool SelectByIds(GenDB& db, const std::vector<long>& ids, const std::string& head, int cursor,
                  size_t batch, const std::function<void()>& row);
 
+// Reads streamed statements side by side (dbOpenStream, on cursors first_cursor and the
+// following ones), a slice of rows of each in turn, so that on PostgreSQL each runs on a server
+// process of its own while the others' rows are taken here. row(i, cursor) takes each row of
+// statement i; slice(n), when given, is told after each slice how many rows it held. False when
+// a statement fails (dbLastError tells why), or row or slice returns false (to stop).
+bool ReadSideBySide(GenDB& db, const std::vector<std::string>& statements, int first_cursor,
+                    const std::function<bool(size_t, const DbCursor&)>& row,
+                    const std::function<bool(long)>& slice = {});
+
 // A transaction that rolls back unless committed.
 class DbTransaction {
   public:

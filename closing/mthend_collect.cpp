@@ -24,8 +24,8 @@ using rowread::DrCode;
 using rowread::Field;
 using rowread::Long;
 
-constexpr int kCursor = 31750;
-constexpr int kDetailCursor = 31751;
+constexpr int kCursor = 31750;  // to 31757: the SQL path's statements, side by side
+constexpr int kDetailCursor = 31760;
 constexpr size_t kBatch = 400;
 
 bool ForIds(GenDB* db, const std::string& select, const std::vector<long>& ids,
@@ -62,6 +62,66 @@ struct TMonthEndRepSummation::Key {
     long date;
 };
 
+namespace {
+
+struct Trt {
+    std::string billdr, producer;
+    bool lab = false;
+    char adj_flag = ' ';
+    int64_t total = 0, adj = 0;
+};
+struct Och {
+    std::string billdr;
+    int64_t total = 0;
+};
+struct App {
+    std::string billdr, producer, code;
+    char rectype = ' ', adj_kind = ' ';
+    int64_t amount = 0;
+};
+
+// The records' columns, from column `first` of the row: a treatment's billing doctor,
+// producer, type, total and discount or surcharge; an office charge's billing doctor and
+// total; an application's billing doctor, producer and amount with its payment's kind, code
+// and adjustment kind.
+constexpr const char* kTrtColumns =
+    "CTRT_BILL_DOC, CTRT_PRODUCER, CTRT_TYPE, CTRT_TOTAL, CTRT_ADJ_FLAG, CTRT_ADJ_AMT";
+constexpr const char* kOchColumns = "POCH_BILLDR, POCH_TOTAL";
+constexpr const char* kAppColumns =
+    "PAPP_BILLDR, PAPP_PRODUCER, PAPP_AMOUNT, APMT_RECTYPE, APMT_CODE, APMT_ADJ_KIND";
+
+void ReadTrt(GenDB* db, int first, int c, Trt* t) {
+    t->billdr = Field(db, first, c);
+    t->producer = Field(db, first + 1, c);
+    t->lab = Char(db, first + 2, c) == 'L';
+    t->total = Long(db, first + 3, c);
+    t->adj_flag = Char(db, first + 4, c);
+    t->adj = Long(db, first + 5, c);
+}
+
+void ReadOch(GenDB* db, int first, int c, Och* o) {
+    o->billdr = Field(db, first, c);
+    o->total = Long(db, first + 1, c);
+}
+
+void ReadApp(GenDB* db, int first, int c, App* a) {
+    a->billdr = Field(db, first, c);
+    a->producer = Field(db, first + 1, c);
+    a->amount = Long(db, first + 2, c);
+    a->rectype = Char(db, first + 3, c);
+    a->code = Field(db, first + 4, c);
+    a->adj_kind = Char(db, first + 5, c);
+}
+
+}  // namespace
+
+// The records the lines are made of, by id.
+struct TMonthEndRepSummation::Records {
+    std::unordered_map<long, Trt> trts;
+    std::unordered_map<long, Och> ochs;
+    std::unordered_map<long, App> apps;
+};
+
 TMonthEndRepSummation::TMonthEndRepSummation(LauncherInfo* launcher, const Criteria& criteria,
                                              TMeter* meter)
     : launcher_(launcher), c_(criteria), meter_(meter) {}
@@ -96,63 +156,73 @@ bool TMonthEndRepSummation::Selected(const Line& l) const {
     return (lo.empty() || code >= lo) && (hi.empty() || code <= hi);
 }
 
-bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys) {
+bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys, Records* records) {
     GenDB* db = launcher_->GetDb();
     const std::string p = db->dbTablePrefix();
     const std::string f = std::to_string(c_.first), l = std::to_string(c_.last);
     auto between = [&](const char* col) {
         return std::string("(") + col + " >= " + f + " AND " + col + " <= " + l + ")";
     };
+    // Each statement gives the key in its first five columns, the record from the sixth.
     auto treatments = [&](const char* col) {
-        return std::string("SELECT CTRT_ID, ") + col + ", 0, 0, 0 FROM " + p + "CLMTRT," + p +
-               "PATCLM WHERE " + between(col) +
+        return std::string("SELECT CTRT_ID, ") + col + ", 0, 0, 0, " + kTrtColumns + " FROM " + p +
+               "CLMTRT," + p + "PATCLM WHERE " + between(col) +
                " and pclm_id = ctrt_pclmid and (pclm_status = 'I' or pclm_status = 'C')";
     };
     auto charges = [&](const char* col) {
-        return std::string("SELECT POCH_ID, ") + col + ", 0, 0, 0 FROM " + p + "PATOCH WHERE " +
-               between(col);
+        return std::string("SELECT POCH_ID, ") + col + ", 0, 0, 0, " + kOchColumns + " FROM " + p +
+               "PATOCH WHERE " + between(col);
     };
-    const std::string apps =
-        "SELECT PAPP_ID, PAPP_DATE, PAPP_SYSDATE, APMT_DATE, APMT_SYSDATE FROM " + p + "PMTAPP, " +
-        p + "ACCPMT WHERE ";
-    const std::vector<std::pair<char, std::string>> queries = {
-        {'F', treatments("ctrt_system_date")},
-        {'G', treatments("ctrt_del_date")},
-        {'H', charges("POCH_SYSDATE")},
+    // The applications by the day they count on, their kind in the third column. Of their own
+    // date: a payment's ('L', applied on the payment's date, not entered after it), an
+    // adjustment's ('N', not after the adjustment's date), a transfer's ('P', on its date) and
+    // an application dated after its payment ('Q'); the four exclude one another. Of their
+    // entry date: a payment's applications entered after their date ('L'), unless counted on
+    // their own date already.
+    auto apps = [&](const char* date, const std::string& kind, const std::string& where) {
+        return std::string("SELECT PAPP_ID, ") + date + ", " + kind + ", 0, 0, " + kAppColumns +
+               " FROM " + p + "PMTAPP, " + p + "ACCPMT WHERE " + where +
+               " and APMT_ID = PAPP_APMTID";
+    };
+    const std::string own_payment =
+        between("PAPP_DATE") + " AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE";
+    const std::string kinds = "FGHI";
+    const std::vector<std::string> queries = {
+        treatments("ctrt_system_date"),
+        treatments("ctrt_del_date"),
+        charges("POCH_SYSDATE"),
         // An office charge deleted comes off the receivable on its deletion date.
-        {'I', charges("POCH_DELDATE")},
-        {'L', apps + "((PAPP_DATE >= " + f + " AND PAPP_DATE <= " + l +
-                  " AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE) OR (PAPP_SYSDATE >= " +
-                  f + " AND PAPP_SYSDATE <= " + l +
-                  " AND PAPP_DATE < PAPP_SYSDATE)) and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = "
-                  "'P'"},
-        {'N', apps + between("PAPP_DATE") +
-                  " and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE"},
-        {'P', apps + between("PAPP_DATE") +
-                  " and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'T' AND PAPP_DATE = APMT_DATE"},
-        {'Q', apps + between("PAPP_DATE") + " and APMT_ID = PAPP_APMTID AND PAPP_DATE > APMT_DATE"},
+        charges("POCH_DELDATE"),
+        apps("PAPP_DATE",
+             "CASE WHEN APMT_RECTYPE = 'P' AND PAPP_DATE = APMT_DATE AND APMT_DATE >= "
+             "APMT_SYSDATE THEN 'L' WHEN APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE THEN 'N' "
+             "WHEN APMT_RECTYPE = 'T' AND PAPP_DATE = APMT_DATE THEN 'P' WHEN PAPP_DATE > "
+             "APMT_DATE THEN 'Q' ELSE ' ' END",
+             between("PAPP_DATE")),
+        apps("PAPP_SYSDATE", "'L'",
+             between("PAPP_SYSDATE") +
+                 " AND PAPP_DATE < PAPP_SYSDATE AND APMT_RECTYPE = 'P' AND NOT (" + own_payment +
+                 ")"),
     };
-    for (const auto& [kind, sql] : queries) {
-        if (db->dbOpenReadOnly(sql, kCursor) != 0) return Fail("Lecture des transactions du mois");
-        int r;
-        for (r = db->dbFetch(0, kCursor); r == 0; r = db->dbFetch(1, kCursor)) {
-            Key k{kind, Long(db, 1, kCursor), Long(db, 2, kCursor)};
-            if (kind == 'L') {
-                // A payment applied on its own date counts then; one entered after its
-                // date counts on its entry date.
-                const long date = k.date, sysdate = Long(db, 3, kCursor);
-                const long pdate = Long(db, 4, kCursor), psys = Long(db, 5, kCursor);
-                const bool own =
-                    date >= c_.first && date <= c_.last && date == pdate && pdate >= psys;
-                k.date = own ? date : sysdate;
-            }
+    // Read side by side: on PostgreSQL the statements run at once, each on a server process.
+    const bool read = host::ReadSideBySide(
+        *db, queries, kCursor,
+        [&](size_t i, const host::DbCursor&) {
+            const int c = kCursor + static_cast<int>(i);
+            const char kind = i < kinds.size() ? kinds[i] : Char(db, 3, c);
+            if (kind == ' ') return true;  // an application no kind counts
+            Key k{kind, Long(db, 1, c), Long(db, 2, c)};
+            if (kind == 'F' || kind == 'G')
+                ReadTrt(db, 6, c, &records->trts[k.id]);
+            else if (kind == 'H' || kind == 'I')
+                ReadOch(db, 6, c, &records->ochs[k.id]);
+            else
+                ReadApp(db, 6, c, &records->apps[k.id]);
             keys->push_back(k);
-        }
-        db->dbClose(kCursor);
-        if (r < 0) return Fail("Lecture des transactions du mois");
-        if (meter_ && meter_->Cancel()) return true;
-    }
-    return true;
+            return true;
+        },
+        [&](long) { return !(meter_ && meter_->Cancel()); });
+    return read || (meter_ && meter_->Cancel()) || Fail("Lecture des transactions du mois");
 }
 
 bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys) {
@@ -195,76 +265,38 @@ bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys) {
     return r >= 0 || Fail("Lecture des frais supprimés");
 }
 
-namespace {
-
-struct Trt {
-    std::string billdr, producer;
-    bool lab = false;
-    char adj_flag = ' ';
-    int64_t total = 0, adj = 0;
-};
-struct Och {
-    std::string billdr;
-    int64_t total = 0;
-};
-struct App {
-    std::string billdr, producer, code;
-    char rectype = ' ', adj_kind = ' ';
-    int64_t amount = 0;
-};
-
-}  // namespace
-
-bool TMonthEndRepSummation::Details(const std::vector<Key>& keys, MonthEndData* out) {
+bool TMonthEndRepSummation::Details(const std::vector<Key>& keys, Records* records,
+                                    MonthEndData* out) {
     GenDB* db = launcher_->GetDb();
     const std::string p = db->dbTablePrefix();
     const int c = kDetailCursor;
+    auto& trts = records->trts;
+    auto& ochs = records->ochs;
+    auto& apps = records->apps;
     std::vector<long> trt_ids, och_ids, app_ids;
     for (const Key& k : keys) {
-        if (k.kind == 'F' || k.kind == 'G')
-            trt_ids.push_back(k.id);
-        else if (k.kind == 'H' || k.kind == 'I')
-            och_ids.push_back(k.id);
-        else
+        if (k.kind == 'F' || k.kind == 'G') {
+            if (!trts.count(k.id)) trt_ids.push_back(k.id);
+        } else if (k.kind == 'H' || k.kind == 'I') {
+            if (!ochs.count(k.id)) och_ids.push_back(k.id);
+        } else if (!apps.count(k.id)) {
             app_ids.push_back(k.id);
+        }
     }
-    std::unordered_map<long, Trt> trts;
-    if (!ForIds(db,
-                "SELECT CTRT_ID, CTRT_BILL_DOC, CTRT_PRODUCER, CTRT_TYPE, CTRT_TOTAL, "
-                "CTRT_ADJ_FLAG, CTRT_ADJ_AMT FROM " +
-                    p + "CLMTRT WHERE CTRT_ID",
-                trt_ids, [&] {
-                    Trt& t = trts[Long(db, 1, c)];
-                    t.billdr = Field(db, 2, c);
-                    t.producer = Field(db, 3, c);
-                    t.lab = Char(db, 4, c) == 'L';
-                    t.total = Long(db, 5, c);
-                    t.adj_flag = Char(db, 6, c);
-                    t.adj = Long(db, 7, c);
-                }))
+    if (!ForIds(
+            db,
+            "SELECT CTRT_ID, " + std::string(kTrtColumns) + " FROM " + p + "CLMTRT WHERE CTRT_ID",
+            trt_ids, [&] { ReadTrt(db, 2, c, &trts[Long(db, 1, c)]); }))
         return Fail("Lecture des traitements");
-    std::unordered_map<long, Och> ochs;
-    if (!ForIds(db, "SELECT POCH_ID, POCH_BILLDR, POCH_TOTAL FROM " + p + "PATOCH WHERE POCH_ID",
-                och_ids, [&] {
-                    Och& o = ochs[Long(db, 1, c)];
-                    o.billdr = Field(db, 2, c);
-                    o.total = Long(db, 3, c);
-                }))
+    if (!ForIds(
+            db,
+            "SELECT POCH_ID, " + std::string(kOchColumns) + " FROM " + p + "PATOCH WHERE POCH_ID",
+            och_ids, [&] { ReadOch(db, 2, c, &ochs[Long(db, 1, c)]); }))
         return Fail("Lecture des frais");
-    std::unordered_map<long, App> apps;
     if (!ForIds(db,
-                "SELECT PAPP_ID, PAPP_BILLDR, PAPP_PRODUCER, PAPP_AMOUNT, APMT_RECTYPE, "
-                "APMT_CODE, APMT_ADJ_KIND FROM " +
-                    p + "PMTAPP, " + p + "ACCPMT WHERE APMT_ID = PAPP_APMTID AND PAPP_ID",
-                app_ids, [&] {
-                    App& a = apps[Long(db, 1, c)];
-                    a.billdr = Field(db, 2, c);
-                    a.producer = Field(db, 3, c);
-                    a.amount = Long(db, 4, c);
-                    a.rectype = Char(db, 5, c);
-                    a.code = Field(db, 6, c);
-                    a.adj_kind = Char(db, 7, c);
-                }))
+                "SELECT PAPP_ID, " + std::string(kAppColumns) + " FROM " + p + "PMTAPP, " + p +
+                    "ACCPMT WHERE APMT_ID = PAPP_APMTID AND PAPP_ID",
+                app_ids, [&] { ReadApp(db, 2, c, &apps[Long(db, 1, c)]); }))
         return Fail("Lecture des applications de paiement");
     std::set<std::string> direct;
     if (db->dbOpenReadOnly("SELECT PAYMENT_CODE, PAYMENT_DPSTS FROM " + p + "PMTSCD", c) != 0)
@@ -454,9 +486,10 @@ Outcome TMonthEndRepSummation::Collect(MonthEndData* out, std::string* error) {
         return Outcome::Failed;
     }
     std::vector<Key> keys;
-    const bool ok = c_.calc_mode == 1 ? KeysBySql(&keys) : KeysByDaySheet(&keys);
+    Records records;
+    const bool ok = c_.calc_mode == 1 ? KeysBySql(&keys, &records) : KeysByDaySheet(&keys);
     if (meter_ && meter_->Cancel()) return Outcome::Cancelled;
-    if (!ok || !Details(keys, out) || !Pages(out)) {
+    if (!ok || !Details(keys, &records, out) || !Pages(out)) {
         *error = error_;
         return Outcome::Failed;
     }

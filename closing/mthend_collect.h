@@ -171,9 +171,12 @@ class TMonthEndRepSummation {
 
   private:
     struct Key;
-    bool KeysBySql(std::vector<Key>* keys);
+    struct Records;
+    // The period's transactions: by SQL with their records, or from the day sheet.
+    bool KeysBySql(std::vector<Key>* keys, Records* records);
     bool KeysByDaySheet(std::vector<Key>* keys);
-    bool Details(const std::vector<Key>& keys, MonthEndData* out);
+    // The lines of the keys, the records not yet known read by id.
+    bool Details(const std::vector<Key>& keys, Records* records, MonthEndData* out);
     bool Pages(MonthEndData* out);
     bool Fail(const std::string& what);
 

@@ -1,6 +1,7 @@
 // The day-end of the large demo practice's busiest day (2020-08-31, about 1,900 day-sheet
-// lines), both collection paths, next to its floor: one statement per kind that reads the
-// day's rows the report lists, joined to what each line prints.
+// lines), both collection paths, next to its floors: one statement per kind that reads the
+// day's rows the report lists, joined to what each line prints, and the full floor that adds
+// the producer analysis' sums.
 #include <benchmark/benchmark.h>
 
 #include "bench/practice.h"
@@ -40,6 +41,14 @@ void BM_DayEndFloor(benchmark::State& s) {
     bench::RunFloor(s, Floor);
 }
 
+// What the report computes in all: the day's rows, and the producer analysis' sums (the month
+// to date and the receivable at the end of the day, from the last month-end).
+void BM_DayEndFullFloor(benchmark::State& s) {
+    bench::RunFloor(s, [](GenDB& db) {
+        return std::vector<std::string>{Floor(db), bench::ProducerAnalysisFloor(db, kBusiest)};
+    });
+}
+
 template <int mode, bool quick, bool summaries>
 void BM_DayEnd(benchmark::State& s) {
     bench::RunReport(
@@ -65,6 +74,7 @@ void BM_DayEnd(benchmark::State& s) {
         ->Iterations(3)                 \
         ->UseRealTime()
 DAYEND_BENCH(BM_DayEndFloor);
+DAYEND_BENCH(BM_DayEndFullFloor);
 DAYEND_BENCH(BM_DayEnd<1, false, false>)->Name("BM_DayEnd/sql");
 DAYEND_BENCH(BM_DayEnd<0, false, false>)->Name("BM_DayEnd/daysheet");
 DAYEND_BENCH(BM_DayEnd<1, true, false>)->Name("BM_DayEndQuick/sql");

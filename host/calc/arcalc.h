@@ -61,12 +61,6 @@ class ArCalc {
     // computation to one producer's entry. False with err set when the database fails.
     bool CalcAR(long number, bool is_account, bool accumulate, const char* producer, TEmgBase* err);
 
-    // Reads the ledgers of the accounts a report is about to compute, all at once (SQL
-    // mode), so that their CalcAR calls need no query of their own.
-    bool Prefetch(const std::vector<long>& accounts, TEmgBase* err) {
-        return source_.Prefetch(accounts, err);
-    }
-
     // Where the calculator reads its ledgers (an account walk hands them over there).
     host::calc::LedgerSource& Source() { return source_; }
 
@@ -132,10 +126,7 @@ class DrArCalc {
     bool WriteActBal(long account, TEmgBase* err, bool balances_only);
     // After a recheck: the stored balances had changed.
     bool Changed() const { return changed_; }
-    // As ArCalc::Prefetch and ArCalc::Source.
-    bool Prefetch(const std::vector<long>& accounts, TEmgBase* err) {
-        return source_.Prefetch(accounts, err);
-    }
+    // As ArCalc::Source.
     host::calc::LedgerSource& Source() { return source_; }
     // The account's stored balances as read at the last computation.
     int64_t StoredPatBal() const { return stored_pat_; }

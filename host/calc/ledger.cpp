@@ -158,17 +158,6 @@ bool LedgerSource::Account(long acc_id, Ledger* out, TEmgBase* err) {
     return true;
 }
 
-bool LedgerSource::Prefetch(const std::vector<long>& acc_ids, TEmgBase* err) {
-    prefetched_.clear();
-    if (mode_ != 1 || acc_ids.empty() || !list_ || !list_->db()) return true;
-    std::unordered_map<long, Ledger> read;
-    for (long id : acc_ids)
-        read[id];  // an account without rows has an empty ledger
-    if (!ReadSql(acc_ids, &read, err)) return false;
-    prefetched_ = std::move(read);
-    return true;
-}
-
 bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, std::unordered_map<long, Ledger>* out,
                            TEmgBase* err) {
     GenDB& db = *list_->db();

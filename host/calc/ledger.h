@@ -55,12 +55,8 @@ class LedgerSource {
     long AccountOfPatient(long pat_id, TEmgBase* err);
     int mode() const { return mode_; }
 
-    // Reads the ledgers of several accounts at once (SQL mode; three queries in all), so
-    // that the next Account calls for them need no query. Each prefetched ledger is handed
-    // out once. Without effect in the record-class mode.
-    bool Prefetch(const std::vector<long>& acc_ids, TEmgBase* err);
     // Hands over an account's ledger read elsewhere (a walk's streams), so that the next
-    // Account call for it needs no query; it replaces whatever was prefetched.
+    // Account call for it needs no query (once; a later call reads it again).
     void Provide(long acc_id, Ledger ledger) {
         prefetched_.clear();
         prefetched_.emplace(acc_id, std::move(ledger));

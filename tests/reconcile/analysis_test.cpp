@@ -11,6 +11,7 @@
 
 #include "analysis/prodanal.h"
 #include "host/calc/arcalc.h"
+#include "host/calc/walk.h"
 #include "host/records/records.h"
 #include "host/ui/backend.h"
 #include "host/ui/recording.h"
@@ -34,25 +35,20 @@ class MediumAnalysis : public reconcile::MediumPractice {
 using Balances = std::map<std::string, int64_t>;
 
 TEST_P(MediumAnalysis, EngineReceivableEqualsTheAgingByProducer) {
-    // The aging, account by account, every account of the practice.
+    // The aging, account by account, every account of the practice, its ledgers read as the
+    // integrity check reads them (the account walk's streams).
     DLnkList* list = launcher()->GetListPtr();
     MsgInfo* msg = launcher()->GetMsgPtr();
-    AccountInfo accounts(list, msg);
-    ASSERT_TRUE(accounts.GetAll());
-    std::vector<long> ids;
-    for (const account_struct& a : accounts.Items())
-        ids.push_back(a.acc_id);
-    ASSERT_GT(ids.size(), 100u);
     DrArCalc calc(list, msg, 1);
     ASSERT_TRUE(calc.SetupAR(reconcile::kToday, false, true, false, nullptr));
+    host::calc::AccountWalk walk(list, msg, &calc.Source(), false);
+    std::string error;
+    ASSERT_TRUE(walk.Start(&error)) << error;
     Balances aging_prod, aging_bill;
-    for (size_t i = 0; i < ids.size(); ++i) {
-        if (i % 200 == 0) {
-            std::vector<long> batch(ids.begin() + static_cast<long>(i),
-                                    ids.begin() + static_cast<long>(std::min(i + 200, ids.size())));
-            ASSERT_TRUE(calc.Prefetch(batch, nullptr));
-        }
-        ASSERT_TRUE(calc.CalcAR(ids[i], true, false, nullptr, false)) << ids[i];
+    long accounts = 0;
+    while (walk.Next(&error)) {
+        ++accounts;
+        ASSERT_TRUE(calc.CalcAR(walk.Account(), nullptr)) << walk.Account().acc_id;
         int n = 0;
         const dr_ar_bucket* p = calc.GetAllProdDrAR(&n);
         for (int k = 1; k <= n; ++k)
@@ -61,6 +57,8 @@ TEST_P(MediumAnalysis, EngineReceivableEqualsTheAgingByProducer) {
         for (int k = 1; k <= n; ++k)
             aging_bill[b[k].prod_code] += BucketBalance(b[k]);
     }
+    ASSERT_TRUE(error.empty()) << error;
+    ASSERT_GT(accounts, 100);
 
     for (bool sql : {true, false}) {
         SCOPED_TRACE(sql ? "SQL" : "day sheet");

@@ -22,12 +22,14 @@ constexpr int kCounterTitle = 6298;
 constexpr int kCounterMsg = 6299;
 constexpr int kUnknown = 6300;  // "Producteur Inconnu"
 constexpr int kCurDayEnd = 31201;
-constexpr int kCurLines = 31210;  // to 31215: the SQL path's statements
-// Rows of one statement summed before the next statement's turn.
-constexpr size_t kBatch = 500;
+constexpr int kCurLines = 31210;  // to 31215: each path's statements, side by side
 // The class of an office charge deleted: no day-sheet line records it, both paths read it
 // from the charges by deletion date.
 constexpr char kDeletedCharge = 'I';
+// A treatment's charge: its total with its adjustment (host::calc::ChargeAmount).
+constexpr const char* kChargeSql =
+    "CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN -CTRT_ADJ_AMT "
+    "ELSE 0 END";
 
 std::string Description(const prodcd_struct& p) {
     const std::string first = host::Trim(p.first_name), last = host::Trim(p.last_name);
@@ -407,14 +409,11 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     // server), and they are summed here by billing doctor, producer, period, laboratory flag
     // and class (or adjustment kind), with their number and the earliest of them (date,
     // record id), which orders the producers met only in the transactions.
-    const std::string charge =
-        "CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN -CTRT_ADJ_AMT "
-        "ELSE 0 END";
     // Every statement gives: billing doctor, producer, date, laboratory flag, class, amount,
     // record id.
     auto treatments = [&](const char* col) {
         return std::string("SELECT CTRT_BILL_DOC, CTRT_PRODUCER, ") + col +
-               ", CASE WHEN CTRT_TYPE = 'L' THEN 'L' ELSE '' END, '', " + charge +
+               ", CASE WHEN CTRT_TYPE = 'L' THEN 'L' ELSE '' END, '', " + kChargeSql +
                ", CTRT_ID FROM " + p + "CLMTRT, " + p +
                "PATCLM WHERE pclm_id = ctrt_pclmid and "
                "(pclm_status = 'I' or pclm_status = 'C') AND " +
@@ -541,105 +540,6 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     return true;
 }
 
-namespace {
-
-// Reads the records of a batch of day-sheet lines by id and completes the lines.
-class Resolver {
-  public:
-    explicit Resolver(LauncherInfo* l)
-        : trt_(l->GetListPtr(), l->GetMsgPtr()),
-          och_(l->GetListPtr(), l->GetMsgPtr()),
-          app_(l->GetListPtr(), l->GetMsgPtr()),
-          pmt_(l->GetListPtr(), l->GetMsgPtr()) {}
-
-    bool Resolve(std::vector<TProducerAnalysisObj::Line>& lines) {
-        std::vector<long> trt_ids, och_ids, app_ids;
-        for (const auto& l : lines) {
-            if (l.sortid == 'F' || l.sortid == 'G') trt_ids.push_back(l.recid);
-            if (l.sortid == 'H') och_ids.push_back(l.recid);
-            if (std::strchr("LNPQ", l.sortid)) app_ids.push_back(l.recid);
-        }
-        std::unordered_map<long, clmtrt_struct> trts;
-        std::unordered_map<long, patoch_struct> ochs;
-        std::unordered_map<long, pmtapp_struct> apps;
-        std::unordered_map<long, accpmt_struct> pmts;
-        if (!Read(trt_, "CTRT_ID", trt_ids, &trts)) return false;
-        if (!Read(och_, "POCH_ID", och_ids, &ochs)) return false;
-        if (!Read(app_, "PAPP_ID", app_ids, &apps)) return false;
-        std::vector<long> pmt_ids, lab_ids;
-        for (const auto& [id, a] : apps) {
-            pmt_ids.push_back(a.apmt_id);
-            if (a.rectype == 'T' && a.ctrt_id && !trts.count(a.ctrt_id))
-                lab_ids.push_back(a.ctrt_id);
-        }
-        if (!Read(pmt_, "APMT_ID", pmt_ids, &pmts)) return false;
-        if (!Read(trt_, "CTRT_ID", lab_ids, &trts)) return false;
-        for (auto& l : lines) {
-            if (l.sortid == 'F' || l.sortid == 'G') {
-                auto it = trts.find(l.recid);
-                if (it == trts.end()) continue;
-                const clmtrt_struct& t = it->second;
-                l.found = true;
-                l.amount = host::calc::ChargeAmount(t.total, t.adj_flag, t.adj_amt);
-                l.lab = t.type == 'L';
-            } else if (l.sortid == 'H') {
-                auto it = ochs.find(l.recid);
-                if (it == ochs.end()) continue;
-                l.found = true;
-                l.amount = it->second.total;
-            } else {
-                auto it = apps.find(l.recid);
-                if (it == apps.end()) continue;
-                const pmtapp_struct& a = it->second;
-                auto pm = pmts.find(a.apmt_id);
-                if (pm == pmts.end()) continue;
-                l.found = true;
-                l.amount = a.amount;
-                l.adj_kind = pm->second.adj_kind;
-                if (a.rectype == 'T') {
-                    auto t = trts.find(a.ctrt_id);
-                    l.lab = t != trts.end() && t->second.type == 'L';
-                }
-            }
-        }
-        return true;
-    }
-
-  private:
-    // Records by id, a batch of ids at a time; each batch has the same number of ids so
-    // that its statement keeps one shape.
-    template <class Info, class Rec>
-    static bool Read(Info& info, const char* column, std::vector<long> ids,
-                     std::unordered_map<long, Rec>* out) {
-        std::sort(ids.begin(), ids.end());
-        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-        for (size_t i = 0; i < ids.size(); i += kBatch) {
-            std::vector<host::SqlValue> params;
-            std::string marks;
-            for (size_t k = 0; k < kBatch; ++k) {
-                params.emplace_back(ids[std::min(i + k, ids.size() - 1)]);
-                marks += k ? ", ?" : "?";
-            }
-            if (info.FindRecs(std::string(column) + " IN (" + marks + ")", params))
-                for (const Rec& r : info.Items())
-                    out->emplace(Id(r), r);
-            if (info.DbFailed()) return false;
-        }
-        return true;
-    }
-    static long Id(const clmtrt_struct& r) { return r.ctrt_id; }
-    static long Id(const patoch_struct& r) { return r.poch_id; }
-    static long Id(const pmtapp_struct& r) { return r.papp_id; }
-    static long Id(const accpmt_struct& r) { return r.apmt_id; }
-
-    ClmTrtInfo trt_;
-    PatOffChgInfo och_;
-    PmtAppInfo app_;
-    AccPmtInfo pmt_;
-};
-
-}  // namespace
-
 bool TProducerAnalysisObj::CollectDaySheet(bool by_billdr, bool fold_aux) {
     if (!Begin(by_billdr, fold_aux)) return false;
     Hold hold(launcher_, parent_, locks_, report_date_);
@@ -651,39 +551,58 @@ bool TProducerAnalysisObj::CollectDaySheet(bool by_billdr, bool fold_aux) {
         End();
         return false;
     }
-    DayShtInfo sheet(launcher_->GetListPtr(), launcher_->GetMsgPtr());
-    Resolver resolver(launcher_);
-    std::vector<Line> batch;
-    auto flush = [&]() {
-        if (!resolver.Resolve(batch)) return false;
-        for (const Line& l : batch)
-            Account(l);
-        hold.counter().IncrementCtr(static_cast<long>(batch.size()));
-        batch.clear();
-        return true;
+    // The day sheet's lines of the period, each with what its record gives: its record id
+    // (0 when the record is gone), amount (a treatment's charge, an office charge's total, an
+    // application's amount), laboratory flag (a laboratory treatment, or an application to
+    // one) and adjustment kind (an application's payment's). One statement per record table,
+    // each joined to its own lines only, read side by side.
+    GenDB& db = *launcher_->GetDb();
+    const std::string p = db.dbTablePrefix();
+    auto lines = [&](const char* sortids, const std::string& record, const std::string& joins) {
+        return "SELECT D.DSHT_DATE, D.DSHT_RECID, D.DSHT_BILLDR, D.DSHT_PRODUCER, "
+               "D.DSHT_SORTID, D.DSHT_RECTYPE, D.DSHT_PATID, " +
+               record + " FROM " + p + "DAYSHT D " + joins + " WHERE D.DSHT_DATE >= " +
+               std::to_string(LowDate()) + " AND D.DSHT_DATE" + (include_end_ ? " <= " : " < ") +
+               std::to_string(report_date_) + " AND D.DSHT_SORTID IN (" + sortids +
+               ") ORDER BY D.DSHT_DATE, D.DSHT_SORTID, D.DSHT_ID";
     };
-    for (bool ok = sheet.DBLocateFirst(DayShtInfo::KEY_DATE, {LowDate()}); ok;
-         ok = sheet.DBGetNext()) {
-        dsht_struct d;
-        sheet.GetDsht(&d);
-        if (d.date < LowDate()) continue;
-        if (!InRange(d.date)) break;
-        if (!d.sortid || !std::strchr("FGHLNPQ", d.sortid)) continue;
-        Line line;
-        line.date = d.date;
-        line.recid = d.recid;
-        std::memcpy(line.billdr, d.billdr, sizeof line.billdr);
-        std::memcpy(line.producer, d.producer, sizeof line.producer);
-        line.sortid = d.sortid;
-        line.rectype = d.rectype;
-        line.patid = d.patid;
-        batch.push_back(line);
-        if (batch.size() >= 4 * kBatch && !flush()) {
-            End();
-            return Fail("Lecture des transactions");
-        }
-    }
-    if (sheet.DbFailed() || !flush()) {
+    const std::vector<std::string> queries = {
+        lines("'F', 'G'",
+              "COALESCE(CTRT_ID, 0), COALESCE(" + std::string(kChargeSql) +
+                  ", 0), CASE WHEN CTRT_TYPE = 'L' THEN 'L' ELSE '' END, ''",
+              "LEFT JOIN " + p + "CLMTRT ON CTRT_ID = D.DSHT_RECID"),
+        lines("'H'", "COALESCE(POCH_ID, 0), COALESCE(POCH_TOTAL, 0), '', ''",
+              "LEFT JOIN " + p + "PATOCH ON POCH_ID = D.DSHT_RECID"),
+        lines("'L', 'N', 'P', 'Q'",
+              "COALESCE(APMT_ID, 0), COALESCE(PAPP_AMOUNT, 0), CASE WHEN L.CTRT_TYPE = 'L' THEN "
+              "'L' ELSE '' END, COALESCE(APMT_ADJ_KIND, '')",
+              "LEFT JOIN " + p + "PMTAPP ON PAPP_ID = D.DSHT_RECID LEFT JOIN " + p +
+                  "ACCPMT ON APMT_ID = PAPP_APMTID LEFT JOIN " + p +
+                  "CLMTRT L ON PAPP_RECTYPE = 'T' AND L.CTRT_ID = PAPP_CTRTID")};
+    auto first = [](std::string_view text) { return text.empty() ? '\0' : text[0]; };
+    const bool read = host::ReadSideBySide(
+        db, queries, kCurLines,
+        [&](size_t, const host::DbCursor& c) {
+            Line line;
+            line.date = static_cast<long>(c.Int(1));
+            line.recid = static_cast<long>(c.Int(2));
+            host::CopyText(line.billdr, sizeof line.billdr, c.Text(3));
+            host::CopyText(line.producer, sizeof line.producer, c.Text(4));
+            line.sortid = first(c.Text(5));
+            line.rectype = first(c.Text(6));
+            line.patid = static_cast<long>(c.Int(7));
+            line.found = c.Int(8) != 0;
+            line.amount = c.Int(9);
+            line.lab = first(c.Text(10)) == 'L';
+            line.adj_kind = first(c.Text(11));
+            Account(line);
+            return true;
+        },
+        [&](long n) {
+            hold.counter().IncrementCtr(n);
+            return true;
+        });
+    if (!read) {
         End();
         return Fail("Lecture du journal");
     }

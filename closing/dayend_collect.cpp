@@ -137,7 +137,11 @@ bool TDayEndRepSummation::KeysBySql(std::vector<Key>* keys) {
          app + "(( PAPP_DATE = " + d +
              " AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE) OR (PAPP_SYSDATE = " + d +
              " AND PAPP_DATE < PAPP_SYSDATE)) and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'P'"},
-        {'N', app + "((PAPP_DATE = " + d + " AND PAPP_DATE = APMT_DATE) OR (APMT_DATE = " + d +
+        // An adjustment's application of its date, or an earlier one: both fall on the
+        // adjustment's date, which is said first so that its index finds them (an OR across
+        // the two tables otherwise reads both whole).
+        {'N', app + "APMT_DATE = " + d + " AND ((PAPP_DATE = " + d +
+                  " AND PAPP_DATE = APMT_DATE) OR (APMT_DATE = " + d +
                   " AND PAPP_DATE < APMT_DATE)) and APMT_ID = PAPP_APMTID AND APMT_RECTYPE = 'A'"},
         {'P', app_q + "PAPP_DATE = " + d +
                   " and APMT_ID = PAPP_APMTID AND (PAPP_DATE > APMT_DATE OR APMT_RECTYPE = 'T')"},

@@ -26,6 +26,12 @@ constexpr int kCurLines = 31210;  // to 31215: each path's statements, side by s
 // The class of an office charge deleted: no day-sheet line records it, both paths read it
 // from the charges by deletion date.
 constexpr char kDeletedCharge = 'I';
+// An application's laboratory flag ('L' when applied to a laboratory treatment). The
+// laboratory treatments, few, are found by their ids rather than by joining every treatment.
+std::string LabApplication(const std::string& prefix) {
+    return "CASE WHEN PAPP_RECTYPE = 'T' AND PAPP_CTRTID IN (SELECT CTRT_ID FROM " + prefix +
+           "CLMTRT WHERE CTRT_TYPE = 'L') THEN 'L' ELSE '' END";
+}
 // A treatment's charge: its total with its adjustment (host::calc::ChargeAmount).
 constexpr const char* kChargeSql =
     "CTRT_TOTAL + CASE CTRT_ADJ_FLAG WHEN 'S' THEN CTRT_ADJ_AMT WHEN 'D' THEN -CTRT_ADJ_AMT "
@@ -426,14 +432,12 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     // The applications: those of their own date in one statement, the class decided per
     // row (the closings' conditions for 'L', 'N', 'P' and 'Q' exclude one another); the
     // payments' applications entered after their date in another, a class 'L' line of their
-    // entry date (such an application may also be a line of its own date). The laboratory
-    // treatments, few, are found by their ids rather than by joining every treatment.
+    // entry date (such an application may also be a line of its own date).
     auto apps = [&](const char* date, const std::string& cls, const std::string& where) {
-        return std::string("SELECT PAPP_BILLDR, PAPP_PRODUCER, ") + date +
-               ", CASE WHEN PAPP_RECTYPE = 'T' AND PAPP_CTRTID IN (SELECT CTRT_ID FROM " + p +
-               "CLMTRT WHERE CTRT_TYPE = 'L') THEN 'L' ELSE '' END, " + cls +
-               ", PAPP_AMOUNT, PAPP_ID FROM " + p + "PMTAPP INNER JOIN " + p +
-               "ACCPMT ON APMT_ID = PAPP_APMTID WHERE " + range(date) + where;
+        return std::string("SELECT PAPP_BILLDR, PAPP_PRODUCER, ") + date + ", " +
+               LabApplication(p) + ", " + cls + ", PAPP_AMOUNT, PAPP_ID FROM " + p +
+               "PMTAPP INNER JOIN " + p + "ACCPMT ON APMT_ID = PAPP_APMTID WHERE " + range(date) +
+               where;
     };
     const std::string own_class =
         "CASE WHEN APMT_RECTYPE = 'P' AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE "
@@ -561,9 +565,10 @@ bool TProducerAnalysisObj::CollectDaySheet(bool by_billdr, bool fold_aux) {
     auto lines = [&](const char* sortids, const std::string& record, const std::string& joins) {
         return "SELECT D.DSHT_DATE, D.DSHT_RECID, D.DSHT_BILLDR, D.DSHT_PRODUCER, "
                "D.DSHT_SORTID, D.DSHT_RECTYPE, D.DSHT_PATID, " +
-               record + " FROM " + p + "DAYSHT D " + joins + " WHERE D.DSHT_DATE >= " +
-               std::to_string(LowDate()) + " AND D.DSHT_DATE" + (include_end_ ? " <= " : " < ") +
-               std::to_string(report_date_) + " AND D.DSHT_SORTID IN (" + sortids +
+               record + " FROM " + p + "DAYSHT D " + joins +
+               " WHERE D.DSHT_DATE >= " + std::to_string(LowDate()) + " AND D.DSHT_DATE" +
+               (include_end_ ? " <= " : " < ") + std::to_string(report_date_) +
+               " AND D.DSHT_SORTID IN (" + sortids +
                ") ORDER BY D.DSHT_DATE, D.DSHT_SORTID, D.DSHT_ID";
     };
     const std::vector<std::string> queries = {
@@ -574,11 +579,10 @@ bool TProducerAnalysisObj::CollectDaySheet(bool by_billdr, bool fold_aux) {
         lines("'H'", "COALESCE(POCH_ID, 0), COALESCE(POCH_TOTAL, 0), '', ''",
               "LEFT JOIN " + p + "PATOCH ON POCH_ID = D.DSHT_RECID"),
         lines("'L', 'N', 'P', 'Q'",
-              "COALESCE(APMT_ID, 0), COALESCE(PAPP_AMOUNT, 0), CASE WHEN L.CTRT_TYPE = 'L' THEN "
-              "'L' ELSE '' END, COALESCE(APMT_ADJ_KIND, '')",
+              "COALESCE(APMT_ID, 0), COALESCE(PAPP_AMOUNT, 0), " + LabApplication(p) +
+                  ", COALESCE(APMT_ADJ_KIND, '')",
               "LEFT JOIN " + p + "PMTAPP ON PAPP_ID = D.DSHT_RECID LEFT JOIN " + p +
-                  "ACCPMT ON APMT_ID = PAPP_APMTID LEFT JOIN " + p +
-                  "CLMTRT L ON PAPP_RECTYPE = 'T' AND L.CTRT_ID = PAPP_CTRTID")};
+                  "ACCPMT ON APMT_ID = PAPP_APMTID")};
     auto first = [](std::string_view text) { return text.empty() ? '\0' : text[0]; };
     const bool read = host::ReadSideBySide(
         db, queries, kCurLines,

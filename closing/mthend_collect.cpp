@@ -225,44 +225,57 @@ bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys, Records* records) 
     return read || (meter_ && meter_->Cancel()) || Fail("Lecture des transactions du mois");
 }
 
-bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys) {
+bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys, Records* records) {
     GenDB* db = launcher_->GetDb();
     const std::string p = db->dbTablePrefix();
+    const std::string f = std::to_string(c_.first), l = std::to_string(c_.last);
+    // The day sheet's lines of the month with their records, a statement per record table:
+    // treatments as entered ('T'), office charges ('O'), applications ('A'). Each gives the
+    // key in its first three columns, the record's id in the fourth (0 when the record is
+    // gone: the line is then left out, as a record not found) and the record from the sixth.
+    auto lines = [&](const char* sortids, const char* rectype, const char* id, const char* columns,
+                     const std::string& joins) {
+        return std::string("SELECT D.DSHT_RECID, D.DSHT_DATE, D.DSHT_SORTID, COALESCE(") + id +
+               ", 0), 0, " + columns + " FROM " + p + "DAYSHT D " + joins +
+               " WHERE D.DSHT_DATE >= " + f + " AND D.DSHT_DATE <= " + l +
+               " AND D.DSHT_SORTID IN (" + sortids + ") AND D.DSHT_RECTYPE = '" + rectype + "'";
+    };
+    const std::vector<std::string> queries = {
+        lines("'F', 'G'", "T", "CTRT_ID", kTrtColumns,
+              "LEFT JOIN " + p + "CLMTRT ON CTRT_ID = D.DSHT_RECID"),
+        lines("'H'", "O", "POCH_ID", kOchColumns,
+              "LEFT JOIN " + p + "PATOCH ON POCH_ID = D.DSHT_RECID"),
+        lines("'L', 'N', 'P', 'Q'", "A", "APMT_ID", kAppColumns,
+              "LEFT JOIN " + p + "PMTAPP ON PAPP_ID = D.DSHT_RECID LEFT JOIN " + p +
+                  "ACCPMT ON APMT_ID = PAPP_APMTID"),
+        // The day sheet has no line for an office charge deleted: found by its deletion date.
+        "SELECT POCH_ID, POCH_DELDATE, 'I', POCH_ID, 0, " + std::string(kOchColumns) + " FROM " +
+            p + "PATOCH WHERE POCH_DELDATE >= " + f + " AND POCH_DELDATE <= " + l,
+    };
     // The day sheet is read under a shared lock: no closing rewrites it meanwhile.
     if (!db->Lock("DAYSHT", 2)) {
         error_ = "Le journal de la journée est verrouillé par un autre poste";
         return false;
     }
-    const std::string sql = "SELECT DSHT_DATE, DSHT_SORTID, DSHT_RECTYPE, DSHT_RECID FROM " + p +
-                            "DAYSHT WHERE DSHT_DATE >= " + std::to_string(c_.first) +
-                            " AND DSHT_DATE <= " + std::to_string(c_.last) +
-                            " ORDER BY DSHT_DATE, DSHT_SORTID, DSHT_RECID";
-    bool ok = db->dbOpenReadOnly(sql, kCursor) == 0;
-    if (ok) {
-        int r;
-        for (r = db->dbFetch(0, kCursor); r == 0; r = db->dbFetch(1, kCursor)) {
-            const char kind = Char(db, 2, kCursor), sub = Char(db, 3, kCursor);
-            // Treatments as entered ('T'), office charges ('O'), applications ('A').
-            const bool take = ((kind == 'F' || kind == 'G') && sub == 'T') ||
-                              (kind == 'H' && sub == 'O') ||
-                              (std::string("LNPQ").find(kind) != std::string::npos && sub == 'A');
-            if (take) keys->push_back({kind, Long(db, 4, kCursor), Long(db, 1, kCursor)});
-        }
-        db->dbClose(kCursor);
-        ok = r >= 0;
-    }
+    const bool read = host::ReadSideBySide(
+        *db, queries, kCursor,
+        [&](size_t i, const host::DbCursor&) {
+            const int c = kCursor + static_cast<int>(i);
+            const Key k{Char(db, 3, c), Long(db, 1, c), Long(db, 2, c)};
+            if (Long(db, 4, c) != 0) {
+                if (i == 0)
+                    ReadTrt(db, 6, c, &records->trts[k.id]);
+                else if (i == 2)
+                    ReadApp(db, 6, c, &records->apps[k.id]);
+                else
+                    ReadOch(db, 6, c, &records->ochs[k.id]);
+            }
+            keys->push_back(k);
+            return true;
+        },
+        [&](long) { return !(meter_ && meter_->Cancel()); });
     db->Unlock("DAYSHT", 2);
-    if (!ok) return Fail("Lecture du journal de la journée");
-    // The day sheet has no line for an office charge deleted: read by its deletion date.
-    const std::string deleted = "SELECT POCH_ID, POCH_DELDATE FROM " + p +
-                                "PATOCH WHERE POCH_DELDATE >= " + std::to_string(c_.first) +
-                                " AND POCH_DELDATE <= " + std::to_string(c_.last);
-    if (db->dbOpenReadOnly(deleted, kCursor) != 0) return Fail("Lecture des frais supprimés");
-    int r;
-    for (r = db->dbFetch(0, kCursor); r == 0; r = db->dbFetch(1, kCursor))
-        keys->push_back({'I', Long(db, 1, kCursor), Long(db, 2, kCursor)});
-    db->dbClose(kCursor);
-    return r >= 0 || Fail("Lecture des frais supprimés");
+    return read || (meter_ && meter_->Cancel()) || Fail("Lecture du journal de la journée");
 }
 
 bool TMonthEndRepSummation::Details(const std::vector<Key>& keys, Records* records,
@@ -487,7 +500,8 @@ Outcome TMonthEndRepSummation::Collect(MonthEndData* out, std::string* error) {
     }
     std::vector<Key> keys;
     Records records;
-    const bool ok = c_.calc_mode == 1 ? KeysBySql(&keys, &records) : KeysByDaySheet(&keys);
+    const bool ok =
+        c_.calc_mode == 1 ? KeysBySql(&keys, &records) : KeysByDaySheet(&keys, &records);
     if (meter_ && meter_->Cancel()) return Outcome::Cancelled;
     if (!ok || !Details(keys, &records, out) || !Pages(out)) {
         *error = error_;

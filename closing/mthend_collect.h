@@ -172,9 +172,9 @@ class TMonthEndRepSummation {
   private:
     struct Key;
     struct Records;
-    // The period's transactions: by SQL with their records, or from the day sheet.
+    // The period's transactions with their records: by SQL, or from the day sheet.
     bool KeysBySql(std::vector<Key>* keys, Records* records);
-    bool KeysByDaySheet(std::vector<Key>* keys);
+    bool KeysByDaySheet(std::vector<Key>* keys, Records* records);
     // The lines of the keys, the records not yet known read by id.
     bool Details(const std::vector<Key>& keys, Records* records, MonthEndData* out);
     bool Pages(MonthEndData* out);

@@ -222,7 +222,6 @@ bool ArChk::WriteAgedTotals(const int64_t (*rows)[6]) const {
 }
 
 void ArChk::CheckAccount(const account_struct& acc, long rank, bool repair, TEmgBase* errors) {
-    account_ = acc.acc_id;
     current_ = &acc;
     ++checked_;
     // The account's stored figures are those just read with it: the tables are locked.

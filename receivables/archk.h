@@ -136,7 +136,6 @@ class ArChk {
     // code order. 64-bit: a practice's total does not fit 32 bits.
     std::map<std::string, int64_t> prod_ar_, bill_ar_;
 
-    long account_ = 0;
     const account_struct* current_ = nullptr;
 
     FILE* out_ = nullptr;

@@ -146,35 +146,22 @@ bool LedgerSource::Account(long acc_id, Ledger* out, TEmgBase* err) {
         return false;
     }
     if (mode_ != 1) return ByRecords(acc_id, out, err);
-    auto it = prefetched_.find(acc_id);
-    if (it != prefetched_.end()) {
-        *out = std::move(it->second);
-        prefetched_.erase(it);
+    if (provided_id_ != 0 && provided_id_ == acc_id) {
+        *out = std::move(provided_);
+        provided_ = Ledger{};
+        provided_id_ = 0;
         return true;
     }
-    std::unordered_map<long, Ledger> one;
-    if (!ReadSql({acc_id}, &one, err)) return false;
-    *out = std::move(one[acc_id]);
-    return true;
+    return ReadSql(acc_id, out, err);
 }
 
-bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, std::unordered_map<long, Ledger>* out,
-                           TEmgBase* err) {
+bool LedgerSource::ReadSql(long acc_id, Ledger* out, TEmgBase* err) {
     GenDB& db = *list_->db();
     const std::string p = db.dbTablePrefix();
-    std::string marks;
-    std::vector<host::SqlValue> ids;
-    for (long id : acc_ids) {
-        marks += marks.empty() ? "?" : ", ?";
-        ids.emplace_back(id);
-    }
-    const std::string patient_condition =
-        acc_ids.size() == 1 ? "PAT_ACCID = ?" : "PAT_ACCID IN (" + marks + ")";
-    const std::string payment_condition =
-        acc_ids.size() == 1 ? "APMT_ACCID = ?" : "APMT_ACCID IN (" + marks + ")";
+    const std::vector<host::SqlValue> ids = {host::SqlValue(acc_id)};
 
-    // Reads the rows of one statement (its first column the account, the ledger's columns
-    // after it) into the accounts' ledgers, item by item.
+    // Reads the rows of one statement (the ledger's columns from the second on) into the
+    // ledger, item by item.
     std::string refused;
     auto read = [&]<typename Item>(const std::string& sql, int cursor, const char* what,
                                    bool (*decode)(const host::DbCursor&, int, Item*, std::string*),
@@ -185,7 +172,7 @@ bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, std::unordered_map<
         for (r = c.Fetch(true); r == 0; r = c.Fetch(false)) {
             Item item;
             if (!decode(c, 2, &item, &refused)) break;
-            ((*out)[static_cast<long>(c.Int(1))].*items).push_back(std::move(item));
+            (out->*items).push_back(std::move(item));
         }
         db.dbClose(cursor);
         if (!refused.empty()) {
@@ -195,17 +182,15 @@ bool LedgerSource::ReadSql(const std::vector<long>& acc_ids, std::unordered_map<
         return r < 0 ? Fail(db, err, what) : true;
     };
     return read("SELECT PAT_ACCID, " + std::string(kTreatmentColumns) + " FROM " + p + "CLMTRT, " +
-                    p + "PATCLM, " + p + "PATIENT WHERE " + patient_condition +
-                    " AND PCLM_PATID = PAT_ID AND CTRT_PCLMID = PCLM_ID"
+                    p + "PATCLM, " + p +
+                    "PATIENT WHERE PAT_ACCID = ? AND PCLM_PATID = PAT_ID AND CTRT_PCLMID = PCLM_ID"
                     " AND (PCLM_STATUS = 'I' OR PCLM_STATUS = 'C')",
                 kCurCharges, "traitements", &ReadTreatment, &Ledger::charges) &&
            read("SELECT PAT_ACCID, " + std::string(kOfficeChargeColumns) + " FROM " + p +
-                    "PATOCH, " + p + "PATIENT WHERE " + patient_condition +
-                    " AND POCH_PATID = PAT_ID",
+                    "PATOCH, " + p + "PATIENT WHERE PAT_ACCID = ? AND POCH_PATID = PAT_ID",
                 kCurOffice, "frais de cabinet", &ReadOfficeCharge, &Ledger::charges) &&
            read("SELECT APMT_ACCID, " + std::string(kApplicationColumns) + " FROM " + p +
-                    "PMTAPP, " + p + "ACCPMT WHERE " + payment_condition +
-                    " AND PAPP_APMTID = APMT_ID",
+                    "PMTAPP, " + p + "ACCPMT WHERE APMT_ACCID = ? AND PAPP_APMTID = APMT_ID",
                 kCurApps, "paiements", &ReadApplication, &Ledger::applications);
 }
 

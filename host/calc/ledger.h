@@ -4,7 +4,6 @@
 #pragma once
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "host/calc/aging.h"
@@ -58,21 +57,19 @@ class LedgerSource {
     // Hands over an account's ledger read elsewhere (a walk's streams), so that the next
     // Account call for it needs no query (once; a later call reads it again).
     void Provide(long acc_id, Ledger ledger) {
-        prefetched_.clear();
-        prefetched_.emplace(acc_id, std::move(ledger));
+        provided_id_ = acc_id;
+        provided_ = std::move(ledger);
     }
 
   private:
-    // Reads the ledgers of the given accounts into out, by account. The accounts are bound
-    // parameters of a statement whose shape depends only on their number, so that a run of
-    // equal batches compiles each of its three statements once.
-    bool ReadSql(const std::vector<long>& acc_ids, std::unordered_map<long, Ledger>* out,
-                 TEmgBase* err);
+    // Reads the account's ledger: three statements with the account a bound parameter.
+    bool ReadSql(long acc_id, Ledger* out, TEmgBase* err);
     bool ByRecords(long acc_id, Ledger* out, TEmgBase* err);
     DLnkList* list_;
     MsgInfo* msg_;
     int mode_;
-    std::unordered_map<long, Ledger> prefetched_;
+    long provided_id_ = 0;
+    Ledger provided_;
 };
 
 // Keeps a patient's part of an account's ledger: that patient's charges, the applications

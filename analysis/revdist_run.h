@@ -3,10 +3,12 @@
 
 #include <string>
 
+#include "analysis/revdist_collect.h"
 #include "analysis/revdist_rows.h"
 #include "common/report_run.h"
 
-class RevDistReportRun : public reports::ReportRun {
+class RevDistReportRun
+    : public reports::TableReportRun<revdist::CollectRequest, revdist::RevDistData> {
   public:
     RevDistReportRun(long report_date, int mode = -1);
 
@@ -14,17 +16,5 @@ class RevDistReportRun : public reports::ReportRun {
     void SetSummByDoc(bool on, const std::string& billing_doctor);
 
     std::string MeterTitle() const override;
-    bool Collect(reports::RunContext& ctx) override;
     bool Print(reports::RunContext& ctx) override;
-    std::vector<reports::DataFile> DataFiles() const override;
-
-    const revdist::RevDistData& Data() const { return data_; }
-
-  private:
-    long report_date_;
-    int mode_;
-    bool by_doctor_ = false;
-    std::string doctor_;
-    revdist::RevDistData data_;
-    host::output::ReportTable table_;
 };

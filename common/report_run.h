@@ -21,6 +21,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/output/report_table.h"
@@ -77,6 +78,44 @@ class ReportRun {
 // A collector's outcome as the run's: true when done; otherwise notes the cancel or the
 // error (ctx.cancelled, ctx.error).
 bool Settle(RunContext& ctx, Outcome outcome, const std::string& error);
+
+// The run of a report with one data file: its collector fills Data from a Request (the
+// criteria; the run adds the launcher and the meter), and the data file's table is made from
+// the data. The report supplies MeterTitle and Print.
+template <class RequestT, class DataT>
+class TableReportRun : public ReportRun {
+  public:
+    using CollectFn = Outcome (*)(const RequestT&, DataT*, std::string*);
+    using TableFn = host::output::ReportTable (*)(const DataT&);
+
+    TableReportRun(RequestT request, CollectFn collect, TableFn table, std::string xml_file)
+        : request_(std::move(request)),
+          collect_(collect),
+          make_table_(table),
+          xml_file_(std::move(xml_file)),
+          table_(table(data_)) {}
+
+    bool Collect(RunContext& ctx) override {
+        request_.launcher = ctx.launcher;
+        request_.meter = ctx.meter;
+        std::string error;
+        if (!Settle(ctx, collect_(request_, &data_, &error), error)) return false;
+        table_ = make_table_(data_);
+        return true;
+    }
+    std::vector<DataFile> DataFiles() const override { return {{xml_file_, &table_}}; }
+    const DataT& Data() const { return data_; }
+
+  protected:
+    RequestT request_;
+    DataT data_;
+
+  private:
+    CollectFn collect_;
+    TableFn make_table_;
+    std::string xml_file_;
+    host::output::ReportTable table_;
+};
 
 // Prints a report's pages for the run (its document name and output kind); notes a cancel.
 bool PrintPages(OvReportObj& report, RunContext& ctx);

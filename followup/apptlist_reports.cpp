@@ -241,30 +241,15 @@ std::string ApptListObj::GetMeterTitle() {
 }
 
 ApptListReportRun::ApptListReportRun(const apptlist::Criteria& criteria)
-    : criteria_(criteria), table_(apptlist::ApptTable(data_)) {}
+    : TableReportRun({criteria}, &apptlist::Collect, &apptlist::ApptTable, "\\XML\\apptlist.xml") {}
 
 std::string ApptListReportRun::MeterTitle() const {
     return S(kMeter);
 }
 
-bool ApptListReportRun::Collect(reports::RunContext& ctx) {
-    apptlist::CollectRequest request;
-    request.criteria = criteria_;
-    request.launcher = ctx.launcher;
-    request.meter = ctx.meter;
-    std::string error;
-    if (!reports::Settle(ctx, apptlist::Collect(request, &data_, &error), error)) return false;
-    table_ = apptlist::ApptTable(data_);
-    return true;
-}
-
 bool ApptListReportRun::Print(reports::RunContext& ctx) {
     ApptListObj report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
     return reports::PrintPages(report, ctx);
-}
-
-std::vector<reports::DataFile> ApptListReportRun::DataFiles() const {
-    return {{"\\XML\\apptlist.xml", &table_}};
 }
 
 namespace apptlist {

@@ -55,21 +55,13 @@ std::string TimeText(int hhmm);
 host::output::ReportTable ApptTable(const ApptData& data);
 }  // namespace apptlist
 
-class ApptListReportRun : public reports::ReportRun {
+class ApptListReportRun
+    : public reports::TableReportRun<apptlist::CollectRequest, apptlist::ApptData> {
   public:
     explicit ApptListReportRun(const apptlist::Criteria& criteria);
 
     std::string MeterTitle() const override;
-    bool Collect(reports::RunContext& ctx) override;
     bool Print(reports::RunContext& ctx) override;
-    std::vector<reports::DataFile> DataFiles() const override;
-
-    const apptlist::ApptData& Data() const { return data_; }
-
-  private:
-    apptlist::Criteria criteria_;
-    apptlist::ApptData data_;
-    host::output::ReportTable table_;
 };
 
 namespace apptlist {

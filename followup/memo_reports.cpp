@@ -167,32 +167,16 @@ std::string TickRptObj::GetMeterTitle() {
 }
 
 MemoReportRun::MemoReportRun(long from, long to, int mode)
-    : from_(from), to_(to), mode_(mode), table_(memo::MemoTable(data_)) {}
+    : TableReportRun({.from = from, .to = to, .mode = mode}, &memo::Collect, &memo::MemoTable,
+                     "\\XML\\tick.xml") {}
 
 std::string MemoReportRun::MeterTitle() const {
     return S(kTitle);
 }
 
-bool MemoReportRun::Collect(reports::RunContext& ctx) {
-    memo::CollectRequest request;
-    request.from = from_;
-    request.to = to_;
-    request.mode = mode_;
-    request.launcher = ctx.launcher;
-    request.meter = ctx.meter;
-    std::string error;
-    if (!reports::Settle(ctx, memo::Collect(request, &data_, &error), error)) return false;
-    table_ = memo::MemoTable(data_);
-    return true;
-}
-
 bool MemoReportRun::Print(reports::RunContext& ctx) {
     TickRptObj report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
     return reports::PrintPages(report, ctx);
-}
-
-std::vector<reports::DataFile> MemoReportRun::DataFiles() const {
-    return {{"\\XML\\tick.xml", &table_}};
 }
 
 namespace {

@@ -49,21 +49,10 @@ host::output::ReportTable MemoTable(const MemoData& data);
 
 }  // namespace memo
 
-class MemoReportRun : public reports::ReportRun {
+class MemoReportRun : public reports::TableReportRun<memo::CollectRequest, memo::MemoData> {
   public:
     MemoReportRun(long from, long to, int mode = -1);
 
     std::string MeterTitle() const override;
-    bool Collect(reports::RunContext& ctx) override;
     bool Print(reports::RunContext& ctx) override;
-    std::vector<reports::DataFile> DataFiles() const override;
-
-    const memo::MemoData& Data() const { return data_; }
-
-  private:
-    long from_;
-    long to_;
-    int mode_;
-    memo::MemoData data_;
-    host::output::ReportTable table_;
 };

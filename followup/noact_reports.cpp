@@ -228,21 +228,10 @@ host::output::ReportTable NoActTable(const NoActData& data) {
 }  // namespace noact
 
 NoActReportRun::NoActReportRun(const noact::Criteria& criteria)
-    : criteria_(criteria), table_(noact::NoActTable(data_)) {}
+    : TableReportRun({criteria}, &noact::Collect, &noact::NoActTable, "\\XML\\PatNoActivity.xml") {}
 
 std::string NoActReportRun::MeterTitle() const {
     return S(kMeter);
-}
-
-bool NoActReportRun::Collect(reports::RunContext& ctx) {
-    noact::CollectRequest request;
-    request.criteria = criteria_;
-    request.launcher = ctx.launcher;
-    request.meter = ctx.meter;
-    std::string error;
-    if (!reports::Settle(ctx, noact::Collect(request, &data_, &error), error)) return false;
-    table_ = noact::NoActTable(data_);
-    return true;
 }
 
 bool NoActReportRun::Print(reports::RunContext& ctx) {
@@ -250,8 +239,4 @@ bool NoActReportRun::Print(reports::RunContext& ctx) {
     PatNoActivityObj report(ctx.launcher, ctx.dialog, data_, d ? d->caption : kTitleFallback,
                             ctx.interactive, ctx.text);
     return reports::PrintPages(report, ctx);
-}
-
-std::vector<reports::DataFile> NoActReportRun::DataFiles() const {
-    return {{"\\XML\\PatNoActivity.xml", &table_}};
 }

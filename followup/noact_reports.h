@@ -46,19 +46,10 @@ namespace noact {
 host::output::ReportTable NoActTable(const NoActData& data);
 }
 
-class NoActReportRun : public reports::ReportRun {
+class NoActReportRun : public reports::TableReportRun<noact::CollectRequest, noact::NoActData> {
   public:
     explicit NoActReportRun(const noact::Criteria& criteria);
 
     std::string MeterTitle() const override;
-    bool Collect(reports::RunContext& ctx) override;
     bool Print(reports::RunContext& ctx) override;
-    std::vector<reports::DataFile> DataFiles() const override;
-
-    const noact::NoActData& Data() const { return data_; }
-
-  private:
-    noact::Criteria criteria_;
-    noact::NoActData data_;
-    host::output::ReportTable table_;
 };

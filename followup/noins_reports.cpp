@@ -157,21 +157,10 @@ host::output::ReportTable NoInsTable(const NoInsData& data) {
 }  // namespace noins
 
 NoInsReportRun::NoInsReportRun(const noins::Criteria& criteria)
-    : criteria_(criteria), table_(noins::NoInsTable(data_)) {}
+    : TableReportRun({criteria}, &noins::Collect, &noins::NoInsTable, "\\XML\\noinsrpt.xml") {}
 
 std::string NoInsReportRun::MeterTitle() const {
     return S(kMeter);
-}
-
-bool NoInsReportRun::Collect(reports::RunContext& ctx) {
-    noins::CollectRequest request;
-    request.criteria = criteria_;
-    request.launcher = ctx.launcher;
-    request.meter = ctx.meter;
-    std::string error;
-    if (!reports::Settle(ctx, noins::Collect(request, &data_, &error), error)) return false;
-    table_ = noins::NoInsTable(data_);
-    return true;
 }
 
 bool NoInsReportRun::Print(reports::RunContext& ctx) {
@@ -179,8 +168,4 @@ bool NoInsReportRun::Print(reports::RunContext& ctx) {
     NoInsObj report(ctx.launcher, ctx.dialog, data_, d ? d->caption : "Patients Sans Assurance",
                     ctx.interactive, ctx.text);
     return reports::PrintPages(report, ctx);
-}
-
-std::vector<reports::DataFile> NoInsReportRun::DataFiles() const {
-    return {{"\\XML\\noinsrpt.xml", &table_}};
 }

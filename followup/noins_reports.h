@@ -40,19 +40,10 @@ namespace noins {
 host::output::ReportTable NoInsTable(const NoInsData& data);
 }
 
-class NoInsReportRun : public reports::ReportRun {
+class NoInsReportRun : public reports::TableReportRun<noins::CollectRequest, noins::NoInsData> {
   public:
     explicit NoInsReportRun(const noins::Criteria& criteria);
 
     std::string MeterTitle() const override;
-    bool Collect(reports::RunContext& ctx) override;
     bool Print(reports::RunContext& ctx) override;
-    std::vector<reports::DataFile> DataFiles() const override;
-
-    const noins::NoInsData& Data() const { return data_; }
-
-  private:
-    noins::Criteria criteria_;
-    noins::NoInsData data_;
-    host::output::ReportTable table_;
 };

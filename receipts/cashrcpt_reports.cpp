@@ -192,28 +192,14 @@ std::string CashReceiptsObj::GetMeterTitle() {
 }
 
 CashReceiptsReportRun::CashReceiptsReportRun(const cashrcpt::Criteria& criteria)
-    : criteria_(criteria), table_(cashrcpt::ReceiptsTable(data_)) {}
+    : TableReportRun({criteria}, &cashrcpt::Collect, &cashrcpt::ReceiptsTable,
+                     "\\XML\\cashrcpt.xml") {}
 
 std::string CashReceiptsReportRun::MeterTitle() const {
     return S(kMeter);
 }
 
-bool CashReceiptsReportRun::Collect(reports::RunContext& ctx) {
-    cashrcpt::CollectRequest request;
-    request.criteria = criteria_;
-    request.launcher = ctx.launcher;
-    request.meter = ctx.meter;
-    std::string error;
-    if (!reports::Settle(ctx, cashrcpt::Collect(request, &data_, &error), error)) return false;
-    table_ = cashrcpt::ReceiptsTable(data_);
-    return true;
-}
-
 bool CashReceiptsReportRun::Print(reports::RunContext& ctx) {
     CashReceiptsObj report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
     return reports::PrintPages(report, ctx);
-}
-
-std::vector<reports::DataFile> CashReceiptsReportRun::DataFiles() const {
-    return {{"\\XML\\cashrcpt.xml", &table_}};
 }

@@ -48,19 +48,11 @@ namespace cashrcpt {
 host::output::ReportTable ReceiptsTable(const CashReceiptsData& data);
 }  // namespace cashrcpt
 
-class CashReceiptsReportRun : public reports::ReportRun {
+class CashReceiptsReportRun
+    : public reports::TableReportRun<cashrcpt::CollectRequest, cashrcpt::CashReceiptsData> {
   public:
     explicit CashReceiptsReportRun(const cashrcpt::Criteria& criteria);
 
     std::string MeterTitle() const override;
-    bool Collect(reports::RunContext& ctx) override;
     bool Print(reports::RunContext& ctx) override;
-    std::vector<reports::DataFile> DataFiles() const override;
-
-    const cashrcpt::CashReceiptsData& Data() const { return data_; }
-
-  private:
-    cashrcpt::Criteria criteria_;
-    cashrcpt::CashReceiptsData data_;
-    host::output::ReportTable table_;
 };

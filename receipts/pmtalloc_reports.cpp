@@ -162,28 +162,14 @@ std::string PmtAllocationRptObj::GetMeterTitle() {
 }
 
 PmtAllocReportRun::PmtAllocReportRun(const pmtalloc::Criteria& criteria)
-    : criteria_(criteria), table_(pmtalloc::AllocationsTable(data_)) {}
+    : TableReportRun({criteria}, &pmtalloc::Collect, &pmtalloc::AllocationsTable,
+                     "\\XML\\pmtalloc.xml") {}
 
 std::string PmtAllocReportRun::MeterTitle() const {
     return S(kMeter);
 }
 
-bool PmtAllocReportRun::Collect(reports::RunContext& ctx) {
-    pmtalloc::CollectRequest request;
-    request.criteria = criteria_;
-    request.launcher = ctx.launcher;
-    request.meter = ctx.meter;
-    std::string error;
-    if (!reports::Settle(ctx, pmtalloc::Collect(request, &data_, &error), error)) return false;
-    table_ = pmtalloc::AllocationsTable(data_);
-    return true;
-}
-
 bool PmtAllocReportRun::Print(reports::RunContext& ctx) {
     PmtAllocationRptObj report(ctx.launcher, ctx.dialog, data_, ctx.interactive, ctx.text);
     return reports::PrintPages(report, ctx);
-}
-
-std::vector<reports::DataFile> PmtAllocReportRun::DataFiles() const {
-    return {{"\\XML\\pmtalloc.xml", &table_}};
 }

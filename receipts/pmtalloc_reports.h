@@ -52,19 +52,11 @@ host::output::ReportTable AllocationsTable(const PmtAllocData& data);
 std::string DetailLine(const Row& row);
 }  // namespace pmtalloc
 
-class PmtAllocReportRun : public reports::ReportRun {
+class PmtAllocReportRun
+    : public reports::TableReportRun<pmtalloc::CollectRequest, pmtalloc::PmtAllocData> {
   public:
     explicit PmtAllocReportRun(const pmtalloc::Criteria& criteria);
 
     std::string MeterTitle() const override;
-    bool Collect(reports::RunContext& ctx) override;
     bool Print(reports::RunContext& ctx) override;
-    std::vector<reports::DataFile> DataFiles() const override;
-
-    const pmtalloc::PmtAllocData& Data() const { return data_; }
-
-  private:
-    pmtalloc::Criteria criteria_;
-    pmtalloc::PmtAllocData data_;
-    host::output::ReportTable table_;
 };

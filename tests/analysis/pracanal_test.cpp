@@ -18,6 +18,7 @@
 #include "host/records/context.h"
 #include "tests/analysis/pa_practice.h"
 #include "tests/output/helpers.h"
+#include "tests/support/practice_test.h"
 #include "tests/support/testdb.h"
 
 namespace {
@@ -48,16 +49,9 @@ struct Printed {
     host::output::ReportTable payments = EmptyPracAnalPmtTable();
 };
 
-class PracAnalTest : public output_test::WithBackend,
-                     public testing::WithParamInterface<std::string> {
+class PracAnalTest : public testing_support::PracticeTest<> {
   protected:
-    void SetUp() override {
-        WithBackend::SetUp();
-        db_ = std::make_unique<TestDb>(GetParam(), true);
-        pa_test::BuildPractice(db_->db());
-        app_ = std::make_unique<QDSApplication>(&db_->db());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
-    }
+    void Build(GenDB& db) override { pa_test::BuildPractice(db); }
     Printed Run(const std::string& code, bool by_billdr, short ytd, short pmts, int mode = 1) {
         app_->m_CalAR = mode;
         PracAnalysisRun run(launcher_.get(), pa_test::kReportDate, code, by_billdr, ytd, pmts);
@@ -102,9 +96,6 @@ class PracAnalTest : public output_test::WithBackend,
         static const std::vector<Words> none;
         return none;
     }
-    std::unique_ptr<TestDb> db_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
 };
 
 TEST_P(PracAnalTest, PrintedFiguresAreTheHandComputedOnes) {

@@ -10,12 +10,12 @@
 
 #include "analysis/revdist_collect.h"
 #include "analysis/revdist_run.h"
-#include "app/demo/demo.h"
 #include "host/output/paths.h"
 #include "host/output/textprint.h"
 #include "host/records/context.h"
 #include "tests/analysis/revdist_practice.h"
 #include "tests/output/helpers.h"
+#include "tests/support/practice_test.h"
 #include "tests/support/testdb.h"
 
 namespace {
@@ -145,25 +145,9 @@ void ExpectTotalsAreSums(const std::string& text) {
     EXPECT_GT(rows, 0);
 }
 
-class RevDistTest : public output_test::WithBackend,
-                    public testing::WithParamInterface<std::string> {
+class RevDistTest : public testing_support::PracticeTest<> {
   protected:
-    void SetUp() override {
-        WithBackend::SetUp();
-        t_ = std::make_unique<TestDb>(GetParam(), true);
-        revdist_test::BuildPractice(t_->db());
-        app_ = std::make_unique<QDSApplication>(&t_->db());
-        QDSApplication::SetInstance(app_.get());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
-    }
-    void TearDown() override {
-        launcher_.reset();
-        QDSApplication::SetInstance(nullptr);
-        WithBackend::TearDown();
-    }
-    std::unique_ptr<TestDb> t_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
+    void Build(GenDB& db) override { revdist_test::BuildPractice(db); }
 };
 
 TEST_P(RevDistTest, SharesMatchTheHandFiguresOnBothPaths) {
@@ -338,28 +322,16 @@ std::map<std::pair<std::string, std::string>, std::array<int64_t, 4>> PairSums(G
 
 // The small demo practice: both calculation modes give the same rows, each rule's sums are
 // those of one set-based statement, and no share has the opposite sign of its total.
-class RevDistDemoTest : public output_test::WithBackend,
-                        public testing::WithParamInterface<std::string> {};
+using RevDistDemoTest = testing_support::SmallDemoTest;
 
 TEST_P(RevDistDemoTest, BothPathsGiveTheSameRowsOnTheSmallDemo) {
-    TestDb t(GetParam(), false);
-    demo::DemoOptions o;
-    o.size = demo::Size::Small;
-    o.seed = 1;
-    o.today = 20241115;
-    std::string error;
-    demo::DemoStats stats;
-    ASSERT_TRUE(demo::GenerateDemo(t.db(), o, &stats, &error)) << error;
-    QDSApplication app(&t.db());
-    QDSApplication::SetInstance(&app);
-    LauncherInfo launcher(&app);
     // The demo's last days, a month's first and last, and the days of its laboratory
     // payment and of its adjustments counted as payments.
     int64_t labs = 0, adjustments = 0;
     for (long date : {20241115L, 20241114L, 20241101L, 20241031L, 20240730L, 20240527L}) {
         SCOPED_TRACE(date);
-        const Ran sql = RunToText(&launcher, date, 1);
-        const Ran sheet = RunToText(&launcher, date, 0);
+        const Ran sql = RunToText(launcher_.get(), date, 1);
+        const Ran sheet = RunToText(launcher_.get(), date, 0);
         EXPECT_EQ(sql.text, sheet.text);
         const auto a = Rules(sql.run->Data());
         const auto b = Rules(sheet.run->Data());
@@ -367,7 +339,7 @@ TEST_P(RevDistDemoTest, BothPathsGiveTheSameRowsOnTheSmallDemo) {
         for (size_t i = 0; i < a.size(); ++i)
             EXPECT_EQ(a[i]->amounts, b[i]->amounts) << "rule " << a[i]->rule_id;
         ExpectTotalsAreSums(sql.text);
-        const auto sums = PairSums(t.db(), date);
+        const auto sums = PairSums(db(), date);
         for (const RuleRow* r : a) {
             auto it = sums.find({r->billdr, r->producer});
             const std::array<int64_t, 4> s =
@@ -384,7 +356,6 @@ TEST_P(RevDistDemoTest, BothPathsGiveTheSameRowsOnTheSmallDemo) {
     }
     EXPECT_NE(labs, 0);
     EXPECT_NE(adjustments, 0);
-    QDSApplication::SetInstance(nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RevDistDemoTest, testing::ValuesIn(testing_support::Engines()),

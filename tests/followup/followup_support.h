@@ -16,34 +16,18 @@
 #include "host/output/textprint.h"
 #include "host/records/context.h"
 #include "tests/output/helpers.h"
+#include "tests/support/practice_test.h"
 #include "tests/support/rows.h"
 #include "tests/support/testdb.h"
 
 namespace followup_test {
 
-class EngineTest : public output_test::WithBackend,
-                   public testing::WithParamInterface<std::string> {
+// A practice of the test's own on each engine, filled row by row.
+class EngineTest : public testing_support::PracticeTest<> {
   protected:
-    void SetUp() override {
-        WithBackend::SetUp();
-        t_ = std::make_unique<testing_support::TestDb>(GetParam(), true);
-        app_ = std::make_unique<QDSApplication>(&t_->db());
-        QDSApplication::SetInstance(app_.get());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
-    }
-    void TearDown() override {
-        launcher_.reset();
-        QDSApplication::SetInstance(nullptr);
-        WithBackend::TearDown();
-    }
-    GenDB& db() { return t_->db(); }
     void Insert(const std::string& table, const std::string& cols, const std::string& vals) {
         testing_support::Insert(db(), table, cols, vals);
     }
-
-    std::unique_ptr<testing_support::TestDb> t_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
 };
 
 // Runs the report to "<document>.prt" and returns its pages' lines joined by "\n".

@@ -13,6 +13,7 @@
 #include "insurance/insar_sortlist.h"
 #include "tests/insurance/insar_practice.h"
 #include "tests/output/helpers.h"
+#include "tests/support/practice_test.h"
 #include "tests/support/testdb.h"
 
 namespace {
@@ -149,24 +150,9 @@ const TotalRow* Total(const std::vector<TotalRow>& rows, const std::string& code
     return nullptr;
 }
 
-class InsARTest : public output_test::WithBackend, public testing::WithParamInterface<std::string> {
+class InsARTest : public testing_support::PracticeTest<> {
   protected:
-    void SetUp() override {
-        WithBackend::SetUp();
-        t_ = std::make_unique<TestDb>(GetParam(), true);
-        insar_test::BuildPractice(t_->db());
-        app_ = std::make_unique<QDSApplication>(&t_->db());
-        QDSApplication::SetInstance(app_.get());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
-    }
-    void TearDown() override {
-        launcher_.reset();
-        QDSApplication::SetInstance(nullptr);
-        WithBackend::TearDown();
-    }
-    std::unique_ptr<TestDb> t_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
+    void Build(GenDB& db) override { insar_test::BuildPractice(db); }
 };
 
 TEST_P(InsARTest, ClaimsAndTotalsMatchTheHandFiguresOnBothPaths) {

@@ -16,6 +16,7 @@
 #include "insurance/insun_run.h"
 #include "tests/insurance/insar_practice.h"
 #include "tests/output/helpers.h"
+#include "tests/support/practice_test.h"
 #include "tests/support/rows.h"
 #include "tests/support/testdb.h"
 
@@ -26,21 +27,9 @@ using testing_support::TestDb;
 // (engine, calculation mode)
 using EngineMode = std::tuple<std::string, int>;
 
-class InsUnTest : public output_test::WithBackend, public testing::WithParamInterface<EngineMode> {
+class InsUnTest : public testing_support::PracticeTest<EngineMode> {
   protected:
-    void SetUp() override {
-        WithBackend::SetUp();
-        t_ = std::make_unique<TestDb>(std::get<0>(GetParam()), true);
-        insar_test::BuildPractice(t_->db());
-        app_ = std::make_unique<QDSApplication>(&t_->db());
-        QDSApplication::SetInstance(app_.get());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
-    }
-    void TearDown() override {
-        launcher_.reset();
-        QDSApplication::SetInstance(nullptr);
-        WithBackend::TearDown();
-    }
+    void Build(GenDB& db) override { insar_test::BuildPractice(db); }
     // Runs the report; the claims' numbers in order ("-" for a claim without number) and
     // the printed lines.
     bool Run(const insun::Criteria& c, std::vector<std::string>* claims,
@@ -61,9 +50,6 @@ class InsUnTest : public output_test::WithBackend, public testing::WithParamInte
         if (kept) *kept = std::move(run);
         return true;
     }
-    std::unique_ptr<TestDb> t_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
 };
 
 const std::string* LineWith(const std::vector<std::string>& lines, const std::string& text) {
@@ -188,32 +174,26 @@ std::vector<std::string> Listed(const insun::InsUnData& d) {
     return out;
 }
 
-class InsUnDemoTest : public output_test::WithBackend,
-                      public testing::WithParamInterface<std::string> {};
+using InsUnDemoTest = testing_support::SmallDemoTest;
 
 // The record classes and SQL give the same list over the small demo practice.
 TEST_P(InsUnDemoTest, BothModesListTheSameClaims) {
-    TestDb t(GetParam(), false);
     std::string error;
-    ASSERT_TRUE(testing_support::WriteSmallDemo(t.db(), &error)) << error;
-    QDSApplication app(&t.db());
-    QDSApplication::SetInstance(&app);
-    LauncherInfo launcher(&app);
     // The small demo has claims of each kind but unbilled ones with an insured estimate.
     const insun::Criteria cases[] = {{true, 20241201, false, 0, false},
                                      {false, 0, true, 20241101, false},
                                      {true, 20241201, true, 20241101, true}};
     for (const insun::Criteria& c : cases) {
         insun::InsUnData sql, records;
-        ASSERT_EQ(insun::Collect(c, &launcher, nullptr, &sql, &error, 1), reports::Outcome::Done)
+        ASSERT_EQ(insun::Collect(c, launcher_.get(), nullptr, &sql, &error, 1),
+                  reports::Outcome::Done)
             << error;
-        ASSERT_EQ(insun::Collect(c, &launcher, nullptr, &records, &error, 0),
+        ASSERT_EQ(insun::Collect(c, launcher_.get(), nullptr, &records, &error, 0),
                   reports::Outcome::Done)
             << error;
         EXPECT_FALSE(sql.claims.empty());
         EXPECT_EQ(Listed(sql), Listed(records));
     }
-    QDSApplication::SetInstance(nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, InsUnDemoTest, testing::ValuesIn(testing_support::Engines()),

@@ -20,6 +20,7 @@
 #include "tests/output/helpers.h"
 #include "tests/receivables/ar_check.h"
 #include "tests/receivables/ar_practice.h"
+#include "tests/support/practice_test.h"
 #include "tests/support/testdb.h"
 
 namespace {
@@ -55,16 +56,11 @@ std::vector<std::string> V(std::initializer_list<const char*> l) {
     return {l.begin(), l.end()};
 }
 
-class ARReportTest : public output_test::WithBackend,
-                     public testing::WithParamInterface<std::string> {
+class ARReportTest : public testing_support::PracticeTest<> {
   protected:
+    void Build(GenDB& db) override { ar_test::BuildPractice(db); }
     void SetUp() override {
-        WithBackend::SetUp();
-        t_ = std::make_unique<TestDb>(GetParam(), true);
-        ar_test::BuildPractice(t_->db());
-        app_ = std::make_unique<QDSApplication>(&t_->db());
-        QDSApplication::SetInstance(app_.get());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
+        PracticeTest::SetUp();
         // The quick list reads the balances the accounts store: store the computed ones.
         DrArCalc calc(launcher_->GetListPtr(), launcher_->GetMsgPtr(), 1);
         ASSERT_TRUE(calc.SetupAR(ar_test::kAsOf, false, true, false, nullptr));
@@ -73,11 +69,6 @@ class ARReportTest : public output_test::WithBackend,
             ASSERT_TRUE(calc.WriteActBal(acc, nullptr, false));
         }
     }
-    void TearDown() override {
-        QDSApplication::SetInstance(nullptr);
-        WithBackend::TearDown();
-    }
-
     arrpt_info Info(int kind, int grouping, const char* producer, char future, int overdue,
                     long min_balance = 0) {
         return ar_check::Criteria(ar_test::kAsOf, kind, grouping, producer, future, overdue,
@@ -127,10 +118,6 @@ class ARReportTest : public output_test::WithBackend,
         }
         return {};
     }
-
-    std::unique_ptr<TestDb> t_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
 };
 
 TEST_P(ARReportTest, AccountBlocksTotalsAndSummaryMatchTheHandFigures) {

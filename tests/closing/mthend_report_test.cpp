@@ -134,6 +134,23 @@ TEST_P(MonthEnd, DailyDetailAddsUpToTheSummary) {
     }
 }
 
+// Day-sheet lines whose records are gone (a treatment, an office charge, an application)
+// add nothing on the day-sheet path, neither to the month's lines nor to the receivables;
+// their ids are those of records of other tables (application 7, treatment 3).
+TEST_P(MonthEnd, DaySheetLinesWithoutTheirRecordAddNothing) {
+    Sheet(dayend_test::kDay, 'F', 'T', 7, "01", "D01", 11);
+    Sheet(dayend_test::kDay, 'H', 'O', 3, "01", "", 11);
+    Sheet(dayend_test::kDay, 'L', 'A', 9903, "01", "D01", 11);
+    const MonthEndData d = Collect(Criteria{}, 0);
+    ASSERT_EQ(d.days.size(), 2u);
+    EXPECT_EQ(d.days[1].fees, 6500);
+    EXPECT_EQ(d.days[1].charges, 1500);
+    EXPECT_EQ(d.days[1].payments, 10900);
+    ASSERT_EQ(d.pages.size(), 1u);
+    EXPECT_EQ(d.pages[0].f.Net(), 4200);
+    EXPECT_EQ(d.pages[0].end, 4200);
+}
+
 TEST_P(MonthEnd, GroupingsAndSelection) {
     Criteria c;
     c.hyg_subtotals = true;

@@ -163,15 +163,15 @@ bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys, Records* records) 
     auto between = [&](const char* col) {
         return std::string("(") + col + " >= " + f + " AND " + col + " <= " + l + ")";
     };
-    // Each statement gives the key in its first five columns, the record from the sixth.
-    auto treatments = [&](const char* col) {
-        return std::string("SELECT CTRT_ID, ") + col + ", 0, 0, 0, " + kTrtColumns + " FROM " + p +
-               "CLMTRT," + p + "PATCLM WHERE " + between(col) +
+    // Every statement's rows are laid out as ReadKeys takes them.
+    auto treatments = [&](const char* col, const char* kind) {
+        return std::string("SELECT CTRT_ID, ") + col + ", '" + kind + "', CTRT_ID, 0, " +
+               kTrtColumns + " FROM " + p + "CLMTRT," + p + "PATCLM WHERE " + between(col) +
                " and pclm_id = ctrt_pclmid and (pclm_status = 'I' or pclm_status = 'C')";
     };
-    auto charges = [&](const char* col) {
-        return std::string("SELECT POCH_ID, ") + col + ", 0, 0, 0, " + kOchColumns + " FROM " + p +
-               "PATOCH WHERE " + between(col);
+    auto charges = [&](const char* col, const char* kind) {
+        return std::string("SELECT POCH_ID, ") + col + ", '" + kind + "', POCH_ID, 0, " +
+               kOchColumns + " FROM " + p + "PATOCH WHERE " + between(col);
     };
     // The applications by the day they count on, their kind in the third column. Of their own
     // date: a payment's ('L', applied on the payment's date, not entered after it), an
@@ -180,19 +180,18 @@ bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys, Records* records) 
     // entry date: a payment's applications entered after their date ('L'), unless counted on
     // their own date already.
     auto apps = [&](const char* date, const std::string& kind, const std::string& where) {
-        return std::string("SELECT PAPP_ID, ") + date + ", " + kind + ", 0, 0, " + kAppColumns +
-               " FROM " + p + "PMTAPP, " + p + "ACCPMT WHERE " + where +
+        return std::string("SELECT PAPP_ID, ") + date + ", " + kind + ", PAPP_ID, 0, " +
+               kAppColumns + " FROM " + p + "PMTAPP, " + p + "ACCPMT WHERE " + where +
                " and APMT_ID = PAPP_APMTID";
     };
     const std::string own_payment =
         between("PAPP_DATE") + " AND PAPP_DATE = APMT_DATE AND APMT_DATE >= APMT_SYSDATE";
-    const std::string kinds = "FGHI";
     const std::vector<std::string> queries = {
-        treatments("ctrt_system_date"),
-        treatments("ctrt_del_date"),
-        charges("POCH_SYSDATE"),
+        treatments("ctrt_system_date", "F"),
+        treatments("ctrt_del_date", "G"),
+        charges("POCH_SYSDATE", "H"),
         // An office charge deleted comes off the receivable on its deletion date.
-        charges("POCH_DELDATE"),
+        charges("POCH_DELDATE", "I"),
         apps("PAPP_DATE",
              "CASE WHEN APMT_RECTYPE = 'P' AND PAPP_DATE = APMT_DATE AND APMT_DATE >= "
              "APMT_SYSDATE THEN 'L' WHEN APMT_RECTYPE = 'A' AND PAPP_DATE <= APMT_DATE THEN 'N' "
@@ -204,25 +203,35 @@ bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys, Records* records) 
                  " AND PAPP_DATE < PAPP_SYSDATE AND APMT_RECTYPE = 'P' AND NOT (" + own_payment +
                  ")"),
     };
-    // Read side by side: on PostgreSQL the statements run at once, each on a server process.
+    return ReadKeys(queries, keys, records) || Fail("Lecture des transactions du mois");
+}
+
+// Reads the statements side by side (on PostgreSQL they run at once, each on a server
+// process). A row gives its key in its first three columns (record id, day, kind: ' ' for an
+// application no kind counts), its record's id in the fourth (0 when the record is gone: the
+// key stays, the record is looked for again by id) and the record from the sixth.
+bool TMonthEndRepSummation::ReadKeys(const std::vector<std::string>& queries,
+                                     std::vector<Key>* keys, Records* records) {
+    GenDB* db = launcher_->GetDb();
     const bool read = host::ReadSideBySide(
         *db, queries, kCursor,
         [&](size_t i, const host::DbCursor&) {
             const int c = kCursor + static_cast<int>(i);
-            const char kind = i < kinds.size() ? kinds[i] : Char(db, 3, c);
-            if (kind == ' ') return true;  // an application no kind counts
-            Key k{kind, Long(db, 1, c), Long(db, 2, c)};
-            if (kind == 'F' || kind == 'G')
-                ReadTrt(db, 6, c, &records->trts[k.id]);
-            else if (kind == 'H' || kind == 'I')
-                ReadOch(db, 6, c, &records->ochs[k.id]);
-            else
-                ReadApp(db, 6, c, &records->apps[k.id]);
+            const Key k{Char(db, 3, c), Long(db, 1, c), Long(db, 2, c)};
+            if (k.kind == ' ') return true;
+            if (Long(db, 4, c) != 0) {
+                if (k.kind == 'F' || k.kind == 'G')
+                    ReadTrt(db, 6, c, &records->trts[k.id]);
+                else if (k.kind == 'H' || k.kind == 'I')
+                    ReadOch(db, 6, c, &records->ochs[k.id]);
+                else
+                    ReadApp(db, 6, c, &records->apps[k.id]);
+            }
             keys->push_back(k);
             return true;
         },
         [&](long) { return !(meter_ && meter_->Cancel()); });
-    return read || (meter_ && meter_->Cancel()) || Fail("Lecture des transactions du mois");
+    return read || (meter_ && meter_->Cancel());
 }
 
 bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys, Records* records) {
@@ -230,9 +239,8 @@ bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys, Records* reco
     const std::string p = db->dbTablePrefix();
     const std::string f = std::to_string(c_.first), l = std::to_string(c_.last);
     // The day sheet's lines of the month with their records, a statement per record table:
-    // treatments as entered ('T'), office charges ('O'), applications ('A'). Each gives the
-    // key in its first three columns, the record's id in the fourth (0 when the record is
-    // gone: the line is then left out, as a record not found) and the record from the sixth.
+    // treatments as entered ('T'), office charges ('O'), applications ('A'); rows laid out as
+    // ReadKeys takes them.
     auto lines = [&](const char* sortids, const char* rectype, const char* id, const char* columns,
                      const std::string& joins) {
         return std::string("SELECT D.DSHT_RECID, D.DSHT_DATE, D.DSHT_SORTID, COALESCE(") + id +
@@ -257,25 +265,9 @@ bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys, Records* reco
         error_ = "Le journal de la journée est verrouillé par un autre poste";
         return false;
     }
-    const bool read = host::ReadSideBySide(
-        *db, queries, kCursor,
-        [&](size_t i, const host::DbCursor&) {
-            const int c = kCursor + static_cast<int>(i);
-            const Key k{Char(db, 3, c), Long(db, 1, c), Long(db, 2, c)};
-            if (Long(db, 4, c) != 0) {
-                if (i == 0)
-                    ReadTrt(db, 6, c, &records->trts[k.id]);
-                else if (i == 2)
-                    ReadApp(db, 6, c, &records->apps[k.id]);
-                else
-                    ReadOch(db, 6, c, &records->ochs[k.id]);
-            }
-            keys->push_back(k);
-            return true;
-        },
-        [&](long) { return !(meter_ && meter_->Cancel()); });
+    const bool read = ReadKeys(queries, keys, records);
     db->Unlock("DAYSHT", 2);
-    return read || (meter_ && meter_->Cancel()) || Fail("Lecture du journal de la journée");
+    return read || Fail("Lecture du journal de la journée");
 }
 
 bool TMonthEndRepSummation::Details(const std::vector<Key>& keys, Records* records,

@@ -175,6 +175,10 @@ class TMonthEndRepSummation {
     // The period's transactions with their records: by SQL, or from the day sheet.
     bool KeysBySql(std::vector<Key>* keys, Records* records);
     bool KeysByDaySheet(std::vector<Key>* keys, Records* records);
+    // Both paths' statements read side by side into keys and records; false when one failed
+    // (not when the meter was cancelled).
+    bool ReadKeys(const std::vector<std::string>& queries, std::vector<Key>* keys,
+                  Records* records);
     // The lines of the keys, the records not yet known read by id.
     bool Details(const std::vector<Key>& keys, Records* records, MonthEndData* out);
     bool Pages(MonthEndData* out);

@@ -9,16 +9,12 @@
 #include <vector>
 
 #include "analysis/prodanal.h"
-#include "app/demo/demo.h"
 #include "host/records/context.h"
-#include "host/ui/backend.h"
-#include "host/ui/recording.h"
 #include "tests/analysis/pa_practice.h"
-#include "tests/support/testdb.h"
+#include "tests/support/practice_test.h"
 
 namespace {
 
-using testing_support::TestDb;
 using Fields = std::vector<int64_t>;
 
 // Every figure of both lists, in list order, as one text: two runs agree when their
@@ -48,16 +44,9 @@ Fields Period(const prodanal_info* p, int period) {
     return f;
 }
 
-class ProdAnalTest : public testing::TestWithParam<std::string> {
+class ProdAnalTest : public testing_support::PracticeTest<> {
   protected:
-    void SetUp() override {
-        host::ui::SetBackend(&backend_);
-        db_ = std::make_unique<TestDb>(GetParam(), true);
-        pa_test::BuildPractice(db_->db());
-        app_ = std::make_unique<QDSApplication>(&db_->db());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
-    }
-    void TearDown() override { host::ui::SetBackend(nullptr); }
+    void Build(GenDB& db) override { pa_test::BuildPractice(db); }
     std::unique_ptr<TProducerAnalysisObj> Run(bool sql, bool by_billdr = false,
                                               bool fold_aux = false, bool include_end = true,
                                               FILE* trace = nullptr) {
@@ -69,10 +58,6 @@ class ProdAnalTest : public testing::TestWithParam<std::string> {
         EXPECT_TRUE(ok) << e->Error();
         return e;
     }
-    host::ui::ScriptedBackend backend_;
-    std::unique_ptr<TestDb> db_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
 };
 
 //                 procs dental   lab  office feeadj  fees  w/aux  pmt reg  lab    tot
@@ -154,7 +139,7 @@ TEST_P(ProdAnalTest, HandComputedFiguresOnBothPaths) {
 // Without a month-end the whole history counts: treatments never deleted (deletion date 0)
 // are not taken off, and the October treatment counts in the year to date only.
 TEST_P(ProdAnalTest, WithoutMonthEndAZeroDateIsNoDate) {
-    pa_test::WithoutMonthEnd(db_->db());
+    pa_test::WithoutMonthEnd(db());
     std::string digests[2];
     for (bool sql : {true, false}) {
         SCOPED_TRACE(sql ? "SQL" : "day sheet");
@@ -177,7 +162,7 @@ TEST_P(ProdAnalTest, WithoutMonthEndAZeroDateIsNoDate) {
 // (date, class, record id), on both paths, although the SQL path reads the treatments of
 // every date before any payment.
 TEST_P(ProdAnalTest, UnknownProducersInTheOrderOfTheirEarliestLine) {
-    pa_test::PracticeWriter w(db_->db(), 2000);
+    pa_test::PracticeWriter w(db(), 2000);
     w.Treatment(20, 102, 21, "04", "D04", 20241105, 0, 1000, 'T');
     w.Payment(20, 2, 'P', 20241102, 20241102, 500);
     w.Application(20, 20, 'P', 0, 21, 20241102, 20241102, 500, "D03", "03", 'L', 20241102);
@@ -250,26 +235,14 @@ INSTANTIATE_TEST_SUITE_P(Engines, ProdAnalTest, testing::ValuesIn(testing_suppor
                          testing_support::EngineName);
 
 // The small demo practice: both paths give the same lists, every day of its last month.
-class SmallDemo : public testing::TestWithParam<std::string> {};
+using SmallDemo = testing_support::SmallDemoTest;
 
 TEST_P(SmallDemo, SqlPathEqualsDaySheetPath) {
-    host::ui::ScriptedBackend backend;
-    host::ui::SetBackend(&backend);
-    TestDb db(GetParam(), false);
-    demo::DemoOptions o;
-    o.size = demo::Size::Small;
-    o.seed = 1;
-    o.today = 20241115;
-    std::string error;
-    demo::DemoStats stats;
-    ASSERT_TRUE(demo::GenerateDemo(db.db(), o, &stats, &error)) << error;
-    QDSApplication app(&db.db());
-    LauncherInfo launcher(&app);
     for (long date : {20241101L, 20241108L, 20241114L, 20241115L}) {
         for (bool by_billdr : {false, true}) {
             std::string digests[2];
             for (bool sql : {true, false}) {
-                TProducerAnalysisObj e(&launcher, 0, date, nullptr, true);
+                TProducerAnalysisObj e(launcher_.get(), 0, date, nullptr, true);
                 ASSERT_TRUE(sql ? e.CollectSql(by_billdr, false)
                                 : e.CollectDaySheet(by_billdr, false))
                     << e.Error();
@@ -278,7 +251,6 @@ TEST_P(SmallDemo, SqlPathEqualsDaySheetPath) {
             EXPECT_EQ(digests[0], digests[1]) << date << (by_billdr ? " by billing doctor" : "");
         }
     }
-    host::ui::SetBackend(nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, SmallDemo, testing::ValuesIn(testing_support::Engines()),

@@ -48,10 +48,6 @@ class InsuranceDialogs : public common_test::DbTest {
         dlg.Execute();
         return printed;
     }
-    static void Set(TDialog& d, const std::string& name, const std::string& value) {
-        std::string error;
-        EXPECT_TRUE(d.SetField(name, value, &error)) << name << "=" << value << ": " << error;
-    }
     static bool Enabled(TDialog& d, int id) { return d.ChildWithId(id)->IsWindowEnabled(); }
 };
 

@@ -14,6 +14,7 @@
 #include "receivables/ar_dialogs.h"
 #include "shell/catalog.h"
 #include "tests/common/support.h"
+#include "tests/output/helpers.h"
 #include "tests/receivables/ar_practice.h"
 #include "tests/support/xlsx.h"
 
@@ -60,18 +61,10 @@ class ARDialogs : public common_test::DbTest {
         backend.QueueDialog([&](TDialog& d) { drive(static_cast<Dlg&>(d)); });
         return dlg.Execute();
     }
-    static void Set(TDialog& d, const std::string& name, const std::string& value) {
-        std::string error;
-        EXPECT_TRUE(d.SetField(name, value, &error)) << name << "=" << value << ": " << error;
-    }
     static bool Enabled(TDialog& d, int id) { return d.ChildWithId(id)->IsWindowEnabled(); }
     static bool Checked(TDialog& d, int id) { return d.ChildAs<TCheckBox>(id)->IsChecked(); }
-    static std::string ReadFile(const std::string& path) {
-        std::ifstream in(path);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
-    std::string Log() { return ReadFile(log_); }
-    std::string TextFile() { return ReadFile(host::ReportFilePath(kTextFile)); }
+    std::string Log() { return output_test::ReadFile(log_); }
+    std::string TextFile() { return output_test::ReadFile(host::ReportFilePath(kTextFile)); }
     size_t XmlRows() {
         std::vector<host::output::XmlRow> rows;
         std::string error;

@@ -5,33 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 
-#include "app/demo/demo.h"
 #include "host/base/env.h"
 #include "host/base/strings.h"
 #include "host/base/text.h"
 #include "host/output/paths.h"
-#include "host/records/context.h"
-#include "host/ui/backend.h"
-#include "host/ui/recording.h"
 #include "receivables/archk.h"
-#include "tests/support/testdb.h"
+#include "tests/support/practice_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr long kToday = 20241115;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using output_test::ReadFile;
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> out;
@@ -46,26 +33,11 @@ struct Bal {
     bool operator==(const Bal&) const = default;
 };
 
-class ArChkTest : public testing::TestWithParam<std::string> {
+class ArChkTest : public testing_support::SmallDemoTest {
   protected:
     void SetUp() override {
-        t_ = std::make_unique<testing_support::TestDb>(GetParam(), false);
-        demo::DemoOptions o;
-        o.size = demo::Size::Small;
-        o.today = kToday;
-        demo::DemoStats stats;
-        std::string error;
-        ASSERT_TRUE(demo::GenerateDemo(t_->db(), o, &stats, &error)) << error;
-        app_ = std::make_unique<QDSApplication>(&t_->db());
-        QDSApplication::SetInstance(app_.get());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
-        host::ui::SetBackend(&backend_);
+        SmallDemoTest::SetUp();
         Clean();
-    }
-    void TearDown() override {
-        host::ui::SetBackend(nullptr);
-        launcher_.reset();
-        QDSApplication::SetInstance(nullptr);
     }
 
     // The check's files of an earlier run removed.
@@ -104,11 +76,6 @@ class ArChkTest : public testing::TestWithParam<std::string> {
         db.dbClose(9);
         return out;
     }
-
-    std::unique_ptr<testing_support::TestDb> t_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
-    host::ui::ScriptedBackend backend_;
 };
 
 TEST_P(ArChkTest, ConsistentPracticeListsNothingFromEitherSource) {
@@ -193,8 +160,8 @@ TEST_P(ArChkTest, ChangedBalancesAreListedThenRepairedThenClean) {
         EXPECT_EQ(Balances(), original);
 
         // The file: one header, then the three lines as laid out by hand.
-        const std::vector<std::string> text = Lines(ReadAll(TextPath()));
-        ASSERT_EQ(text.size(), 8u) << ReadAll(TextPath());
+        const std::vector<std::string> text = Lines(ReadFile(TextPath()));
+        ASSERT_EQ(text.size(), 8u) << ReadFile(TextPath());
         EXPECT_EQ(text[0],
                   "Date d'exécution : 15 nov. 2024 - 17:30:00    Solde du compte C / R  "
                   "Divergences               Page :   1 ");
@@ -218,7 +185,7 @@ TEST_P(ArChkTest, ChangedBalancesAreListedThenRepairedThenClean) {
         // Printed and logged, with the producer analysis and the footer after the lines.
         EXPECT_TRUE(fs::exists(PdfPath()));
         EXPECT_EQ(chk->PrintedPdf(), PdfPath());
-        const std::string log = ReadAll(LogPath());
+        const std::string log = ReadFile(LogPath());
         EXPECT_EQ(log.rfind("\n**** LOGGED AT: 15/11/2024 TIME: [17:30:00] FROM POSTE-TEST ****\n" +
                                 text[0] + "\n",
                             0),
@@ -245,7 +212,7 @@ TEST_P(ArChkTest, FiftyOneDivergencesTurnThePage) {
     auto chk = Check(1, false);
     ASSERT_TRUE(chk->Ran()) << chk->Error();
     ASSERT_EQ(chk->Divergences(), 51);
-    const std::vector<std::string> text = Lines(ReadAll(TextPath()));
+    const std::vector<std::string> text = Lines(ReadFile(TextPath()));
     // Page 1: 5 header lines and 44 accounts (50 lines less the header's 6); page 2 after
     // the break: its header with page number 2 and the other 7.
     ASSERT_EQ(text.size(), 5u + 44u + 1u + 5u + 7u);
@@ -294,7 +261,7 @@ TEST_P(ArChkTest, ProducerSectionListsTheProducerWhoseFiguresDiffer) {
     EXPECT_EQ(p.bill_ar - p.bill_analysis, amount);
     EXPECT_GT(p.prod_ar, 0);
     // The section's header opens the file (no account line precedes it), then the line.
-    const std::vector<std::string> text = Lines(ReadAll(TextPath()));
+    const std::vector<std::string> text = Lines(ReadFile(TextPath()));
     ASSERT_EQ(text.size(), 6u);
     EXPECT_EQ(text[0], "Date d'exécution : 15 nov. 2024 - 17:30:00 Divergences C / R (Dr)");
     char expect[200];
@@ -378,14 +345,14 @@ TEST_P(ArChkTest, LockHeldByAnotherWorkstationAnswers6310) {
     std::unique_ptr<GenDB> other = t_->OpenAnother();
     ASSERT_TRUE(other->Lock("ACCOUNT", 3)) << other->dbLastError();
     t_->db().SetLockWaitSeconds(1);
-    backend_.ClearRecords();
+    backend_.messages.clear();
     int result = 0;
     auto chk = Check(1, true, &result);
     EXPECT_EQ(result, -1);
     EXPECT_FALSE(chk->Ran());
     EXPECT_EQ(chk->Error().rfind(host::LoadText(6310), 0), 0u) << chk->Error();
-    ASSERT_FALSE(backend_.Messages().empty());
-    EXPECT_EQ(backend_.Messages().back().text, host::LoadText(6310));
+    ASSERT_FALSE(backend_.messages.empty());
+    EXPECT_EQ(backend_.messages.back(), host::LoadText(6310));
     EXPECT_FALSE(fs::exists(TextPath()));
     other->Unlock("ACCOUNT", 3);
     EXPECT_EQ(Balances(), before);

@@ -11,38 +11,35 @@
 #include "host/calc/arcalc.h"
 #include "host/records/context.h"
 #include "host/records/records.h"
-#include "tests/support/testdb.h"
+#include "tests/support/practice_test.h"
 
 namespace {
 
 using host::calc::AgedGroups;
 using host::calc::kFuture;
 using host::calc::kTotal;
-using testing_support::TestDb;
 
 constexpr long kToday = 20241115;
 
-class CalculatorTest : public testing::TestWithParam<std::string> {
+class CalculatorTest : public testing_support::PracticeTest<> {
   protected:
-    void SetUp() override {
-        t_ = std::make_unique<TestDb>(GetParam(), false);
+    bool Schema() const override { return false; }
+    void Build(GenDB& db) override {
         demo::DemoOptions options;
         options.size = demo::Size::Small;
         options.seed = 7;
         options.today = kToday;
         demo::DemoStats stats;
         std::string error;
-        ASSERT_TRUE(demo::GenerateDemo(t_->db(), options, &stats, &error)) << error;
-        app_ = std::make_unique<QDSApplication>(&t_->db());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
+        ASSERT_TRUE(demo::GenerateDemo(db, options, &stats, &error)) << error;
+    }
+    void SetUp() override {
+        PracticeTest::SetUp();
         AccountInfo accounts(launcher_->GetListPtr(), launcher_->GetMsgPtr());
         for (bool ok = accounts.DBGetFirst(); ok; ok = accounts.DBGetNext())
             accounts_.push_back(*accounts.GetRecPtr());
         ASSERT_GT(accounts_.size(), 10u);
     }
-    std::unique_ptr<TestDb> t_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
     std::vector<account_struct> accounts_;
 };
 
@@ -113,7 +110,7 @@ TEST_P(CalculatorTest, ProducerReceivablesAddUpToTheAccounts) {
 
 TEST_P(CalculatorTest, WritingBalancesRepairsADivergentAccount) {
     const account_struct& a = accounts_[3];
-    t_->db().dbExecute(
+    db().dbExecute(
         "UPDATE ACCOUNT SET ACC_PAT_BAL = ACC_PAT_BAL + 1234, ACC_INS_30 = -5 "
         "WHERE ACC_ID = " +
         std::to_string(a.acc_id));
@@ -122,8 +119,7 @@ TEST_P(CalculatorTest, WritingBalancesRepairsADivergentAccount) {
     ASSERT_TRUE(calc.CalcAR(a.acc_id, true, false, nullptr, false));
     EXPECT_EQ(calc.StoredPatBal(), a.pat_bal + 1234);
     // Another workstation writes the account meanwhile: a recheck notices.
-    t_->db().dbExecute("UPDATE ACCOUNT SET ACC_PAT_BAL = 1 WHERE ACC_ID = " +
-                       std::to_string(a.acc_id));
+    db().dbExecute("UPDATE ACCOUNT SET ACC_PAT_BAL = 1 WHERE ACC_ID = " + std::to_string(a.acc_id));
     ASSERT_TRUE(calc.CalcAR(a.acc_id, true, true, nullptr, true));
     EXPECT_TRUE(calc.Changed());
     ASSERT_TRUE(calc.WriteActBal(a.acc_id, nullptr, false));
@@ -156,7 +152,7 @@ TEST_P(CalculatorTest, BadDatesAndUnpreparedRunsAreRefused) {
 // the last month end for a date before it), aged on the days around each: both modes give
 // the same figures, producer by producer, and the account is the sum of its patients.
 TEST_P(CalculatorTest, EveryKindOfItemAgesAlikeInBothModesAndByPatient) {
-    GenDB& db = t_->db();
+    GenDB& db = this->db();
     std::set<long> accounts;
     std::set<long> dates = {kToday, 20241031};
     auto collect = [&](const std::string& sql, bool with_date) {

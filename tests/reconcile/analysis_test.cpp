@@ -13,24 +13,11 @@
 #include "host/calc/arcalc.h"
 #include "host/calc/walk.h"
 #include "host/records/records.h"
-#include "host/ui/backend.h"
-#include "host/ui/recording.h"
 #include "tests/reconcile/medium.h"
 
 namespace {
 
-class MediumAnalysis : public reconcile::MediumPractice {
-  protected:
-    void SetUp() override {
-        MediumPractice::SetUp();
-        host::ui::SetBackend(&backend_);
-    }
-    void TearDown() override {
-        host::ui::SetBackend(nullptr);
-        MediumPractice::TearDown();
-    }
-    host::ui::ScriptedBackend backend_;
-};
+using MediumAnalysis = reconcile::MediumPractice;
 
 using Balances = std::map<std::string, int64_t>;
 

@@ -7,8 +7,6 @@
 
 #include "host/base/env.h"
 #include "host/output/paths.h"
-#include "host/ui/backend.h"
-#include "host/ui/recording.h"
 #include "receivables/archk.h"
 #include "tests/reconcile/medium.h"
 
@@ -16,18 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class MediumCheck : public reconcile::MediumPractice {
-  protected:
-    void SetUp() override {
-        MediumPractice::SetUp();
-        host::ui::SetBackend(&backend_);
-    }
-    void TearDown() override {
-        host::ui::SetBackend(nullptr);
-        MediumPractice::TearDown();
-    }
-    host::ui::ScriptedBackend backend_;
-};
+using MediumCheck = reconcile::MediumPractice;
 
 TEST_P(MediumCheck, StoredBalancesAndProducerReceivablesAgreeWithTheLedger) {
     const int64_t sum_before = db().QueryInt(

@@ -12,8 +12,6 @@
 #include "analysis/prodanal.h"
 #include "closing/dayend_collect.h"
 #include "host/base/dates.h"
-#include "host/ui/backend.h"
-#include "host/ui/recording.h"
 #include "tests/reconcile/medium.h"
 
 namespace {
@@ -21,15 +19,6 @@ namespace {
 class MediumDayEnd : public reconcile::MediumPractice {
   protected:
     long ClosedThrough() const override { return 202409; }
-    void SetUp() override {
-        MediumPractice::SetUp();
-        host::ui::SetBackend(&backend_);
-    }
-    void TearDown() override {
-        host::ui::SetBackend(nullptr);
-        MediumPractice::TearDown();
-    }
-    host::ui::ScriptedBackend backend_;
 };
 
 // Per producer: production (treatments entered less deleted), payments, fee adjustments,

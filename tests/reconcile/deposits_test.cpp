@@ -14,8 +14,6 @@
 #include "closing/deposit_reports.h"
 #include "closing/mthdep_reports.h"
 #include "host/db/gendb.h"
-#include "host/ui/backend.h"
-#include "host/ui/recording.h"
 #include "tests/reconcile/medium.h"
 
 namespace {
@@ -24,15 +22,6 @@ constexpr int kCursor = 31719;
 
 class MediumDeposits : public reconcile::MediumPractice {
   protected:
-    void SetUp() override {
-        MediumPractice::SetUp();
-        host::ui::SetBackend(&backend_);
-    }
-    void TearDown() override {
-        host::ui::SetBackend(nullptr);
-        MediumPractice::TearDown();
-    }
-
     // The day's deposit with everything counted as a payment (107), or null when empty.
     std::unique_ptr<DayTrialReportRun> Day(long day) {
         deposit::Criteria c;
@@ -93,8 +82,6 @@ class MediumDeposits : public reconcile::MediumPractice {
             it = it->second == 0 ? diff.erase(it) : std::next(it);
         return diff;
     }
-
-    host::ui::ScriptedBackend backend_;
 };
 
 TEST_P(MediumDeposits, EachDayOfTheMonthAddsUpToTheMonthlySummaryBankByBank) {

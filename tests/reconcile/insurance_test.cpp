@@ -9,7 +9,6 @@
 
 #include "common/report_run.h"
 #include "host/output/paths.h"
-#include "host/ui/recording.h"
 #include "insurance/insar_run.h"
 #include "receivables/ar_run.h"
 #include "tests/receivables/ar_check.h"
@@ -22,14 +21,6 @@ using host::calc::kTotal;
 
 class MediumInsurance : public reconcile::MediumPractice {
   protected:
-    void SetUp() override {
-        MediumPractice::SetUp();
-        host::ui::SetBackend(&backend_);
-    }
-    void TearDown() override {
-        host::ui::SetBackend(nullptr);
-        MediumPractice::TearDown();
-    }
     insar::InsARData Insurance(long as_of, int grouping, const std::string& doctor, int mode) {
         insarrpt_info c;
         std::snprintf(c.doctor, sizeof c.doctor, "%s", doctor.c_str());
@@ -53,7 +44,6 @@ class MediumInsurance : public reconcile::MediumPractice {
                                    launcher(), "medium-ar.prt")
             .run->Data();
     }
-    host::ui::ScriptedBackend backend_;
 };
 
 // The four buckets and the total.

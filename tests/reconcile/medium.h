@@ -3,7 +3,7 @@
 // runs the producer analysis day after day may ask for the practice with its months closed
 // through a month (ClosedThrough): its first month-end carries the history before into the
 // producers' records, as in an office that closes its months, and the analysis starts
-// after it.
+// after it. The tests' dialogs and messages go to a scripted back end.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include "closing/mthend_state.h"
 #include "host/base/dates.h"
 #include "host/records/context.h"
+#include "host/ui/recording.h"
 #include "tests/support/testdb.h"
 
 namespace reconcile {
@@ -54,8 +55,10 @@ class MediumPractice : public testing::TestWithParam<std::string> {
         app_ = std::make_unique<QDSApplication>(db_);
         QDSApplication::SetInstance(app_.get());
         launcher_ = std::make_unique<LauncherInfo>(app_.get());
+        host::ui::SetBackend(&backend_);
     }
     void TearDown() override {
+        host::ui::SetBackend(nullptr);
         launcher_.reset();
         QDSApplication::SetInstance(nullptr);
         app_.reset();
@@ -63,6 +66,8 @@ class MediumPractice : public testing::TestWithParam<std::string> {
     GenDB& db() { return *db_; }
     QDSApplication& app() { return *app_; }
     LauncherInfo* launcher() { return launcher_.get(); }
+
+    host::ui::ScriptedBackend backend_;
 
   private:
     static std::map<std::string, std::unique_ptr<testing_support::TestDb>>& Dbs() {

@@ -12,8 +12,6 @@
 #include "closing/dayend_collect.h"
 #include "closing/mthdep_collect.h"
 #include "closing/mthend_collect.h"
-#include "host/ui/backend.h"
-#include "host/ui/recording.h"
 #include "tests/reconcile/medium.h"
 
 namespace {
@@ -22,14 +20,6 @@ constexpr long kFirst = 20241001, kLast = 20241031;
 
 class MediumMonthEndReport : public reconcile::MediumPractice {
   protected:
-    void SetUp() override {
-        MediumPractice::SetUp();
-        host::ui::SetBackend(&backend_);
-    }
-    void TearDown() override {
-        host::ui::SetBackend(nullptr);
-        MediumPractice::TearDown();
-    }
     mthend::MonthEndData Collect(int mode) {
         app().m_CalAR = mode;
         mthend::Criteria c;
@@ -44,7 +34,6 @@ class MediumMonthEndReport : public reconcile::MediumPractice {
             << error;
         return d;
     }
-    host::ui::ScriptedBackend backend_;
 };
 
 TEST_P(MediumMonthEndReport, ProducersAgreeWithThePracticeAnalysis) {

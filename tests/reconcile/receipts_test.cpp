@@ -14,8 +14,6 @@
 
 #include "analysis/prodanal.h"
 #include "host/db/gendb.h"
-#include "host/ui/backend.h"
-#include "host/ui/recording.h"
 #include "receipts/cashrcpt_reports.h"
 #include "receipts/pmtalloc_reports.h"
 #include "tests/reconcile/medium.h"
@@ -26,15 +24,6 @@ using Totals = std::map<std::string, int64_t>;  // by billing doctor ("01")
 
 class MediumReceipts : public reconcile::MediumPractice {
   protected:
-    void SetUp() override {
-        MediumPractice::SetUp();
-        host::ui::SetBackend(&backend_);
-    }
-    void TearDown() override {
-        host::ui::SetBackend(nullptr);
-        MediumPractice::TearDown();
-    }
-
     Totals Receipts(long from, long to) {
         cashrcpt::Criteria c;
         c.from = from;
@@ -118,8 +107,6 @@ class MediumReceipts : public reconcile::MediumPractice {
         }
         return t;
     }
-
-    host::ui::ScriptedBackend backend_;
 };
 
 void ExpectReconciled(const Totals& analysis, const Totals& report, const Totals& diff) {

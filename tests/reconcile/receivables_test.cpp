@@ -12,7 +12,6 @@
 #include "host/base/env.h"
 #include "host/base/text.h"
 #include "host/output/textprint.h"
-#include "host/ui/recording.h"
 #include "receivables/ar_run.h"
 #include "tests/output/helpers.h"
 #include "tests/receivables/ar_check.h"
@@ -22,14 +21,6 @@ namespace {
 
 class MediumReceivables : public reconcile::MediumPractice {
   protected:
-    void SetUp() override {
-        MediumPractice::SetUp();
-        host::ui::SetBackend(&backend_);
-    }
-    void TearDown() override {
-        host::ui::SetBackend(nullptr);
-        MediumPractice::TearDown();
-    }
     // The report's rows and its printed text.
     std::pair<ar::ARData, std::string> Run(const arrpt_info& info, int mode) {
         app().m_CalAR = mode;
@@ -41,7 +32,6 @@ class MediumReceivables : public reconcile::MediumPractice {
         return ar_check::Criteria(reconcile::kToday, kind, grouping, producer, future, overdue,
                                   min_balance);
     }
-    host::ui::ScriptedBackend backend_;
 };
 
 // A digest of the rows: every listed account's amounts and the summary's lines.

@@ -8,7 +8,6 @@
 
 #include "closing/mendstmt.h"
 #include "host/base/env.h"
-#include "host/ui/recording.h"
 #include "tests/receivables/ar_check.h"
 #include "tests/reconcile/medium.h"
 
@@ -25,18 +24,7 @@ class KeepingForm : public MEndStmntForm {
     std::map<long, StmtAccount> kept;
 };
 
-class MediumStatements : public reconcile::MediumPractice {
-  protected:
-    void SetUp() override {
-        MediumPractice::SetUp();
-        host::ui::SetBackend(&backend_);
-    }
-    void TearDown() override {
-        host::ui::SetBackend(nullptr);
-        MediumPractice::TearDown();
-    }
-    host::ui::ScriptedBackend backend_;
-};
+using MediumStatements = reconcile::MediumPractice;
 
 TEST_P(MediumStatements, BalancesAreStoredAndAgedAsTheReceivableReport) {
     app().m_CalAR = 1;

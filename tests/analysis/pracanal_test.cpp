@@ -11,7 +11,6 @@
 
 #include "analysis/pracanal.h"
 #include "analysis/pracanal_dialogs.h"
-#include "common/registry.h"
 #include "common/report_run.h"
 #include "host/output/paths.h"
 #include "host/output/textprint.h"
@@ -197,14 +196,5 @@ TEST_P(PracAnalTest, CallerKindsFollowTheClosingChoice) {
 
 INSTANTIATE_TEST_SUITE_P(Engines, PracAnalTest, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
-
-TEST(PracAnalRegistry, Catalog111IsThePracticeAnalysis) {
-    const reports::ReportDescriptor* r = reports::FindReport(111);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->dialog_class, "TPracAnalysisDlg");
-    EXPECT_EQ(r->resource, 7018);
-    EXPECT_EQ(r->text_file, "pranyrpt.prt");
-    EXPECT_EQ(r->template_name, "prany.rpt");
-}
 
 }  // namespace

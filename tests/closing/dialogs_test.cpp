@@ -7,10 +7,8 @@
 
 #include "closing/deposit_dialogs.h"
 #include "closing/mthdep_dialogs.h"
-#include "common/registry.h"
 #include "host/base/dates.h"
 #include "host/base/strings.h"
-#include "shell/catalog.h"
 #include "tests/common/support.h"
 
 namespace {
@@ -63,16 +61,6 @@ TEST_P(DepositDialogs, TheMonthlyReportRefusesABadPeriod) {
     EXPECT_FALSE(Print(empty, [](TDialog& d) { Set(d, "codes", "C, CH"); }));
     EXPECT_EQ(empty.GetCriteria().codes, (std::vector<std::string>{"C", "CH"}));
     EXPECT_EQ(LastMessage(), host::LoadText(7149));
-}
-
-TEST(DepositCatalog, BothReportsOpenFromTheCatalog) {
-    for (int command : {100, 121}) {
-        EXPECT_TRUE(reports::IsAvailable(command)) << command;
-        const reports::ReportDescriptor* d = reports::FindReport(command);
-        ASSERT_NE(d, nullptr);
-        EXPECT_EQ(d->dialog_class, reports::FindEntry(command)->class_name);
-        EXPECT_EQ(d->resource, reports::FindEntry(command)->resource);
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DepositDialogs, testing::ValuesIn(testing_support::Engines()),

@@ -7,14 +7,12 @@
 
 #include "closing/mthend_dialogs.h"
 #include "closing/mthend_reports.h"
-#include "common/registry.h"
 #include "host/base/dates.h"
 #include "host/base/ini.h"
 #include "host/base/strings.h"
 #include "host/base/text.h"
 #include "host/output/paths.h"
 #include "host/ui/recording.h"
-#include "shell/catalog.h"
 #include "tests/closing/mthend_practice.h"
 #include "tests/common/support.h"
 
@@ -177,17 +175,6 @@ TEST_P(MonthEndDialogs, YearEndMonthAndSavedOptions) {
     EXPECT_EQ(back.practice_totals, 'N');
     EXPECT_EQ(back.pmt_analysis, 'Y');
     EXPECT_EQ(back.year_totals, 'N');
-}
-
-TEST(MonthEndCatalog, BothDialogsOpenFromTheCatalog) {
-    for (int command : {108, 1003}) {
-        EXPECT_TRUE(reports::IsAvailable(command)) << command;
-        const reports::ReportDescriptor* d = reports::FindReport(command);
-        ASSERT_NE(d, nullptr);
-        EXPECT_EQ(d->dialog_class, reports::FindEntry(command)->class_name);
-        EXPECT_EQ(d->resource, reports::FindEntry(command)->resource);
-        EXPECT_TRUE(d->writes);
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, MonthEndDialogs, testing::ValuesIn(testing_support::Engines()),

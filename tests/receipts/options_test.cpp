@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "common/ppsetstore.h"
-#include "common/registry.h"
 #include "receipts/cashrcpt_dialogs.h"
 #include "receipts/pmtalloc_collect.h"
 #include "receipts/pmtalloc_dialogs.h"
-#include "shell/catalog.h"
 #include "tests/common/support.h"
 #include "tests/support/rows.h"
 
@@ -48,14 +46,7 @@ TEST(CashReceiptsOptions, PackAndReadBackInRowFour) {
     EXPECT_EQ(back.group, 'N');
 }
 
-TEST(ReceiptsCatalog, BothReportsOpenFromTheCatalog) {
-    for (int command : {114, 1002}) {
-        EXPECT_TRUE(reports::IsAvailable(command)) << command;
-        const reports::ReportDescriptor* d = reports::FindReport(command);
-        ASSERT_NE(d, nullptr);
-        EXPECT_EQ(d->dialog_class, reports::FindEntry(command)->class_name);
-        EXPECT_EQ(d->resource, reports::FindEntry(command)->resource);
-    }
+TEST(ReceiptsDefaults, TheAllocationsStartOnTheFirstOfTheMonth) {
     EXPECT_EQ(pmtalloc::DefaultCriteria(20240229).from, 20240201);
 }
 

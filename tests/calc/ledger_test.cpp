@@ -15,7 +15,7 @@
 #include "host/records/context.h"
 #include "host/records/records.h"
 #include "tests/calc/aged_row.h"
-#include "tests/support/testdb.h"
+#include "tests/support/practice_test.h"
 
 namespace {
 
@@ -23,17 +23,11 @@ using host::calc::AgedGroups;
 using host::calc::AgingOptions;
 using host::calc::Ledger;
 using host::calc::LedgerSource;
-using testing_support::TestDb;
 
 using calc_test::Row;
 
-class LedgerTest : public testing::TestWithParam<std::string> {
+class LedgerTest : public testing_support::PracticeTest<> {
   protected:
-    void SetUp() override {
-        t_ = std::make_unique<TestDb>(GetParam(), true);
-        app_ = std::make_unique<QDSApplication>(&t_->db());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
-    }
     void Exec(const std::string& sql) {
         ASSERT_EQ(t_->db().dbExecute(sql), 0) << sql << " : " << t_->db().dbLastError();
     }
@@ -46,9 +40,6 @@ class LedgerTest : public testing::TestWithParam<std::string> {
         o.as_of = as_of;
         return host::calc::AgeLedger(ledger.charges, ledger.applications, o);
     }
-    std::unique_ptr<TestDb> t_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
 };
 
 // Account 1: Luc (11) and Léa (12), as of 2024-11-15.
@@ -62,16 +53,13 @@ class LedgerTest : public testing::TestWithParam<std::string> {
 void BuildAccount(const std::function<void(const std::string&)>& exec) {
     for (const char* sql : {
              "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME) VALUES (1, 'Tremblay')",
-             "INSERT INTO PATIENT (PAT_ID, PAT_ACCID, PAT_PNAME) VALUES (11, 1, 'Luc')",
-             "INSERT INTO PATIENT (PAT_ID, PAT_ACCID, PAT_PNAME) VALUES (12, 1, 'Léa')",
-             "INSERT INTO PATCLM (PCLM_ID, PCLM_PATID, PCLM_STATUS) VALUES (101, 11, 'I')",
-             "INSERT INTO PATCLM (PCLM_ID, PCLM_PATID, PCLM_STATUS) VALUES (102, 12, 'C')",
-             "INSERT INTO PATCLM (PCLM_ID, PCLM_PATID, PCLM_STATUS) VALUES (103, 11, 'E')",
+             "INSERT INTO PATIENT (PAT_ID, PAT_ACCID, PAT_PNAME) VALUES (11, 1, 'Luc'), "
+             "(12, 1, 'Léa')",
+             "INSERT INTO PATCLM (PCLM_ID, PCLM_PATID, PCLM_STATUS) VALUES (101, 11, 'I'), "
+             "(102, 12, 'C'), (103, 11, 'E')",
              "INSERT INTO CLMTRT (CTRT_ID, CTRT_PCLMID, CTRT_DATE, CTRT_PRODUCER, CTRT_BILL_DOC, "
              "CTRT_TOTAL, CTRT_INS_TOTAL, CTRT_ADJ_FLAG, CTRT_ADJ_AMT) VALUES "
-             "(1, 101, 20241101, 'D01', '01', 10000, 6000, 'S', 2000)",
-             "INSERT INTO CLMTRT (CTRT_ID, CTRT_PCLMID, CTRT_DATE, CTRT_PRODUCER, CTRT_BILL_DOC, "
-             "CTRT_TOTAL, CTRT_INS_TOTAL, CTRT_ADJ_FLAG, CTRT_ADJ_AMT) VALUES "
+             "(1, 101, 20241101, 'D01', '01', 10000, 6000, 'S', 2000), "
              "(2, 102, 20240901, 'H01', '01', 20000, 0, 'D', 5000)",
              "INSERT INTO CLMTRT (CTRT_ID, CTRT_PCLMID, CTRT_DATE, CTRT_PRODUCER, CTRT_BILL_DOC, "
              "CTRT_TOTAL) VALUES (3, 103, 20241110, 'D01', '01', 90000)",
@@ -86,11 +74,8 @@ void BuildAccount(const std::function<void(const std::string&)>& exec) {
              "INSERT INTO ACCPMT (APMT_ID, APMT_ACCID, APMT_TYPE, APMT_DATE, APMT_TOTAL, "
              "APMT_REVERSED) VALUES (3, 1, 'P', 20241105, 1000, 'Y')",
              "INSERT INTO ACCPMT (APMT_ID, APMT_ACCID, APMT_TYPE, APMT_DATE, APMT_TOTAL) "
-             "VALUES (4, 1, 'I', 20241110, 5000)",
-             "INSERT INTO ACCPMT (APMT_ID, APMT_ACCID, APMT_TYPE, APMT_DATE, APMT_TOTAL) "
-             "VALUES (5, 1, 'P', 20241112, 20000)",
-             "INSERT INTO ACCPMT (APMT_ID, APMT_ACCID, APMT_TYPE, APMT_DATE, APMT_TOTAL) "
-             "VALUES (6, 1, 'P', 20241025, 1000)",
+             "VALUES (4, 1, 'I', 20241110, 5000), (5, 1, 'P', 20241112, 20000), "
+             "(6, 1, 'P', 20241025, 1000)",
          })
         exec(sql);
     const std::string app =

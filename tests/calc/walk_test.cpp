@@ -10,28 +10,19 @@
 #include "app/demo/demo.h"
 #include "host/calc/arcalc.h"
 #include "host/records/context.h"
-#include "tests/support/testdb.h"
+#include "tests/support/practice_test.h"
 
 namespace {
 
 using host::calc::AccountWalk;
 using host::calc::Ledger;
 using host::calc::LedgerSource;
-using testing_support::TestDb;
 
-class WalkTest : public testing::TestWithParam<std::string> {
+class WalkTest : public testing_support::PracticeTest<> {
   protected:
-    void SetUp() override {
-        t_ = std::make_unique<TestDb>(GetParam(), true);
-        app_ = std::make_unique<QDSApplication>(&t_->db());
-        launcher_ = std::make_unique<LauncherInfo>(app_.get());
-    }
     void Exec(const std::string& sql) {
-        ASSERT_EQ(t_->db().dbExecute(sql), 0) << sql << " : " << t_->db().dbLastError();
+        ASSERT_EQ(db().dbExecute(sql), 0) << sql << " : " << db().dbLastError();
     }
-    std::unique_ptr<TestDb> t_;
-    std::unique_ptr<QDSApplication> app_;
-    std::unique_ptr<LauncherInfo> launcher_;
 };
 
 // Accounts 10 and 30 share a name (id decides), 20 comes first by name, 40 has no patient
@@ -40,38 +31,20 @@ class WalkTest : public testing::TestWithParam<std::string> {
 // streams, belong to no account walked.
 TEST_P(WalkTest, AccountsPatientsAndLedgersComeTogether) {
     for (const char* sql : {
-             "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PNAME) VALUES (30, 'Roy', 'Anne')",
-             "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PNAME) VALUES (10, 'Roy', 'Anne')",
-             "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PNAME) VALUES (20, 'Abel', 'Zoé')",
-             "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PNAME) VALUES (40, 'Zed', 'Luc')",
-             "INSERT INTO PATIENT (PAT_ID, PAT_ACCID) VALUES (103, 30)",
-             "INSERT INTO PATIENT (PAT_ID, PAT_ACCID) VALUES (101, 30)",
-             "INSERT INTO PATIENT (PAT_ID, PAT_ACCID) VALUES (102, 10)",
-             "INSERT INTO PATIENT (PAT_ID, PAT_ACCID) VALUES (104, 20)",
-             "INSERT INTO PATIENT (PAT_ID, PAT_ACCID) VALUES (105, 25)",
-             "INSERT INTO PATIENT (PAT_ID, PAT_ACCID) VALUES (106, 5)",
-             "INSERT INTO PATCLM (PCLM_ID, PCLM_PATID, PCLM_STATUS) VALUES (1, 101, 'I')",
-             "INSERT INTO PATCLM (PCLM_ID, PCLM_PATID, PCLM_STATUS) VALUES (2, 102, 'E')",
-             "INSERT INTO PATCLM (PCLM_ID, PCLM_PATID, PCLM_STATUS) VALUES (3, 104, 'C')",
-             "INSERT INTO PATCLM (PCLM_ID, PCLM_PATID, PCLM_STATUS) VALUES (4, 105, 'I')",
-             "INSERT INTO CLMTRT (CTRT_ID, CTRT_PCLMID, CTRT_TOTAL) VALUES (1, 1, 1000)",
-             "INSERT INTO CLMTRT (CTRT_ID, CTRT_PCLMID, CTRT_TOTAL) VALUES (2, 2, 9999)",
-             "INSERT INTO CLMTRT (CTRT_ID, CTRT_PCLMID, CTRT_TOTAL) VALUES (3, 3, 500)",
-             "INSERT INTO CLMTRT (CTRT_ID, CTRT_PCLMID, CTRT_TOTAL) VALUES (4, 4, 777)",
-             "INSERT INTO CLMTRT (CTRT_ID, CTRT_PCLMID, CTRT_TOTAL) VALUES (5, 1, 20)",
-             "INSERT INTO PATOCH (POCH_ID, POCH_PATID, POCH_TOTAL) VALUES (1, 103, 300)",
-             "INSERT INTO PATOCH (POCH_ID, POCH_PATID, POCH_TOTAL) VALUES (2, 106, 50)",
-             "INSERT INTO ACCPMT (APMT_ID, APMT_ACCID) VALUES (1, 30)",
-             "INSERT INTO ACCPMT (APMT_ID, APMT_ACCID) VALUES (2, 25)",
-             "INSERT INTO ACCPMT (APMT_ID, APMT_ACCID) VALUES (3, 40)",
+             "INSERT INTO ACCOUNT (ACC_ID, ACC_LNAME, ACC_PNAME) VALUES (30, 'Roy', 'Anne'), "
+             "(10, 'Roy', 'Anne'), (20, 'Abel', 'Zoé'), (40, 'Zed', 'Luc')",
+             "INSERT INTO PATIENT (PAT_ID, PAT_ACCID) VALUES (103, 30), (101, 30), (102, 10), "
+             "(104, 20), (105, 25), (106, 5)",
+             "INSERT INTO PATCLM (PCLM_ID, PCLM_PATID, PCLM_STATUS) VALUES (1, 101, 'I'), "
+             "(2, 102, 'E'), (3, 104, 'C'), (4, 105, 'I')",
+             "INSERT INTO CLMTRT (CTRT_ID, CTRT_PCLMID, CTRT_TOTAL) VALUES (1, 1, 1000), "
+             "(2, 2, 9999), (3, 3, 500), (4, 4, 777), (5, 1, 20)",
+             "INSERT INTO PATOCH (POCH_ID, POCH_PATID, POCH_TOTAL) VALUES (1, 103, 300), "
+             "(2, 106, 50)",
+             "INSERT INTO ACCPMT (APMT_ID, APMT_ACCID) VALUES (1, 30), (2, 25), (3, 40)",
              "INSERT INTO PMTAPP (PAPP_ID, PAPP_APMTID, PAPP_RECTYPE, PAPP_CTRTID, PAPP_AMOUNT) "
-             "VALUES (1, 1, 'T', 1, 200)",
-             "INSERT INTO PMTAPP (PAPP_ID, PAPP_APMTID, PAPP_RECTYPE, PAPP_CTRTID, PAPP_AMOUNT) "
-             "VALUES (2, 2, 'T', 4, 7)",
-             "INSERT INTO PMTAPP (PAPP_ID, PAPP_APMTID, PAPP_RECTYPE, PAPP_AMOUNT) "
-             "VALUES (3, 3, 'P', 75)",
-             "INSERT INTO PMTAPP (PAPP_ID, PAPP_APMTID, PAPP_RECTYPE, PAPP_CTRTID, PAPP_AMOUNT) "
-             "VALUES (4, 1, 'T', 5, 5)",
+             "VALUES (1, 1, 'T', 1, 200), (2, 2, 'T', 4, 7), (3, 3, 'P', 0, 75), "
+             "(4, 1, 'T', 5, 5)",
          })
         Exec(sql);
     // With a ledger source, and without one (the quick list: accounts and patients only).
@@ -113,20 +86,15 @@ TEST_P(WalkTest, AccountsPatientsAndLedgersComeTogether) {
 // The demo practice holds every kind of item the aging knows: each account's streamed
 // ledger ages, for every producer, as the same account read by its own statements.
 TEST_P(WalkTest, StreamedLedgersAgeAsLedgersReadOneByOne) {
-    demo::DemoOptions options;
-    options.size = demo::Size::Small;
-    options.seed = 1;
-    options.today = 20241115;
-    demo::DemoStats stats;
     std::string error;
-    ASSERT_TRUE(demo::GenerateDemo(t_->db(), options, &stats, &error)) << error;
+    ASSERT_TRUE(testing_support::WriteSmallDemo(db(), &error)) << error;
     LedgerSource streamed(launcher_->GetListPtr(), launcher_->GetMsgPtr(), 1);
     LedgerSource single(launcher_->GetListPtr(), launcher_->GetMsgPtr(), 1);
     AccountWalk walk(launcher_->GetListPtr(), launcher_->GetMsgPtr(), &streamed);
     ASSERT_TRUE(walk.Start(&error)) << error;
     long accounts = 0, items = 0;
     host::calc::AgingOptions o;
-    o.as_of = options.today;
+    o.as_of = 20241115;  // the small demo's today
     while (walk.Next(&error)) {
         const long id = walk.Account().acc_id;
         Ledger a, b;

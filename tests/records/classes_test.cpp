@@ -227,7 +227,8 @@ TEST_P(Classes, DaySheetLinesAndFutureDates) {
     EXPECT_EQ(line.patid, 31);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Classes, testing::ValuesIn(testing_support::Engines()), Engine);
+INSTANTIATE_TEST_SUITE_P(Engines, Classes, testing::ValuesIn(testing_support::Engines()),
+                         EngineName);
 
 }  // namespace
 }  // namespace records_test

@@ -36,8 +36,6 @@ class RecordsTest : public testing::TestWithParam<std::string> {
     std::unique_ptr<MsgInfo> msg_;
 };
 
-inline std::string Engine(const testing::TestParamInfo<std::string>& info) {
-    return info.param;
-}
+using testing_support::EngineName;
 
 }  // namespace records_test

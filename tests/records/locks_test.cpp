@@ -144,7 +144,7 @@ TEST_P(Locks, NumbersTakenUnderTheLockDoNotCollide) {
     EXPECT_EQ(Int("SELECT COUNT(DISTINCT ACC_ID) FROM ACCOUNT"), 7);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Locks, testing::ValuesIn(testing_support::Engines()), Engine);
+INSTANTIATE_TEST_SUITE_P(Engines, Locks, testing::ValuesIn(testing_support::Engines()), EngineName);
 
 }  // namespace
 }  // namespace records_test

@@ -110,7 +110,8 @@ TEST_P(Practice, AddressRecordAndCurrentPatient) {
     EXPECT_EQ(launcher.GetPatInfoPtr(), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Practice, testing::ValuesIn(testing_support::Engines()), Engine);
+INSTANTIATE_TEST_SUITE_P(Engines, Practice, testing::ValuesIn(testing_support::Engines()),
+                         EngineName);
 
 }  // namespace
 }  // namespace records_test

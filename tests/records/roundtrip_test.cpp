@@ -255,7 +255,8 @@ TEST_P(RoundTrip, RefusedAddsLeaveTheRecordAsItWas) {
     EXPECT_EQ(c.Rec().acc_id, 6);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, RoundTrip, testing::ValuesIn(testing_support::Engines()), Engine);
+INSTANTIATE_TEST_SUITE_P(Engines, RoundTrip, testing::ValuesIn(testing_support::Engines()),
+                         EngineName);
 
 }  // namespace
 }  // namespace records_test

@@ -124,12 +124,14 @@ class SchemaCheck : public testing::Test {
     }
     void TearDown() override { fs::remove_all(root_); }
 
+    std::string Read(const char* file) {
+        std::stringstream s;
+        s << std::ifstream(root_ / file).rdbuf();
+        return s.str();
+    }
     // Replaces the one occurrence of from in a copied file (a test's mistake otherwise).
     void Edit(const char* file, const std::string& from, const std::string& to) {
-        std::ifstream in(root_ / file);
-        std::stringstream s;
-        s << in.rdbuf();
-        std::string text = s.str();
+        std::string text = Read(file);
         const size_t at = text.find(from);
         ASSERT_NE(at, std::string::npos) << file << ": " << from;
         ASSERT_EQ(text.find(from, at + 1), std::string::npos) << file << ": " << from;
@@ -139,10 +141,7 @@ class SchemaCheck : public testing::Test {
     // ":N: ", N the line of the first occurrence of text in a copied file (after the first
     // occurrence of after, if given).
     std::string Line(const char* file, const std::string& text, const std::string& after = "") {
-        std::ifstream in(root_ / file);
-        std::stringstream s;
-        s << in.rdbuf();
-        const std::string all = s.str();
+        const std::string all = Read(file);
         const size_t from = after.empty() ? 0 : all.find(after);
         const size_t at = from == std::string::npos ? from : all.find(text, from);
         EXPECT_NE(at, std::string::npos) << file << ": " << text;

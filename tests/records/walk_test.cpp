@@ -267,7 +267,7 @@ TEST_P(Walk, TablePrefixIsHonoured) {
     EXPECT_EQ(b.Rec().lname, "Préfixé");
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Walk, testing::ValuesIn(testing_support::Engines()), Engine);
+INSTANTIATE_TEST_SUITE_P(Engines, Walk, testing::ValuesIn(testing_support::Engines()), EngineName);
 
 }  // namespace
 }  // namespace records_test

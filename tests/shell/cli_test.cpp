@@ -11,7 +11,6 @@
 #include <fstream>
 
 #include "host/base/env.h"
-#include "host/db/gendb.h"
 #include "tests/support/process.h"
 
 namespace {
@@ -166,25 +165,6 @@ TEST_F(Cli, CommandsThatReadCreateNothing) {
     EXPECT_NE(r.out.find("fichier de données XML introuvable : " + xml), std::string::npos)
         << r.out;
     EXPECT_FALSE(std::filesystem::exists(station_ + "/nouveau"));
-}
-
-TEST_F(Cli, TemplateSqlThatWritesChangesNothing) {
-    auto count = [] {
-        std::string error;
-        auto db = GenDB::Open(db_, host::DbAccess::ReadOnly, &error);
-        return db ? db->QueryInt("SELECT COUNT(*) FROM DAYSHT", -1) : -2;
-    };
-    const int64_t lines = count();
-    ASSERT_GT(lines, 0);
-    const std::string path = host::Env().output_dir + "/efface.rpt";
-    std::ofstream(path) << "<report><sql>WITH x AS (SELECT 1 AS BNK_CODE) DELETE FROM {P}DAYSHT "
-                           "RETURNING 1 AS BNK_CODE</sql>"
-                           "<column heading='Code' field='BNK_CODE' width='5'/></report>";
-    const Result r = Run("template " + Quote(path) + " --db " + Quote(db_) + " --out " +
-                         Quote(host::Env().output_dir + "/cli-efface"));
-    EXPECT_EQ(r.code, 1) << r.out;
-    EXPECT_NE(r.out.find("requête refusée : elle modifierait la base"), std::string::npos) << r.out;
-    EXPECT_EQ(count(), lines);
 }
 
 TEST_F(Cli, APracticeInAReadOnlyFolderPrintsItsReports) {

@@ -114,9 +114,6 @@ TEST_F(ShellTest, OneReportsManagerAtATime) {
     EXPECT_EQ(frame->GetMDIClient()->MDIChildren().size(), 1u);
     EXPECT_EQ(CountEvents("window CReportsMDI «Gestionnaire de Rapports»"), 1);
     EXPECT_EQ(backend.Events().back(), "activate CReportsMDI «Gestionnaire de Rapports»");
-    EXPECT_EQ(window->GetId(), 20115);
-    EXPECT_EQ(window->GetIconId(), 5014);
-    EXPECT_EQ(window->GetIconSmId(), 5014);
 
     // Closed, then opened again: a fresh window.
     window->CloseWindow();
@@ -151,26 +148,24 @@ TEST_F(ShellTest, TheCustomTabBearsTheVersionName) {
     EXPECT_EQ(Page(dlg, 1000)->GetItemCount(), 5);
     Handler()->ReportsWindow->CloseWindow();
 
-    SysWDIniObj().write_strini("SpecialVersionName", "Édition Laval-Ouest");
-    dlg = Open();
-    EXPECT_EQ(Captions(dlg), (std::vector<std::string>{"Édition Laval-Ouest"}));
-    Handler()->ReportsWindow->CloseWindow();
-
-    // At most 63 characters, accented ones counting one each.
-    SysWDIniObj().write_strini("SpecialVersionName", std::string(70, 'x').c_str());
-    dlg = Open();
-    EXPECT_EQ(Captions(dlg), (std::vector<std::string>{std::string(63, 'x')}));
-    Handler()->ReportsWindow->CloseWindow();
-    std::string accented;
-    for (int i = 0; i < 40; ++i)
-        accented += "é";
-    SysWDIniObj().write_strini("SpecialVersionName", (std::string(30, 'x') + accented).c_str());
-    dlg = Open();
-    std::string expected = std::string(30, 'x');
-    for (int i = 0; i < 33; ++i)
-        expected += "é";
-    EXPECT_EQ(Captions(dlg), (std::vector<std::string>{expected}));
-    Handler()->ReportsWindow->CloseWindow();
+    // The name set for the version, at most 63 characters, accented ones counting one each.
+    auto repeat = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    const std::pair<std::string, std::string> names[] = {
+        {"Édition Laval-Ouest", "Édition Laval-Ouest"},
+        {repeat("x", 70), repeat("x", 63)},
+        {repeat("x", 30) + repeat("é", 40), repeat("x", 30) + repeat("é", 33)},
+    };
+    for (const auto& [name, caption] : names) {
+        SysWDIniObj().write_strini("SpecialVersionName", name.c_str());
+        dlg = Open();
+        EXPECT_EQ(Captions(dlg), (std::vector<std::string>{caption}));
+        Handler()->ReportsWindow->CloseWindow();
+    }
 
     // Another version code: no custom tab, whatever the name.
     app.special_version = 9;

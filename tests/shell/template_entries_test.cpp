@@ -7,7 +7,6 @@
 #include <fstream>
 #include <set>
 
-#include "app/demo/demo.h"
 #include "host/base/strings.h"
 #include "host/output/template_printer.h"
 #include "shell/catalog.h"
@@ -69,11 +68,8 @@ class TemplateEntries : public shell_test::ShellTest,
     void SetUp() override {
         ShellTest::SetUp();
         db_ = std::make_unique<testing_support::TestDb>(GetParam(), false);
-        demo::DemoOptions options;
-        options.size = demo::Size::Small;
-        options.today = 20241115;
         std::string error;
-        ASSERT_TRUE(demo::GenerateDemo(db_->db(), options, nullptr, &error)) << error;
+        ASSERT_TRUE(testing_support::WriteSmallDemo(db_->db(), &error)) << error;
         app.SetDb(&db_->db());
     }
     void TearDown() override {

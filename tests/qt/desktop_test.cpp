@@ -21,11 +21,9 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
-#include "app/demo/demo.h"
 #include "host/base/env.h"
 #include "host/db/gendb.h"
 #include "host/output/textprint.h"
@@ -38,20 +36,15 @@
 #include "shell/module.h"
 #include "shell/reports_app.h"
 #include "shell/reports_dialog.h"
+#include "tests/qt/qt_app.h"
 #include "tests/support/process.h"
+#include "tests/support/testdb.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_qt";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using qt_test::App;
 
 // The text of every page of PDF files, in order, as poppler reads it.
 QStringList PdfPages(const QStringList& files) {
@@ -104,11 +97,7 @@ class Desktop : public testing::Test {
         std::string why;
         db_ = GenDB::Open("sqlite:" + host::Env().data_dir + "/bureau.db", &why).release();
         ASSERT_NE(db_, nullptr) << why;
-        demo::DemoOptions options;
-        options.size = demo::Size::Small;
-        options.today = 20241115;
-        demo::DemoStats stats;
-        ASSERT_TRUE(demo::GenerateDemo(*db_, options, &stats, &why)) << why;
+        ASSERT_TRUE(testing_support::WriteSmallDemo(*db_, &why)) << why;
     }
     static void TearDownTestSuite() {
         delete db_;
@@ -355,6 +344,32 @@ TEST_F(Desktop, TheManagerFollowsItsWindowAndRemembersItsTab) {
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QCoreApplication::sendEvent(list, &right);
     EXPECT_EQ(list->selectedItems().size(), 1);
+}
+
+// The manager's window in the MDI area is the model's: the view command reaches the widgets,
+// the user's tab choice reaches the model, a second command brings the same window forward
+// and the close box closes the model's window.
+TEST_F(Desktop, TheManagersWidgetsAndTheModelFollowEachOther) {
+    QMdiSubWindow* sub = area.subWindowList().front();
+    EXPECT_EQ(backend.MdiChildFor(sub), handler->ReportsWindow);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral(" Facturation "));
+    ASSERT_NE(Page(0), nullptr);
+    EXPECT_EQ(Page(0)->count(), 22);
+    EXPECT_EQ(Page(0)->viewMode(), QListView::IconMode);
+    handler->ReportsWindow->SendCommand(10122);
+    EXPECT_EQ(Page(0)->viewMode(), QListView::ListMode);
+    EXPECT_EQ(Page(0)->count(), 22);
+    tabs->setCurrentIndex(6);
+    EXPECT_EQ(handler->ReportsWindow->MainDialog->TabCtrl->GetSel(), 6);
+    tabs->setCurrentIndex(0);  // leave the first tab for the other tests
+
+    handler->HandleCommand(20115);
+    EXPECT_EQ(area.subWindowList().size(), 1);
+    sub->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(handler->ReportsWindow, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(area.subWindowList().isEmpty());
 }
 
 TEST(DesktopPrinting, EveryPageOfEveryFileReachesThePrinter) {

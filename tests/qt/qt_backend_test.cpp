@@ -1,6 +1,5 @@
 // The Qt back end (offscreen): widgets built from a template follow the model and hand the
-// user's actions to it; modal dialogs end with the model; message boxes, meters, and the
-// Reports Manager in an MDI area.
+// user's actions to it; modal dialogs end with the model; message boxes and meters.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,44 +8,25 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QTimer>
-#include <cstdlib>
 
 #include "host/base/msgsink.h"
-#include "host/records/context.h"
 #include "host/ui/dialog.h"
 #include "host/ui/qds.h"
 #include "host/ui/qt/qt_backend.h"
-#include "shell/module.h"
-#include "shell/reports_app.h"
-#include "shell/reports_dialog.h"
+#include "tests/qt/qt_app.h"
+#include "tests/ui/ui_support.h"
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_qt";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using qt_test::App;
 
-std::shared_ptr<const host::ui::DialogTemplate> Template(const std::string& text) {
-    auto t = std::make_shared<host::ui::DialogTemplate>();
-    std::string error;
-    EXPECT_TRUE(host::ui::ParseDialogTemplate(text, "qt.dlg", t.get(), &error)) << error;
-    return t;
-}
+using ui_test::Template;
 
 const char* kForm =
     "dialog 7200 \"Formulaire\" 240 150\n"
@@ -249,68 +229,4 @@ TEST_F(QtBackendTest, MetersReportCancel) {
         }
     EXPECT_TRUE(meter->Cancelled());
     meter->Close();
-}
-
-TEST_F(QtBackendTest, ReportsManagerLivesInTheMdiArea) {
-    QDSApplication app(nullptr);
-    QDSApplication::SetInstance(&app);
-    QMdiArea area;
-    area.resize(1000, 700);
-    area.show();
-    {
-        TMDIFrame frame("Cabinet");
-        frame.Create();
-        backend.BindMdiClient(frame.GetMDIClient(), &area);
-        host::ui::SetMainWindow(&frame);
-        auto* handler = dynamic_cast<QDSReportsApp*>(GetDllHandler());
-        ASSERT_NE(handler, nullptr);
-        handler->HandleCommand(20115);
-        ASSERT_EQ(area.subWindowList().size(), 1);
-        QMdiSubWindow* sub = area.subWindowList().front();
-        EXPECT_EQ(sub->windowTitle(), QStringLiteral("Gestionnaire de Rapports"));
-        EXPECT_EQ(backend.MdiChildFor(sub), handler->ReportsWindow);
-        auto* tabs = sub->findChild<QTabWidget*>();
-        ASSERT_NE(tabs, nullptr);
-        EXPECT_EQ(tabs->count(), 9);
-        EXPECT_EQ(tabs->tabText(0), QStringLiteral(" Facturation "));
-        auto* list = qobject_cast<QListWidget*>(tabs->widget(0));
-        ASSERT_NE(list, nullptr);
-        EXPECT_EQ(list->count(), 22);
-        EXPECT_EQ(list->viewMode(), QListView::IconMode);
-
-        // The view command reaches the widgets; the user's tab choice reaches the model.
-        handler->ReportsWindow->SendCommand(10122);
-        list = qobject_cast<QListWidget*>(tabs->widget(0));
-        EXPECT_EQ(list->viewMode(), QListView::ListMode);
-        EXPECT_EQ(list->count(), 22);
-        tabs->setCurrentIndex(6);
-        EXPECT_EQ(handler->ReportsWindow->MainDialog->TabCtrl->GetSel(), 6);
-
-        // The Patient tab's first entries are the host application's reports: shown
-        // dimmed with the reason, and a double click opens nothing.
-        tabs->setCurrentIndex(1);
-        auto* patients = qobject_cast<QListWidget*>(tabs->widget(1));
-        ASSERT_NE(patients, nullptr);
-        EXPECT_FALSE(patients->item(0)->flags() & Qt::ItemIsEnabled);
-        EXPECT_FALSE(patients->item(0)->toolTip().isEmpty());
-        bool opened = false;
-        QTimer::singleShot(0, [&] { opened = QApplication::activeModalWidget() != nullptr; });
-        emit patients->itemDoubleClicked(patients->item(0));
-        QCoreApplication::processEvents();
-        EXPECT_FALSE(opened);
-
-        // A second command brings the same window forward.
-        handler->HandleCommand(20115);
-        EXPECT_EQ(area.subWindowList().size(), 1);
-
-        // The close box closes the model's window.
-        sub->close();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(handler->ReportsWindow, nullptr);
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(area.subWindowList().isEmpty());
-        host::ui::SetMainWindow(nullptr);
-        backend.BindMdiClient(nullptr, nullptr);
-    }
-    QDSApplication::SetInstance(nullptr);
 }

@@ -301,16 +301,11 @@ TEST(FormulaBounds, NumbersStayFinite) {
          "error:"},
         {"Round(1, 1 / 0.000000000000000000001 * 1000000000000000000000)", "text:1"},
     };
+    Check(cases, std::size(cases));
     for (const Case& c : cases) {
         const std::string got = Outcome(c.formula);
-        SCOPED_TRACE(c.formula);
         EXPECT_EQ(got.find("nan"), std::string::npos) << c.formula;
         EXPECT_EQ(got.find("inf"), std::string::npos) << c.formula;
-        const std::string want = c.expected;
-        if (want.rfind("error:", 0) == 0)
-            EXPECT_EQ(got.substr(0, want.size()), want) << c.formula << " gave " << got;
-        else
-            EXPECT_EQ(got, want) << c.formula;
     }
     // Products that leave the range of numbers name their operator.
     std::string big = "1";

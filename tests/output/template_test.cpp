@@ -402,16 +402,9 @@ TEST(TextPrint, PagesOfBothSeparatorsAreKept) {
     EXPECT_NE(error.find("introuvable"), std::string::npos);
 }
 
-// The command-line program beside this test program, when it was built.
-std::string Cli() {
-    const fs::path self = fs::read_symlink("/proc/self/exe");
-    const fs::path cli = self.parent_path() / "rapports";
-    return fs::exists(cli) ? cli.string() : std::string();
-}
-
 TEST(Commands, PrintAndTemplate) {
-    const std::string cli = Cli();
-    if (cli.empty()) GTEST_SKIP() << "rapports not built";
+    const std::string cli = testing_support::Sibling("rapports");
+    if (!fs::exists(cli)) GTEST_SKIP() << "rapports not built";
     const std::string env = "RAPPORTS_STATION_DIR='" + host::Env().station_dir + "' ";
     const std::string prt = Out("cli.prt");
     std::ofstream(prt) << "Hygiéniste Émilie\n\fDeuxième page\n";

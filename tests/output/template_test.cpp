@@ -41,19 +41,13 @@ class SqlTemplateTest : public testing::TestWithParam<std::string> {
         host::ui::SetBackend(&backend_);
         // A table prefix checks that {P} of the query is replaced.
         db_ = std::make_unique<testing_support::TestDb>(GetParam(), true, "p1_");
-        const char* banks[][4] = {
-            {"B1", "Banque Nationale", "Montréal", "QC"},
-            {"B2", "Caisse d'Économie", "Québec", "QC"},
-            {"B3", "Banque de l'Ouest", "Toronto", "ON"},
-        };
-        for (const auto& b : banks)
-            ASSERT_EQ(db_->db().dbExecute(
-                          std::string("INSERT INTO p1_BANKCD (BNK_CODE, BNK_NAME, BNK_CITY, "
-                                      "BNK_PROV) VALUES (") +
-                          host::SqlQuote(b[0]) + ", " + host::SqlQuote(b[1]) + ", " +
-                          host::SqlQuote(b[2]) + ", " + host::SqlQuote(b[3]) + ")"),
-                      0)
-                << db_->db().dbLastError();
+        ASSERT_EQ(db_->db().dbExecute(
+                      "INSERT INTO p1_BANKCD (BNK_CODE, BNK_NAME, BNK_CITY, BNK_PROV) VALUES "
+                      "('B1', 'Banque Nationale', 'Montréal', 'QC'), "
+                      "('B2', 'Caisse d''Économie', 'Québec', 'QC'), "
+                      "('B3', 'Banque de l''Ouest', 'Toronto', 'ON')"),
+                  0)
+            << db_->db().dbLastError();
         app_ = std::make_unique<QDSApplication>(&db_->db());
         QDSApplication::SetInstance(app_.get());
     }

@@ -265,6 +265,18 @@ bool CreateSchemaTables(GenDB& db, std::string* error);
 bool CreateSchemaIndexes(GenDB& db, std::string* error);
 // True when the practice tables exist.
 bool SchemaExists(GenDB& db);
+// The schema version this program makes and reads (SCHEMAVER).
+int SchemaVersion();
+struct SchemaUpgrade {
+    int from = 0;  // the practice's version before
+    int to = 0;    // and after (this program's)
+};
+// Brings a practice made by an earlier version of the program to this one's schema (the
+// indexes added since), with its version row, in one transaction: all or nothing, and a
+// second workstation doing the same at once waits, then finds nothing left to do. A
+// practice already current is left as it is (from == to). False with *error for a database
+// without a practice or made by a later version.
+bool UpgradeSchema(GenDB& db, SchemaUpgrade* done, std::string* error);
 // Names of the practice tables (without prefix), in creation order.
 const std::vector<std::string>& SchemaTables();
 

@@ -1,4 +1,5 @@
 #include <cctype>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -12,7 +13,22 @@ const char* const kSchema =
 #include "host/db/schema_sql.inc"
     ;
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
+
+// What each version added to a practice made by the version before it: indexes, named as in
+// the schema's own statements. Version 2 also brings the indexes added to version 1 after its
+// first practices were made (appointments by date, treatments by type, a producer and billing
+// doctor's applications by date), which a practice may or may not have.
+struct Step {
+    int version;
+    std::vector<std::string> indexes;
+};
+const std::vector<Step>& Steps() {
+    static const std::vector<Step> steps = {{2,
+                                             {"IX_PAPT_DATE", "IX_CTRT_TYPE", "IX_PAPP_PAIR_DATE",
+                                              "IX_PAPP_PAIR_SYSDATE", "IX_POCH_DELDATE"}}};
+    return steps;
+}
 
 // The schema's statements without comments, {P} still in place.
 const std::vector<std::string>& Statements() {
@@ -131,6 +147,92 @@ bool CreateSchemaTables(GenDB& db, std::string* error) {
 
 bool CreateSchemaIndexes(GenDB& db, std::string* error) {
     return RunSchema(db, false, true, error);
+}
+
+int SchemaVersion() {
+    return kSchemaVersion;
+}
+
+namespace {
+
+// The schema's statement that creates the index `name`, and the table it indexes; false when
+// the schema has no such index.
+bool IndexStatement(const std::string& name, std::string* stmt, std::string* table) {
+    const std::string tag = "{P}" + name + " ON {P}";
+    for (const std::string& s : Statements()) {
+        const size_t at = s.find(tag);
+        if (at == std::string::npos) continue;
+        *stmt = s;
+        const size_t t = at + tag.size();
+        *table = s.substr(t, s.find_first_of(" (", t) - t);
+        return true;
+    }
+    return false;
+}
+
+bool IndexExists(GenDB& db, const std::string& name) {
+    const std::string q =
+        db.engine() == GenDB::Engine::PostgreSQL
+            ? "SELECT COUNT(*) FROM pg_indexes WHERE schemaname = current_schema() AND "
+              "indexname = lower(" +
+                  SqlQuote(name) + ")"
+            : "SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND lower(name) = lower(" +
+                  SqlQuote(name) + ")";
+    return db.QueryInt(q, 0) > 0;
+}
+
+}  // namespace
+
+bool UpgradeSchema(GenDB& db, SchemaUpgrade* done, std::string* error) {
+    const std::string p = db.dbTablePrefix();
+    auto fail = [&](const std::string& what) {
+        const char* e = db.dbLastError();
+        *error = what + (e && *e ? std::string(" : ") + e : std::string());
+        return false;
+    };
+    if (!SchemaExists(db)) {
+        *error = "la base ne contient aucun cabinet (tables absentes)";
+        return false;
+    }
+    DbTransaction tx(db);
+    if (!tx.ok()) return fail("transaction refusée");
+    // Taking the version row first makes a second workstation upgrading at the same time wait
+    // here, then find the practice upgraded.
+    if (db.dbExecute("UPDATE " + p +
+                     "SCHEMAVER SET SCHV_VERSION = SCHV_VERSION WHERE SCHV_ID = 1") != 0)
+        return fail("mise à jour du schéma refusée");
+    const int64_t from =
+        db.QueryInt("SELECT SCHV_VERSION FROM " + p + "SCHEMAVER WHERE SCHV_ID = 1", -1);
+    if (from < 1) return fail("version du schéma absente");
+    if (from > kSchemaVersion) {
+        *error = "la base est à la version " + std::to_string(from) +
+                 " du schéma, plus récente que ce programme (version " +
+                 std::to_string(kSchemaVersion) + ")";
+        return false;
+    }
+    // The indexes a practice lacks, then the planner's statistics of the tables they index.
+    std::set<std::string> analyse;
+    for (const Step& step : Steps()) {
+        if (step.version <= from) continue;
+        for (const std::string& name : step.indexes) {
+            std::string stmt, table;
+            if (!IndexStatement(name, &stmt, &table))
+                throw std::logic_error("schema.sql has no index " + name);
+            if (IndexExists(db, p + name)) continue;
+            if (db.dbExecute(WithPrefix(stmt, p)) != 0)
+                return fail("index " + p + name + " refusé");
+            analyse.insert(table);
+        }
+    }
+    for (const std::string& table : analyse)
+        if (db.dbExecute("ANALYZE " + p + table) != 0) return fail("statistiques de " + p + table);
+    if (from < kSchemaVersion &&
+        db.dbExecute("UPDATE " + p + "SCHEMAVER SET SCHV_VERSION = " +
+                     std::to_string(kSchemaVersion) + " WHERE SCHV_ID = 1") != 0)
+        return fail("version du schéma non écrite");
+    if (!tx.Commit()) return fail("mise à jour du schéma non validée");
+    if (done) *done = {static_cast<int>(from), kSchemaVersion};
+    return true;
 }
 
 bool SchemaExists(GenDB& db) {

@@ -94,12 +94,19 @@ TEST_F(Cli, WhatCannotRunSaysWhyWithItsExitCode) {
         {"run 600 --db sqlite:/nonexistent/dir/x.db", 1, "impossible d'ouvrir la base"},
         {"run 200" + db, 3, "« Liste des patients » est un rapport de l'application hôte"},
         {"run 600 --rights 3" + db, 2, "l'entrée 600 n'est pas offerte à cet utilisateur"},
+        {"upgrade --db sqlite:/nonexistent/dir/x.db", 3, "impossible d'ouvrir la base"},
     };
     for (const auto& c : cases) {
         const Result r = Run(c.args);
         EXPECT_EQ(r.code, c.code) << c.args << "\n" << r.out;
         EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << "\n" << r.out;
     }
+}
+
+TEST_F(Cli, AnUpgradeOfACurrentPracticeChangesNothing) {
+    const Result r = Run("upgrade --db " + Quote(db_));
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("schéma du cabinet à jour (version 2)"), std::string::npos) << r.out;
 }
 
 TEST_F(Cli, HelpListsTheDialogsFields) {

@@ -27,7 +27,8 @@ void MakeVersionOne(GenDB& db) {
 bool HasIndex(GenDB& db, const std::string& name, bool pg) {
     const std::string q =
         pg ? "SELECT COUNT(*) FROM pg_indexes WHERE schemaname = current_schema() AND indexname = "
-             "lower('" + name + "')"
+             "lower('" +
+                 name + "')"
            : "SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name = '" + name + "'";
     return db.QueryInt(q, -1) == 1;
 }
@@ -99,8 +100,8 @@ TEST_P(Upgrade, WhatIsNotAnOlderPracticeIsRefusedAsItIs) {
     }
     TestDb t(Engine(), true, Prefix());
     const int later = host::SchemaVersion() + 1;
-    ASSERT_EQ(t.db().dbExecute("UPDATE " + Prefix() + "SCHEMAVER SET SCHV_VERSION = " +
-                               std::to_string(later)),
+    ASSERT_EQ(t.db().dbExecute("UPDATE " + Prefix() +
+                               "SCHEMAVER SET SCHV_VERSION = " + std::to_string(later)),
               0);
     std::string error;
     EXPECT_FALSE(host::UpgradeSchema(t.db(), nullptr, &error));

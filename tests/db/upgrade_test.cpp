@@ -72,6 +72,22 @@ TEST_P(Upgrade, AnOlderPracticeGetsItsNewIndexOnceAndKeepsItsRows) {
     EXPECT_EQ(done.from, done.to);
 }
 
+TEST_P(Upgrade, AnUpgradeThatFailsLeavesThePracticeAsItWas) {
+    TestDb t(Engine(), true, Prefix());
+    GenDB& db = t.db();
+    const std::string p = Prefix();
+    MakeVersionOne(db);
+    // A table holding the name of the last index to make: its creation fails after the
+    // applications' index was made in the same transaction.
+    ASSERT_EQ(db.dbExecute("CREATE TABLE " + p + "IX_POCH_DELDATE (X INTEGER)"), 0)
+        << db.dbLastError();
+    std::string error;
+    EXPECT_FALSE(host::UpgradeSchema(db, nullptr, &error));
+    EXPECT_NE(error.find(p + "IX_POCH_DELDATE"), std::string::npos) << error;
+    EXPECT_EQ(Version(db), 1);
+    EXPECT_FALSE(HasIndex(db, p + "IX_PAPP_PAIR_DATE", Pg()));
+}
+
 TEST_P(Upgrade, TwoWorkstationsAtOnceOneUpgradesTheOtherFindsItDone) {
     TestDb t(Engine(), true, Prefix());
     MakeVersionOne(t.db());

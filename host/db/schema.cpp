@@ -66,6 +66,14 @@ std::string WithPrefix(const std::string& stmt, const std::string& prefix) {
     return out;
 }
 
+// The table or index name that starts at i in a statement.
+std::string NameAt(const std::string& s, size_t i) {
+    size_t j = i;
+    while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_'))
+        ++j;
+    return s.substr(i, j - i);
+}
+
 }  // namespace
 
 const SchemaCatalog& Schema() {
@@ -85,11 +93,7 @@ const std::vector<std::string>& SchemaTables() {
         std::vector<std::string> out;
         for (const std::string& s : Statements()) {
             const size_t at = s.find("CREATE TABLE {P}");
-            if (at == std::string::npos) continue;
-            size_t i = at + 16, j = i;
-            while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_'))
-                ++j;
-            out.push_back(s.substr(i, j - i));
+            if (at != std::string::npos) out.push_back(NameAt(s, at + 16));
         }
         return out;
     }();
@@ -163,8 +167,7 @@ bool IndexStatement(const std::string& name, std::string* stmt, std::string* tab
         const size_t at = s.find(tag);
         if (at == std::string::npos) continue;
         *stmt = s;
-        const size_t t = at + tag.size();
-        *table = s.substr(t, s.find_first_of(" (", t) - t);
+        *table = NameAt(s, at + tag.size());
         return true;
     }
     return false;

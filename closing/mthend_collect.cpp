@@ -113,10 +113,75 @@ void ReadApp(GenDB* db, int first, int c, App* a) {
     a->adj_kind = Char(db, first + 5, c);
 }
 
+// The lines of a record; l holds the day, kind and id of its key. A treatment gives its
+// total and, as a line of its own category, its discount or surcharge; a deletion ('G', 'I')
+// takes the amounts off.
+void AddLines(Line l, const Trt& t, std::vector<Line>* out) {
+    const int64_t sign = l.kind == 'F' ? 1 : -1;
+    l.billdr = t.billdr;
+    l.producer = t.producer;
+    l.lab = t.lab;
+    l.cat = t.lab ? kLch : kDfe;
+    l.amount = sign * t.total;
+    out->push_back(l);
+    if ((t.adj_flag == 'D' || t.adj_flag == 'S') && t.adj != 0) {
+        l.cat = t.adj_flag == 'D' ? kDis : kDsc;
+        l.amount = sign * (t.adj_flag == 'D' ? -t.adj : t.adj);
+        out->push_back(std::move(l));
+    }
+}
+
+void AddLines(Line l, const Och& o, std::vector<Line>* out) {
+    l.billdr = o.billdr;
+    l.cat = kOfch;
+    l.amount = l.kind == 'H' ? o.total : -o.total;
+    out->push_back(std::move(l));
+}
+
+void AddLines(Line l, const App& a, const std::set<std::string>& direct, std::vector<Line>* out) {
+    l.billdr = a.billdr;
+    l.producer = a.producer;
+    l.amount = -a.amount;
+    if (l.kind == 'L') {
+        l.cat = direct.count(a.code) ? kDirect : kDeposit;
+    } else if (l.kind == 'N') {
+        l.cat = a.adj_kind == 'N' ? kFeeAdj : kPmtAdj;
+        l.adj_code = a.code;
+    } else {
+        l.cat = l.kind == 'P' ? kTsf : kTrns;
+    }
+    out->push_back(std::move(l));
+}
+
+// The lines by day, kind and record; those of one key keep the order they were made in.
+void SortLines(std::vector<Line>* lines) {
+    struct At {
+        long date;
+        char kind;
+        long id;
+        size_t at;
+    };
+    std::vector<At> order;
+    order.reserve(lines->size());
+    for (size_t i = 0; i < lines->size(); ++i)
+        order.push_back({(*lines)[i].date, (*lines)[i].kind, (*lines)[i].id, i});
+    std::sort(order.begin(), order.end(), [](const At& a, const At& b) {
+        return std::tie(a.date, a.kind, a.id, a.at) < std::tie(b.date, b.kind, b.id, b.at);
+    });
+    std::vector<Line> sorted;
+    sorted.reserve(lines->size());
+    for (const At& o : order)
+        sorted.push_back(std::move((*lines)[o.at]));
+    lines->swap(sorted);
+}
+
 }  // namespace
 
-// The records the lines are made of, by id.
+// What the reading keeps besides the lines: the payment codes deposited directly, the keys
+// whose record no row carried, and those records once read by id.
 struct TMonthEndRepSummation::Records {
+    std::set<std::string> direct;
+    std::vector<Key> missing;
     std::unordered_map<long, Trt> trts;
     std::unordered_map<long, Och> ochs;
     std::unordered_map<long, App> apps;
@@ -156,14 +221,14 @@ bool TMonthEndRepSummation::Selected(const Line& l) const {
     return (lo.empty() || code >= lo) && (hi.empty() || code <= hi);
 }
 
-bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys, Records* records) {
+bool TMonthEndRepSummation::LinesBySql(Records* records, MonthEndData* out) {
     GenDB* db = launcher_->GetDb();
     const std::string p = db->dbTablePrefix();
     const std::string f = std::to_string(c_.first), l = std::to_string(c_.last);
     auto between = [&](const char* col) {
         return std::string("(") + col + " >= " + f + " AND " + col + " <= " + l + ")";
     };
-    // Every statement's rows are laid out as ReadKeys takes them.
+    // Every statement's rows are laid out as ReadLines takes them.
     auto treatments = [&](const char* col, const char* kind) {
         return std::string("SELECT CTRT_ID, ") + col + ", '" + kind + "', CTRT_ID, 0, " +
                kTrtColumns + " FROM " + p + "CLMTRT," + p + "PATCLM WHERE " + between(col) +
@@ -203,15 +268,16 @@ bool TMonthEndRepSummation::KeysBySql(std::vector<Key>* keys, Records* records) 
                  " AND PAPP_DATE < PAPP_SYSDATE AND APMT_RECTYPE = 'P' AND NOT (" + own_payment +
                  ")"),
     };
-    return ReadKeys(queries, keys, records) || Fail("Lecture des transactions du mois");
+    return ReadLines(queries, records, out) || Fail("Lecture des transactions du mois");
 }
 
 // Reads the statements side by side (on PostgreSQL they run at once, each on a server
 // process). A row gives its key in its first three columns (record id, day, kind: ' ' for an
 // application no kind counts), its record's id in the fourth (0 when the record is gone: the
-// key stays, the record is looked for again by id) and the record from the sixth.
-bool TMonthEndRepSummation::ReadKeys(const std::vector<std::string>& queries,
-                                     std::vector<Key>* keys, Records* records) {
+// key waits for Details, which looks for the record again by id) and the record from the
+// sixth.
+bool TMonthEndRepSummation::ReadLines(const std::vector<std::string>& queries, Records* records,
+                                      MonthEndData* out) {
     GenDB* db = launcher_->GetDb();
     const bool read = host::ReadSideBySide(
         *db, queries, kCursor,
@@ -219,28 +285,40 @@ bool TMonthEndRepSummation::ReadKeys(const std::vector<std::string>& queries,
             const int c = kCursor + static_cast<int>(i);
             const Key k{Char(db, 3, c), Long(db, 1, c), Long(db, 2, c)};
             if (k.kind == ' ') return true;
-            if (Long(db, 4, c) != 0) {
-                if (k.kind == 'F' || k.kind == 'G')
-                    ReadTrt(db, 6, c, &records->trts[k.id]);
-                else if (k.kind == 'H' || k.kind == 'I')
-                    ReadOch(db, 6, c, &records->ochs[k.id]);
-                else
-                    ReadApp(db, 6, c, &records->apps[k.id]);
+            if (Long(db, 4, c) == 0) {
+                records->missing.push_back(k);
+                return true;
             }
-            keys->push_back(k);
+            Line l;
+            l.date = k.date;
+            l.kind = k.kind;
+            l.id = k.id;
+            if (k.kind == 'F' || k.kind == 'G') {
+                Trt t;
+                ReadTrt(db, 6, c, &t);
+                AddLines(std::move(l), t, &out->lines);
+            } else if (k.kind == 'H' || k.kind == 'I') {
+                Och o;
+                ReadOch(db, 6, c, &o);
+                AddLines(std::move(l), o, &out->lines);
+            } else {
+                App a;
+                ReadApp(db, 6, c, &a);
+                AddLines(std::move(l), a, records->direct, &out->lines);
+            }
             return true;
         },
         [&](long) { return !(meter_ && meter_->Cancel()); });
     return read || (meter_ && meter_->Cancel());
 }
 
-bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys, Records* records) {
+bool TMonthEndRepSummation::LinesByDaySheet(Records* records, MonthEndData* out) {
     GenDB* db = launcher_->GetDb();
     const std::string p = db->dbTablePrefix();
     const std::string f = std::to_string(c_.first), l = std::to_string(c_.last);
     // The day sheet's lines of the month with their records, a statement per record table:
     // treatments as entered ('T'), office charges ('O'), applications ('A'); rows laid out as
-    // ReadKeys takes them.
+    // ReadLines takes them.
     auto lines = [&](const char* sortids, const char* rectype, const char* id, const char* columns,
                      const std::string& joins) {
         return std::string("SELECT D.DSHT_RECID, D.DSHT_DATE, D.DSHT_SORTID, COALESCE(") + id +
@@ -265,13 +343,29 @@ bool TMonthEndRepSummation::KeysByDaySheet(std::vector<Key>* keys, Records* reco
         error_ = "Le journal de la journée est verrouillé par un autre poste";
         return false;
     }
-    const bool read = ReadKeys(queries, keys, records);
+    const bool read = ReadLines(queries, records, out);
     db->Unlock("DAYSHT", 2);
     return read || Fail("Lecture du journal de la journée");
 }
 
-bool TMonthEndRepSummation::Details(const std::vector<Key>& keys, Records* records,
-                                    MonthEndData* out) {
+bool TMonthEndRepSummation::Codes(Records* records, MonthEndData* out) {
+    GenDB* db = launcher_->GetDb();
+    const std::string p = db->dbTablePrefix();
+    const int c = kDetailCursor;
+    if (db->dbOpenReadOnly("SELECT PAYMENT_CODE, PAYMENT_DPSTS FROM " + p + "PMTSCD", c) != 0)
+        return Fail("Lecture des codes de paiement");
+    for (int r = db->dbFetch(0, c); r == 0; r = db->dbFetch(1, c))
+        if (Char(db, 2, c) == 'Y') records->direct.insert(Field(db, 1, c));
+    db->dbClose(c);
+    if (db->dbOpenReadOnly("SELECT ADJUST_CODE, ADJUST_DESCRIPT FROM " + p + "ADJUSTCD", c) != 0)
+        return Fail("Lecture des codes d'ajustement");
+    for (int r = db->dbFetch(0, c); r == 0; r = db->dbFetch(1, c))
+        out->adj_descr[Field(db, 1, c)] = Field(db, 2, c);
+    db->dbClose(c);
+    return true;
+}
+
+bool TMonthEndRepSummation::Details(Records* records, MonthEndData* out) {
     GenDB* db = launcher_->GetDb();
     const std::string p = db->dbTablePrefix();
     const int c = kDetailCursor;
@@ -279,14 +373,13 @@ bool TMonthEndRepSummation::Details(const std::vector<Key>& keys, Records* recor
     auto& ochs = records->ochs;
     auto& apps = records->apps;
     std::vector<long> trt_ids, och_ids, app_ids;
-    for (const Key& k : keys) {
-        if (k.kind == 'F' || k.kind == 'G') {
-            if (!trts.count(k.id)) trt_ids.push_back(k.id);
-        } else if (k.kind == 'H' || k.kind == 'I') {
-            if (!ochs.count(k.id)) och_ids.push_back(k.id);
-        } else if (!apps.count(k.id)) {
+    for (const Key& k : records->missing) {
+        if (k.kind == 'F' || k.kind == 'G')
+            trt_ids.push_back(k.id);
+        else if (k.kind == 'H' || k.kind == 'I')
+            och_ids.push_back(k.id);
+        else
             app_ids.push_back(k.id);
-        }
     }
     if (!ForIds(
             db,
@@ -303,75 +396,24 @@ bool TMonthEndRepSummation::Details(const std::vector<Key>& keys, Records* recor
                     "ACCPMT WHERE APMT_ID = PAPP_APMTID AND PAPP_ID",
                 app_ids, [&] { ReadApp(db, 2, c, &apps[Long(db, 1, c)]); }))
         return Fail("Lecture des applications de paiement");
-    std::set<std::string> direct;
-    if (db->dbOpenReadOnly("SELECT PAYMENT_CODE, PAYMENT_DPSTS FROM " + p + "PMTSCD", c) != 0)
-        return Fail("Lecture des codes de paiement");
-    for (int r = db->dbFetch(0, c); r == 0; r = db->dbFetch(1, c))
-        if (Char(db, 2, c) == 'Y') direct.insert(Field(db, 1, c));
-    db->dbClose(c);
-    if (db->dbOpenReadOnly("SELECT ADJUST_CODE, ADJUST_DESCRIPT FROM " + p + "ADJUSTCD", c) != 0)
-        return Fail("Lecture des codes d'ajustement");
-    for (int r = db->dbFetch(0, c); r == 0; r = db->dbFetch(1, c))
-        out->adj_descr[Field(db, 1, c)] = Field(db, 2, c);
-    db->dbClose(c);
 
-    for (const Key& k : keys) {
+    // A key whose record is gone for good gives no line.
+    for (const Key& k : records->missing) {
         Line l;
         l.date = k.date;
         l.kind = k.kind;
         l.id = k.id;
-        switch (k.kind) {
-            case 'F':
-            case 'G': {
-                auto it = trts.find(k.id);
-                if (it == trts.end()) continue;
-                const Trt& t = it->second;
-                const int64_t sign = k.kind == 'F' ? 1 : -1;
-                l.billdr = t.billdr;
-                l.producer = t.producer;
-                l.lab = t.lab;
-                l.cat = t.lab ? kLch : kDfe;
-                l.amount = sign * t.total;
-                out->lines.push_back(l);
-                // The discount or surcharge is a line of its own category.
-                if ((t.adj_flag == 'D' || t.adj_flag == 'S') && t.adj != 0) {
-                    l.cat = t.adj_flag == 'D' ? kDis : kDsc;
-                    l.amount = sign * (t.adj_flag == 'D' ? -t.adj : t.adj);
-                    out->lines.push_back(l);
-                }
-                continue;
-            }
-            case 'H':
-            case 'I': {
-                auto it = ochs.find(k.id);
-                if (it == ochs.end()) continue;
-                l.billdr = it->second.billdr;
-                l.cat = kOfch;
-                l.amount = k.kind == 'H' ? it->second.total : -it->second.total;
-                break;
-            }
-            default: {
-                auto it = apps.find(k.id);
-                if (it == apps.end()) continue;
-                const App& a = it->second;
-                l.billdr = a.billdr;
-                l.producer = a.producer;
-                l.amount = -a.amount;
-                if (k.kind == 'L') {
-                    l.cat = direct.count(a.code) ? kDirect : kDeposit;
-                } else if (k.kind == 'N') {
-                    l.cat = a.adj_kind == 'N' ? kFeeAdj : kPmtAdj;
-                    l.adj_code = a.code;
-                } else {
-                    l.cat = k.kind == 'P' ? kTsf : kTrns;
-                }
-            }
+        if (k.kind == 'F' || k.kind == 'G') {
+            if (auto it = trts.find(k.id); it != trts.end())
+                AddLines(std::move(l), it->second, &out->lines);
+        } else if (k.kind == 'H' || k.kind == 'I') {
+            if (auto it = ochs.find(k.id); it != ochs.end())
+                AddLines(std::move(l), it->second, &out->lines);
+        } else if (auto it = apps.find(k.id); it != apps.end()) {
+            AddLines(std::move(l), it->second, records->direct, &out->lines);
         }
-        out->lines.push_back(l);
     }
-    std::stable_sort(out->lines.begin(), out->lines.end(), [](const Line& a, const Line& b) {
-        return std::tie(a.date, a.kind, a.id) < std::tie(b.date, b.kind, b.id);
-    });
+    SortLines(&out->lines);
     return true;
 }
 
@@ -490,12 +532,11 @@ Outcome TMonthEndRepSummation::Collect(MonthEndData* out, std::string* error) {
         *error = "Aucune base de données";
         return Outcome::Failed;
     }
-    std::vector<Key> keys;
     Records records;
-    const bool ok =
-        c_.calc_mode == 1 ? KeysBySql(&keys, &records) : KeysByDaySheet(&keys, &records);
+    const bool ok = Codes(&records, out) && (c_.calc_mode == 1 ? LinesBySql(&records, out)
+                                                               : LinesByDaySheet(&records, out));
     if (meter_ && meter_->Cancel()) return Outcome::Cancelled;
-    if (!ok || !Details(keys, &records, out) || !Pages(out)) {
+    if (!ok || !Details(&records, out) || !Pages(out)) {
         *error = error_;
         return Outcome::Failed;
     }

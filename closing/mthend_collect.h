@@ -172,15 +172,17 @@ class TMonthEndRepSummation {
   private:
     struct Key;
     struct Records;
-    // The period's transactions with their records: by SQL, or from the day sheet.
-    bool KeysBySql(std::vector<Key>* keys, Records* records);
-    bool KeysByDaySheet(std::vector<Key>* keys, Records* records);
-    // Both paths' statements read side by side into keys and records; false when one failed
+    // The payment codes deposited directly and the adjustments' descriptions.
+    bool Codes(Records* records, MonthEndData* out);
+    // The period's lines: by SQL, or from the day sheet.
+    bool LinesBySql(Records* records, MonthEndData* out);
+    bool LinesByDaySheet(Records* records, MonthEndData* out);
+    // Both paths' statements read side by side: a row that carries its record becomes its
+    // lines at once, the key of one that does not is kept for Details; false when one failed
     // (not when the meter was cancelled).
-    bool ReadKeys(const std::vector<std::string>& queries, std::vector<Key>* keys,
-                  Records* records);
-    // The lines of the keys, the records not yet known read by id.
-    bool Details(const std::vector<Key>& keys, Records* records, MonthEndData* out);
+    bool ReadLines(const std::vector<std::string>& queries, Records* records, MonthEndData* out);
+    // The lines of the keys whose record no row carried, read by id; then every line in order.
+    bool Details(Records* records, MonthEndData* out);
     bool Pages(MonthEndData* out);
     bool Fail(const std::string& what);
 

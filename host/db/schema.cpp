@@ -13,12 +13,13 @@ const char* const kSchema =
 #include "host/db/schema_sql.inc"
     ;
 
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 
 // What each version added to a practice made by the version before it: indexes, named as in
 // the schema's own statements. Version 2 also brings the indexes added to version 1 after its
 // first practices were made (appointments by date, treatments by type, a producer and billing
-// doctor's applications by date), which a practice may or may not have.
+// doctor's applications by date), which a practice may or may not have. Version 3 finds the
+// applications entered after their date by their own partial index.
 struct Step {
     int version;
     std::vector<std::string> indexes;
@@ -26,7 +27,8 @@ struct Step {
 const std::vector<Step>& Steps() {
     static const std::vector<Step> steps = {{2,
                                              {"IX_PAPT_DATE", "IX_CTRT_TYPE", "IX_PAPP_PAIR_DATE",
-                                              "IX_PAPP_PAIR_SYSDATE", "IX_POCH_DELDATE"}}};
+                                              "IX_PAPP_PAIR_SYSDATE", "IX_POCH_DELDATE"}},
+                                            {3, {"IX_PAPP_LATE"}}};
     return steps;
 }
 

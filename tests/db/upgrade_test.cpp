@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "host/db/gendb.h"
 #include "tests/support/testdb.h"
@@ -15,13 +16,21 @@ namespace {
 
 using testing_support::TestDb;
 
-// The practice as version 1 made it: without the deleted office charges' index, nor (in its
-// first practices) the applications' index by producer, billing doctor and date.
-void MakeVersionOne(GenDB& db) {
+// The practice as an earlier version made it: version 2 without the late applications' index;
+// version 1 also without the deleted office charges' index, nor (in its first practices) the
+// applications' index by producer, billing doctor and date.
+void MakeVersion(GenDB& db, int version) {
     const std::string p = db.dbTablePrefix();
-    for (const char* index : {"IX_POCH_DELDATE", "IX_PAPP_PAIR_DATE"})
+    std::vector<const char*> dropped = {"IX_PAPP_LATE"};
+    if (version == 1) dropped.insert(dropped.end(), {"IX_POCH_DELDATE", "IX_PAPP_PAIR_DATE"});
+    for (const char* index : dropped)
         ASSERT_EQ(db.dbExecute("DROP INDEX " + p + index), 0) << db.dbLastError();
-    ASSERT_EQ(db.dbExecute("UPDATE " + p + "SCHEMAVER SET SCHV_VERSION = 1"), 0);
+    ASSERT_EQ(
+        db.dbExecute("UPDATE " + p + "SCHEMAVER SET SCHV_VERSION = " + std::to_string(version)), 0);
+}
+
+void MakeVersionOne(GenDB& db) {
+    MakeVersion(db, 1);
 }
 
 bool HasIndex(GenDB& db, const std::string& name, bool pg) {
@@ -62,7 +71,8 @@ TEST_P(Upgrade, AnOlderPracticeGetsItsNewIndexOnceAndKeepsItsRows) {
     EXPECT_EQ(done.from, 1);
     EXPECT_EQ(done.to, host::SchemaVersion());
     EXPECT_EQ(Version(db), host::SchemaVersion());
-    for (const char* index : {"IX_POCH_DELDATE", "IX_PAPP_PAIR_DATE", "IX_PAPP_PAIR_SYSDATE"})
+    for (const char* index :
+         {"IX_POCH_DELDATE", "IX_PAPP_PAIR_DATE", "IX_PAPP_PAIR_SYSDATE", "IX_PAPP_LATE"})
         EXPECT_TRUE(HasIndex(db, p + index, Pg())) << index;
     EXPECT_EQ(db.QueryInt("SELECT SUM(POCH_TOTAL) FROM " + p + "PATOCH WHERE POCH_DELDATE > 0"),
               2500);
@@ -72,12 +82,28 @@ TEST_P(Upgrade, AnOlderPracticeGetsItsNewIndexOnceAndKeepsItsRows) {
     EXPECT_EQ(done.from, done.to);
 }
 
+TEST_P(Upgrade, APracticeOfVersionTwoGetsOnlyTheLaterIndex) {
+    TestDb t(Engine(), true, Prefix());
+    GenDB& db = t.db();
+    const std::string p = Prefix();
+    MakeVersion(db, 2);
+    // An index version 2 brought, dropped by hand: not version 3's to make again.
+    ASSERT_EQ(db.dbExecute("DROP INDEX " + p + "IX_POCH_DELDATE"), 0) << db.dbLastError();
+    host::SchemaUpgrade done;
+    std::string error;
+    ASSERT_TRUE(host::UpgradeSchema(db, &done, &error)) << error;
+    EXPECT_EQ(done.from, 2);
+    EXPECT_EQ(Version(db), host::SchemaVersion());
+    EXPECT_TRUE(HasIndex(db, p + "IX_PAPP_LATE", Pg()));
+    EXPECT_FALSE(HasIndex(db, p + "IX_POCH_DELDATE", Pg()));
+}
+
 TEST_P(Upgrade, AnUpgradeThatFailsLeavesThePracticeAsItWas) {
     TestDb t(Engine(), true, Prefix());
     GenDB& db = t.db();
     const std::string p = Prefix();
     MakeVersionOne(db);
-    // A table holding the name of the last index to make: its creation fails after the
+    // A table holding the name of an index to make: its creation fails after the
     // applications' index was made in the same transaction.
     ASSERT_EQ(db.dbExecute("CREATE TABLE " + p + "IX_POCH_DELDATE (X INTEGER)"), 0)
         << db.dbLastError();

@@ -7,20 +7,32 @@
 
 namespace rowread {
 
+namespace {
+
+// The cursor when it is open and has the column; null otherwise (the column reads empty).
+const host::DbCursor* At(host::GenDB* db, int col, int cursor) {
+    const host::DbCursor* c = db->Cursor(cursor);
+    return c && col >= 1 && col <= c->Columns() ? c : nullptr;
+}
+
+std::string_view Trimmed(host::GenDB* db, int col, int cursor) {
+    const host::DbCursor* c = At(db, col, cursor);
+    return c ? host::TrimView(c->Text(col)) : std::string_view();
+}
+
+}  // namespace
+
 std::string Field(host::GenDB* db, int col, int cursor) {
-    std::string s;
-    db->dbGetField(col, &s, cursor);
-    return host::Trim(s);
+    return std::string(Trimmed(db, col, cursor));
 }
 
 long Long(host::GenDB* db, int col, int cursor) {
-    long v = 0;
-    db->dbGetLong(col, &v, cursor);
-    return v;
+    const host::DbCursor* c = At(db, col, cursor);
+    return c ? static_cast<long>(c->Int(col)) : 0;
 }
 
 char Char(host::GenDB* db, int col, int cursor) {
-    const std::string s = Field(db, col, cursor);
+    const std::string_view s = Trimmed(db, col, cursor);
     return s.empty() ? ' ' : s[0];
 }
 

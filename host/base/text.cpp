@@ -64,8 +64,17 @@ std::string TrimLeft(std::string_view s) {
     return std::string(s.substr(i));
 }
 
+std::string_view TrimView(std::string_view s) {
+    size_t i = 0, n = s.size();
+    while (n > 0 && IsBlank(s[n - 1]))
+        --n;
+    while (i < n && IsBlank(s[i]))
+        ++i;
+    return s.substr(i, n - i);
+}
+
 std::string Trim(std::string_view s) {
-    return TrimLeft(TrimRight(s));
+    return std::string(TrimView(s));
 }
 
 std::string ToUpper(std::string_view s) {

@@ -17,6 +17,8 @@ namespace host {
 std::string TrimRight(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string Trim(std::string_view s);
+// The same without a copy: the part of s between its leading and trailing blanks.
+std::string_view TrimView(std::string_view s);
 std::string ToUpper(std::string_view s);  // ASCII and the French accented letters
 // A key that orders names as a French reader does: upper case, accents set aside (É with E,
 // Ç with C, Œ as OE), other bytes kept.

@@ -26,9 +26,14 @@ constexpr int kCurLines = 31210;  // to 31215: each path's statements, side by s
 // The class of an office charge deleted: no day-sheet line records it, both paths read it
 // from the charges by deletion date.
 constexpr char kDeletedCharge = 'I';
-// An application's laboratory flag ('L' when applied to a laboratory treatment). The
-// laboratory treatments, few, are found by their ids rather than by joining every treatment.
-std::string LabApplication(const std::string& prefix) {
+// An application's laboratory flag ('L' when applied to a laboratory treatment). A statement
+// that reads many applications takes the list of the laboratory treatments' ids, made once
+// (they are few beside the applications); one that reads a few (those entered after their
+// date) looks up each one's treatment instead of making the whole list for them.
+std::string LabApplication(const std::string& prefix, bool few = false) {
+    if (few)
+        return "CASE WHEN PAPP_RECTYPE = 'T' AND EXISTS (SELECT 1 FROM " + prefix +
+               "CLMTRT WHERE CTRT_ID = PAPP_CTRTID AND CTRT_TYPE = 'L') THEN 'L' ELSE '' END";
     return "CASE WHEN PAPP_RECTYPE = 'T' AND PAPP_CTRTID IN (SELECT CTRT_ID FROM " + prefix +
            "CLMTRT WHERE CTRT_TYPE = 'L') THEN 'L' ELSE '' END";
 }
@@ -433,9 +438,9 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
     // row (the closings' conditions for 'L', 'N', 'P' and 'Q' exclude one another); the
     // payments' applications entered after their date in another, a class 'L' line of their
     // entry date (such an application may also be a line of its own date).
-    auto apps = [&](const char* date, const std::string& cls, const std::string& where) {
+    auto apps = [&](const char* date, const std::string& cls, const std::string& where, bool few) {
         return std::string("SELECT PAPP_BILLDR, PAPP_PRODUCER, ") + date + ", " +
-               LabApplication(p) + ", " + cls + ", PAPP_AMOUNT, PAPP_ID FROM " + p +
+               LabApplication(p, few) + ", " + cls + ", PAPP_AMOUNT, PAPP_ID FROM " + p +
                "PMTAPP INNER JOIN " + p + "ACCPMT ON APMT_ID = PAPP_APMTID WHERE " + range(date) +
                where;
     };
@@ -453,8 +458,8 @@ bool TProducerAnalysisObj::CollectSql(bool by_billdr, bool fold_aux) {
         treatments("ctrt_del_date"),
         charges("POCH_SYSDATE"),
         charges("POCH_DELDATE"),
-        apps("PAPP_DATE", own_class, ""),
-        apps("PAPP_SYSDATE", "'L'", " AND PAPP_DATE < PAPP_SYSDATE AND APMT_RECTYPE = 'P'")};
+        apps("PAPP_DATE", own_class, "", false),
+        apps("PAPP_SYSDATE", "'L'", " AND PAPP_DATE < PAPP_SYSDATE AND APMT_RECTYPE = 'P'", true)};
     constexpr size_t kApps = 4;
     // A group's key packed in 8 bytes: billing doctor (2), producer (3), period, laboratory
     // flag, class; codes are cut to the lengths a line keeps.

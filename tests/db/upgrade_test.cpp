@@ -29,10 +29,6 @@ void MakeVersion(GenDB& db, int version) {
         db.dbExecute("UPDATE " + p + "SCHEMAVER SET SCHV_VERSION = " + std::to_string(version)), 0);
 }
 
-void MakeVersionOne(GenDB& db) {
-    MakeVersion(db, 1);
-}
-
 bool HasIndex(GenDB& db, const std::string& name, bool pg) {
     const std::string q =
         pg ? "SELECT COUNT(*) FROM pg_indexes WHERE schemaname = current_schema() AND indexname = "
@@ -61,7 +57,7 @@ TEST_P(Upgrade, AnOlderPracticeGetsItsNewIndexOnceAndKeepsItsRows) {
                            "(1, 11, 20241031, 2500), (2, 11, 0, 4000)"),
               0)
         << db.dbLastError();
-    MakeVersionOne(db);
+    MakeVersion(db, 1);
     ASSERT_FALSE(HasIndex(db, p + "IX_POCH_DELDATE", Pg()));
     ASSERT_TRUE(HasIndex(db, p + "IX_PAPP_PAIR_SYSDATE", Pg()));
 
@@ -102,7 +98,7 @@ TEST_P(Upgrade, AnUpgradeThatFailsLeavesThePracticeAsItWas) {
     TestDb t(Engine(), true, Prefix());
     GenDB& db = t.db();
     const std::string p = Prefix();
-    MakeVersionOne(db);
+    MakeVersion(db, 1);
     // A table holding the name of an index to make: its creation fails after the
     // applications' index was made in the same transaction.
     ASSERT_EQ(db.dbExecute("CREATE TABLE " + p + "IX_POCH_DELDATE (X INTEGER)"), 0)
@@ -116,7 +112,7 @@ TEST_P(Upgrade, AnUpgradeThatFailsLeavesThePracticeAsItWas) {
 
 TEST_P(Upgrade, TwoWorkstationsAtOnceOneUpgradesTheOtherFindsItDone) {
     TestDb t(Engine(), true, Prefix());
-    MakeVersionOne(t.db());
+    MakeVersion(t.db(), 1);
     auto a = t.OpenAnother();
     auto b = t.OpenAnother();
     host::SchemaUpgrade done_a, done_b;

@@ -651,8 +651,8 @@ CREATE INDEX {P}IX_PAPP_PAT ON {P}PMTAPP (PAPP_PATID);
 CREATE INDEX {P}IX_PAPP_DATE ON {P}PMTAPP (PAPP_DATE, PAPP_ID);
 CREATE INDEX {P}IX_PAPP_SYSDATE ON {P}PMTAPP (PAPP_SYSDATE);
 -- The applications entered after their date (a few in a thousand), which count on their entry
--- date: found by it without visiting the period's others (the closings, the producer
--- analysis, the revenue distribution).
+-- date: the closings and the producer analysis find a period's by it without visiting the
+-- period's others (the revenue distribution finds a pair's by the pair's own index).
 CREATE INDEX {P}IX_PAPP_LATE ON {P}PMTAPP (PAPP_SYSDATE) WHERE PAPP_DATE < PAPP_SYSDATE;
 -- A producer and billing doctor's applications of a date range, by value date or entry date
 -- (the revenue distribution's two queries per pair), without visiting the month's others.

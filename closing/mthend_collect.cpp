@@ -60,6 +60,14 @@ struct TMonthEndRepSummation::Key {
     char kind;
     long id;
     long date;
+    // A line of the key, its record's figures still to come.
+    Line Start() const {
+        Line l;
+        l.date = date;
+        l.kind = kind;
+        l.id = id;
+        return l;
+    }
 };
 
 namespace {
@@ -289,10 +297,7 @@ bool TMonthEndRepSummation::ReadLines(const std::vector<std::string>& queries, R
                 records->missing.push_back(k);
                 return true;
             }
-            Line l;
-            l.date = k.date;
-            l.kind = k.kind;
-            l.id = k.id;
+            Line l = k.Start();
             if (k.kind == 'F' || k.kind == 'G') {
                 Trt t;
                 ReadTrt(db, 6, c, &t);
@@ -399,10 +404,7 @@ bool TMonthEndRepSummation::Details(Records* records, MonthEndData* out) {
 
     // A key whose record is gone for good gives no line.
     for (const Key& k : records->missing) {
-        Line l;
-        l.date = k.date;
-        l.kind = k.kind;
-        l.id = k.id;
+        Line l = k.Start();
         if (k.kind == 'F' || k.kind == 'G') {
             if (auto it = trts.find(k.id); it != trts.end())
                 AddLines(std::move(l), it->second, &out->lines);

@@ -187,9 +187,13 @@ class GenDB {
     bool Unlock(const std::string& table, int mode);
     void SetLockWaitSeconds(int seconds) { lock_wait_seconds_ = seconds; }
 
-    // Bulk loading of rows into table (the prefix is added).
+    // Bulk loading of rows into table (the prefix is added). fresh: the table was made in the
+    // open transaction, and its rows may be written as seen by every later transaction at
+    // once (COPY FREEZE on PostgreSQL: its pages are then marked all-visible, for the
+    // index-only scans, without a VACUUM that a concurrent snapshot could hold back).
     virtual std::unique_ptr<BulkLoader> Bulk(const std::string& table,
-                                             const std::vector<std::string>& columns) = 0;
+                                             const std::vector<std::string>& columns,
+                                             bool fresh = false) = 0;
 
     // Statements compiled so far and reused from the statement cache (for benchmarks).
     struct CacheStats {

@@ -345,7 +345,7 @@ class PgDB final : public GenDB {
     }
 
     std::unique_ptr<BulkLoader> Bulk(const std::string& table,
-                                     const std::vector<std::string>& columns) override;
+                                     const std::vector<std::string>& columns, bool fresh) override;
 
   protected:
     std::unique_ptr<DbCursor> OpenCursor(const std::string& sql,
@@ -810,11 +810,11 @@ PGconn* Connect(const std::string& dsn, const std::string& conninfo, DbAccess ac
 }  // namespace
 
 std::unique_ptr<BulkLoader> PgDB::Bulk(const std::string& table,
-                                       const std::vector<std::string>& columns) {
+                                       const std::vector<std::string>& columns, bool fresh) {
     std::string sql = "COPY " + std::string(dbTablePrefix()) + table + " (";
     for (size_t i = 0; i < columns.size(); ++i)
         sql += (i ? "," : "") + columns[i];
-    sql += ") FROM STDIN";
+    sql += fresh ? ") FROM STDIN (FREEZE)" : ") FROM STDIN";
     Result r(PQexec(conn_, sql.c_str()));
     if (!r || PQresultStatus(r.get()) != PGRES_COPY_IN) {
         SetError(ErrorText(read_only() ? kReadOnlyConnection : "chargement refusé", r.get()));

@@ -209,7 +209,7 @@ class SqliteDB final : public GenDB {
     sqlite3* handle() { return db_; }
 
     std::unique_ptr<BulkLoader> Bulk(const std::string& table,
-                                     const std::vector<std::string>& columns) override;
+                                     const std::vector<std::string>& columns, bool fresh) override;
 
   protected:
     std::unique_ptr<DbCursor> OpenCursor(const std::string& sql,
@@ -479,7 +479,7 @@ class SqliteBulk final : public BulkLoader {
 }  // namespace
 
 std::unique_ptr<BulkLoader> SqliteDB::Bulk(const std::string& table,
-                                           const std::vector<std::string>& columns) {
+                                           const std::vector<std::string>& columns, bool) {
     std::string sql = "INSERT INTO " + std::string(dbTablePrefix()) + table + " (";
     std::string marks;
     for (size_t i = 0; i < columns.size(); ++i) {

@@ -513,6 +513,17 @@ TEST_P(DemoPractice, RefusesToOverwriteWithoutForce) {
     EXPECT_EQ(Int("SELECT COUNT(*) FROM " + T("ACCOUNT")), accounts);
 }
 
+// On PostgreSQL the ledger's pages are all-visible as soon as the practice is written (its
+// rows are loaded frozen), so that index-only scans need no VACUUM first.
+TEST_P(DemoPractice, LoadedPagesAreAllVisible) {
+    if (db().engine() != GenDB::Engine::PostgreSQL) GTEST_SKIP() << "PostgreSQL only";
+    for (const char* table : {"ACCOUNT", "CLMTRT", "PMTAPP", "DAYSHT"}) {
+        const std::string rel = " FROM pg_class WHERE oid = to_regclass('" + T(table) + "')";
+        EXPECT_GT(Int("SELECT relpages" + rel), 0) << table;
+        EXPECT_EQ(Int("SELECT relpages - relallvisible" + rel), 0) << table;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, DemoPractice, testing::ValuesIn(testing_support::Engines()),
                          testing_support::EngineName);
 

@@ -62,9 +62,10 @@ void BM_FullFloor(benchmark::State& state) {
 }
 
 // A receivable report run: kind (0 accounts, 2 summary only, -1 the quick list) and grouping
-// (0 by billing doctor, 1 by producer). Output kind 3, the text file, is the unattended run
-// (`rapports run 102 --output-kind 3`); 1 adds the preview's PDF of every page.
-void RunReport(benchmark::State& state, int kind, int grouping, int output_kind = 3) {
+// (0 by billing doctor, 1 by producer), as the unattended run (`rapports run 102
+// --output-kind 3`) or as the preview.
+void RunReport(benchmark::State& state, int kind, int grouping,
+               int output_kind = bench::kUnattended) {
     bench::RunReport(
         state, "arrpt", "accounts",
         [&] {
@@ -97,7 +98,7 @@ void BM_QuickList(benchmark::State& s) {
     RunReport(s, -1, 1);
 }
 void BM_AccountReportPreview(benchmark::State& s) {
-    RunReport(s, 0, 1, 1);
+    RunReport(s, 0, 1, bench::kPreview);
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ void BM_DayEndFullFloor(benchmark::State& s) {
     });
 }
 
-template <int mode, bool quick, bool summaries>
+// The day-end as the unattended run writes it; Preview also draws the PDF of its pages.
+template <int mode, bool quick, bool summaries, int output_kind = bench::kUnattended>
 void BM_DayEnd(benchmark::State& s) {
     bench::RunReport(
         s, "dayend", "lines",
@@ -61,7 +62,8 @@ void BM_DayEnd(benchmark::State& s) {
         },
         [](const DayEndReportRun& r) {
             return static_cast<long>(r.Report().elems.size() + r.Summaries().elems.size());
-        });
+        },
+        output_kind);
 }
 
 }  // namespace
@@ -79,4 +81,5 @@ DAYEND_BENCH(BM_DayEnd<1, false, false>)->Name("BM_DayEnd/sql");
 DAYEND_BENCH(BM_DayEnd<0, false, false>)->Name("BM_DayEnd/daysheet");
 DAYEND_BENCH(BM_DayEnd<1, true, false>)->Name("BM_DayEndQuick/sql");
 DAYEND_BENCH(BM_DayEnd<1, false, true>)->Name("BM_DayEndWithSummaries/sql");
+DAYEND_BENCH(BM_DayEnd<1, false, false, bench::kPreview>)->Name("BM_DayEndPreview/sql");
 BENCHMARK_MAIN();

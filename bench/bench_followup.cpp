@@ -52,7 +52,7 @@ void BM_MemoReport(benchmark::State& s, int mode) {
     bench::RunReport(
         s, "tickrpt", "rows",
         [&] { return std::make_unique<MemoReportRun>(20241101, 20241130, mode); },
-        [](const MemoReportRun& r) { return static_cast<long>(r.Data().lines.size()); }, 3);
+        [](const MemoReportRun& r) { return static_cast<long>(r.Data().lines.size()); });
 }
 void BM_MemoSql(benchmark::State& s) {
     BM_MemoReport(s, 1);
@@ -67,7 +67,7 @@ void BM_NoAct(benchmark::State& s) {
     bench::RunReport(
         s, "PatNoActivity", "rows",
         [] { return std::make_unique<NoActReportRun>(noact::DefaultCriteria(bench::kToday)); },
-        [](const NoActReportRun& r) { return static_cast<long>(r.Data().patients.size()); }, 3);
+        [](const NoActReportRun& r) { return static_cast<long>(r.Data().patients.size()); });
 }
 void BM_NoInsFloor(benchmark::State& s) {
     bench::RunFloor(s, [](GenDB& db) { return NoInsFloor(db.dbTablePrefix()); });
@@ -78,7 +78,7 @@ void BM_NoIns(benchmark::State& s) {
         [] {
             return std::make_unique<NoInsReportRun>(noins::Criteria{false, 0, '*'});
         },
-        [](const NoInsReportRun& r) { return static_cast<long>(r.Data().printed.size()); }, 3);
+        [](const NoInsReportRun& r) { return static_cast<long>(r.Data().printed.size()); });
 }
 
 std::string ApptFloor(const std::string& p) {
@@ -91,7 +91,7 @@ std::string ApptFloor(const std::string& p) {
 void BM_ApptFloor(benchmark::State& s) {
     bench::RunFloor(s, [](GenDB& db) { return ApptFloor(db.dbTablePrefix()); });
 }
-// The list read only, to its text file (kind 3) and as a preview drawing its PDF (kind 1).
+// The list read only, as the unattended run writes it, and as a preview drawing its PDF.
 void Appt(benchmark::State& s, int output_kind) {
     bench::RunReport(
         s, "apptlist", "rows",
@@ -108,10 +108,10 @@ void BM_ApptRead(benchmark::State& s) {
     Appt(s, bench::kReadOnly);
 }
 void BM_ApptText(benchmark::State& s) {
-    Appt(s, 3);
+    Appt(s, bench::kUnattended);
 }
 void BM_ApptPreview(benchmark::State& s) {
-    Appt(s, 1);
+    Appt(s, bench::kPreview);
 }
 
 }  // namespace

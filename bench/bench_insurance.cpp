@@ -5,12 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 
 #include "bench/practice.h"
-#include "common/report_run.h"
 #include "host/base/dates.h"
-#include "host/base/env.h"
 #include "host/calc/aging.h"
 #include "host/records/context.h"
 #include "insurance/insar_run.h"
@@ -77,17 +74,6 @@ void BM_FullFloor(benchmark::State& state) {
 
 // The report for every doctor and carrier: arg 0 the engine, arg 1 the calculation mode.
 void BM_InsAR(benchmark::State& state) {
-    GenDB* db = bench::Practice(static_cast<int>(state.range(0)));
-    if (!db) {
-        state.SkipWithError("engine unavailable");
-        return;
-    }
-    QDSApplication app(db);
-    QDSApplication::SetInstance(&app);
-    LauncherInfo launcher(&app);
-    const std::string out = bench::Env("RAPPORTS_BENCH_DIR", "/tmp/rapports-bench") + "/out";
-    std::filesystem::create_directories(out);
-    host::Env().output_dir = out;
     insarrpt_info c;
     std::snprintf(c.doctor, sizeof c.doctor, "*");
     std::snprintf(c.carrier, sizeof c.carrier, "*");
@@ -95,18 +81,10 @@ void BM_InsAR(benchmark::State& state) {
     c.overdue_num = 1;
     c.kind = 1;
     c.copies = 1;
-    long claims = 0;
-    for (auto _ : state) {
-        FILE* prt = std::fopen((out + "/insarrpt.prt").c_str(), "w");
-        InsARReportRun run(c, static_cast<int>(state.range(1)));
-        std::string error;
-        if (!reports::RunHeadless(run, &launcher, prt, 1, "insarrpt", &error))
-            state.SkipWithError(error.c_str());
-        claims = static_cast<long>(run.Data().claims.size());
-        std::fclose(prt);
-    }
-    state.counters["claims"] = static_cast<double>(claims);
-    QDSApplication::SetInstance(nullptr);
+    const int mode = static_cast<int>(state.range(1));
+    bench::RunReport(
+        state, "insarrpt", "claims", [&] { return std::make_unique<InsARReportRun>(c, mode); },
+        [](const InsARReportRun& r) { return static_cast<long>(r.Data().claims.size()); });
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ void BM_MonthEndFullFloor(benchmark::State& s) {
     });
 }
 
-template <int mode>
+// The month-end as the unattended run writes it; Preview also draws the PDF of its pages.
+template <int mode, int output_kind = bench::kUnattended>
 void BM_MonthEnd(benchmark::State& s) {
     bench::RunReport(
         s, "mthend", "lines",
@@ -60,7 +61,8 @@ void BM_MonthEnd(benchmark::State& s) {
             c.last = kLast;
             return std::make_unique<MonthEndReportRun>(c, true, true);
         },
-        [](const MonthEndReportRun& r) { return static_cast<long>(r.Data().lines.size()); });
+        [](const MonthEndReportRun& r) { return static_cast<long>(r.Data().lines.size()); },
+        output_kind);
 }
 
 }  // namespace
@@ -76,4 +78,5 @@ MTHEND_BENCH(BM_MonthEndFloor);
 MTHEND_BENCH(BM_MonthEndFullFloor);
 MTHEND_BENCH(BM_MonthEnd<1>)->Name("BM_MonthEnd/sql");
 MTHEND_BENCH(BM_MonthEnd<0>)->Name("BM_MonthEnd/daysheet");
+MTHEND_BENCH(BM_MonthEnd<1, bench::kPreview>)->Name("BM_MonthEndPreview/sql");
 BENCHMARK_MAIN();

@@ -3,14 +3,9 @@
 // that computes the same per-producer, per-period, per-class sums.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <filesystem>
-
 #include "analysis/pracanal_dialogs.h"
 #include "analysis/prodanal.h"
 #include "bench/practice.h"
-#include "common/report_run.h"
-#include "host/base/env.h"
 #include "host/records/context.h"
 
 namespace {
@@ -44,7 +39,8 @@ void BM_Floor(benchmark::State& state) {
 
 // The engine alone, on one path (sql: calculation mode 1, else the day sheet).
 void Engine(benchmark::State& state, bool sql) {
-    GenDB* db = bench::PracticeOrSkip(state);
+    std::unique_ptr<GenDB> own = bench::OwnConnection(state);
+    GenDB* db = own.get();
     if (!db) return;
     QDSApplication app(db);
     QDSApplication::SetInstance(&app);
@@ -70,23 +66,14 @@ void BM_EngineDaySheet(benchmark::State& s) {
 // The whole report as catalog 111 runs it (SQL path): both analyses with the year to date,
 // their pages and tables.
 void BM_Report(benchmark::State& state) {
-    GenDB* db = bench::PracticeOrSkip(state);
-    if (!db) return;
-    QDSApplication app(db);
-    QDSApplication::SetInstance(&app);
-    LauncherInfo launcher(&app);
-    const std::string out = bench::Env("RAPPORTS_BENCH_DIR", "/tmp/rapports-bench") + "/out";
-    std::filesystem::create_directories(out);
-    host::Env().output_dir = out;
-    for (auto _ : state) {
-        PracAnalysisRun run(&launcher, bench::kToday, "*", false, 1, 1);
-        FILE* prt = std::fopen((out + "/pranyrpt.prt").c_str(), "w");
-        std::string error;
-        if (!reports::RunHeadless(run, &launcher, prt, 1, "pranyrpt", &error))
-            state.SkipWithError(error.c_str());
-        std::fclose(prt);
-    }
-    QDSApplication::SetInstance(nullptr);
+    bench::RunReport(
+        state, "pranyrpt", "rows",
+        [](LauncherInfo* launcher) {
+            return std::make_unique<PracAnalysisRun>(launcher, bench::kToday, "*", false, 1, 1);
+        },
+        [](PracAnalysisRun& r) {
+            return static_cast<long>(r.Driver().ProductionTable().RowCount());
+        });
 }
 
 }  // namespace

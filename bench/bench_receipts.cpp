@@ -79,10 +79,10 @@ void BM_AllocationsRead(benchmark::State& s) {
     Allocations(s, bench::kReadOnly);
 }
 void BM_Allocations(benchmark::State& s) {
-    Allocations(s, 3);
+    Allocations(s, bench::kUnattended);
 }
 void BM_AllocationsPreview(benchmark::State& s) {
-    Allocations(s, 1);
+    Allocations(s, bench::kPreview);
 }
 void BM_ReceiptsFloor(benchmark::State& s) {
     bench::RunFloor(s, ReceiptFloor);
@@ -91,10 +91,10 @@ void BM_ReceiptsRead(benchmark::State& s) {
     Receipts(s, bench::kReadOnly);
 }
 void BM_Receipts(benchmark::State& s) {
-    Receipts(s, 3);
+    Receipts(s, bench::kUnattended);
 }
 void BM_ReceiptsPreview(benchmark::State& s) {
-    Receipts(s, 1);
+    Receipts(s, bench::kPreview);
 }
 
 }  // namespace

@@ -4,13 +4,8 @@
 // laboratory payments) the rules share.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <filesystem>
-
 #include "analysis/revdist_run.h"
 #include "bench/practice.h"
-#include "common/report_run.h"
-#include "host/base/env.h"
 #include "host/records/context.h"
 
 namespace {
@@ -69,28 +64,15 @@ void BM_Floor(benchmark::State& state) {
 
 // The report on the practice's last day: mode 1 (SQL) or 0 (day sheet).
 void RunReport(benchmark::State& state, int mode) {
-    GenDB* db = bench::PracticeOrSkip(state);
-    if (!db) return;
-    QDSApplication app(db);
-    QDSApplication::SetInstance(&app);
-    LauncherInfo launcher(&app);
-    const std::string out = bench::Env("RAPPORTS_BENCH_DIR", "/tmp/rapports-bench") + "/out";
-    std::filesystem::create_directories(out);
-    host::Env().output_dir = out;
-    long rules = 0;
-    for (auto _ : state) {
-        FILE* prt = std::fopen((out + "/revdist.prt").c_str(), "w");
-        RevDistReportRun run(bench::kToday, mode);
-        std::string error;
-        if (!reports::RunHeadless(run, &launcher, prt, 1, "revdist", &error))
-            state.SkipWithError(error.c_str());
-        rules = 0;
-        for (const auto& g : run.Data().groups)
-            rules += static_cast<long>(g.rules.size());
-        std::fclose(prt);
-    }
-    state.counters["rules"] = static_cast<double>(rules);
-    QDSApplication::SetInstance(nullptr);
+    bench::RunReport(
+        state, "revdist", "rules",
+        [mode] { return std::make_unique<RevDistReportRun>(bench::kToday, mode); },
+        [](const RevDistReportRun& r) {
+            long rules = 0;
+            for (const auto& g : r.Data().groups)
+                rules += static_cast<long>(g.rules.size());
+            return rules;
+        });
 }
 
 void BM_RevDistSql(benchmark::State& s) {

@@ -207,13 +207,18 @@ void RunFloor(benchmark::State& state, Query query) {
     CommonCounters(state, *db);
 }
 
-// Runs the report that make builds once per iteration, without a dialog: output kind 1 (the
-// default) is the preview, its text file and the PDF of its pages; 3 the text file alone;
-// kReadOnly the collector alone. count gives the rows it printed, reported under counter.
+// Runs the report that make builds once per iteration, without a dialog, on a connection of
+// its own: output kind 3 (the default) is the unattended run, `rapports run ... --output-kind
+// 3`, its text file and data file, the measure every report is compared with its floor by;
+// kPreview adds the PDF of every page that the preview draws; kReadOnly is the collector
+// alone. make() or make(launcher) builds the run; count gives the rows it printed, reported
+// under counter.
 inline constexpr int kReadOnly = -1;
+inline constexpr int kPreview = 1;
+inline constexpr int kUnattended = 3;
 template <class Make, class Count>
 void RunReport(benchmark::State& state, const char* document, const char* counter, Make make,
-               Count count, int output_kind = 1) {
+               Count count, int output_kind = kUnattended) {
     std::unique_ptr<GenDB> own = OwnConnection(state);
     GenDB* db = own.get();
     if (!db) return;
@@ -225,7 +230,12 @@ void RunReport(benchmark::State& state, const char* document, const char* counte
     host::Env().output_dir = out;
     long rows = 0;
     for (auto _ : state) {
-        auto run = make();
+        auto run = [&] {
+            if constexpr (std::is_invocable_v<Make, LauncherInfo*>)
+                return make(&launcher);
+            else
+                return make();
+        }();
         if (output_kind == kReadOnly) {
             reports::RunContext ctx;
             ctx.launcher = &launcher;

@@ -87,14 +87,7 @@ TProducerAnalysisObj::TProducerAnalysisObj(LauncherInfo* launcher, long start_da
 TProducerAnalysisObj::~TProducerAnalysisObj() = default;
 
 bool TProducerAnalysisObj::Fail(const std::string& what) {
-    error_ = what;
-    GenDB* db = launcher_ ? launcher_->GetDb() : nullptr;
-    TEmgBase& err = launcher_->GetMsgPtr()->errors();
-    if (err.HasError())
-        error_ += " : " + err.Text();
-    else if (db && db->dbLastError())
-        error_ += std::string(" : ") + db->dbLastError();
-    err.ClearErrMsgInfo();
+    error_ = FailureText(*launcher_->GetMsgPtr(), launcher_->GetDb(), what);
     return false;
 }
 

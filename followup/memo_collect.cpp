@@ -33,17 +33,6 @@ constexpr const char* kUnion =
     "owner_kind from %spatnote, %sprodcd where PNOT_DUEDATE >= %ld and  PNOT_DUEDATE <= %ld  "
     "and PNOT_PRDID > 0 AND PROD_ID = PNOT_PRDID";
 
-std::string Fail(LauncherInfo* launcher, GenDB* db, const std::string& what) {
-    TEmgBase& err = launcher->GetMsgPtr()->errors();
-    std::string text = what;
-    if (err.HasError())
-        text += " : " + err.Text();
-    else if (db && db->dbLastError() && *db->dbLastError())
-        text += std::string(" : ") + db->dbLastError();
-    err.ClearErrMsgInfo();
-    return text;
-}
-
 Outcome BySql(const CollectRequest& req, GenDB* db, MemoData* out, std::string* error) {
     const std::string p = db->dbTablePrefix();
     std::string sql(std::string(kUnion).size() + 6 * p.size() + 128, '\0');
@@ -52,7 +41,7 @@ Outcome BySql(const CollectRequest& req, GenDB* db, MemoData* out, std::string* 
                                 p.c_str(), req.from, req.to);
     sql.resize(n > 0 ? static_cast<size_t>(n) : 0);
     if (db->dbOpen(sql, kCursor) != 0) {
-        *error = Fail(req.launcher, db, "Lecture des mémos");
+        *error = FailureText(*req.launcher->GetMsgPtr(), db, "Lecture des mémos");
         return Outcome::Failed;
     }
     int r;
@@ -76,7 +65,7 @@ Outcome BySql(const CollectRequest& req, GenDB* db, MemoData* out, std::string* 
     }
     db->dbClose(kCursor);
     if (r < 0) {
-        *error = Fail(req.launcher, db, "Lecture des mémos");
+        *error = FailureText(*req.launcher->GetMsgPtr(), db, "Lecture des mémos");
         return Outcome::Failed;
     }
     return Outcome::Done;
@@ -146,7 +135,8 @@ Outcome ByRecords(const CollectRequest& req, MemoData* out, std::string* error) 
         if (req.meter && req.meter->Cancel()) return Outcome::Cancelled;
     }
     if (notes.DbFailed() || patients.DbFailed() || users.DbFailed() || producers.DbFailed()) {
-        *error = Fail(req.launcher, req.launcher->GetDb(), "Lecture des mémos");
+        *error =
+            FailureText(*req.launcher->GetMsgPtr(), req.launcher->GetDb(), "Lecture des mémos");
         return Outcome::Failed;
     }
     return Outcome::Done;

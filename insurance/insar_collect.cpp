@@ -110,14 +110,7 @@ class Collector {
 };
 
 std::string Collector::Fail(const std::string& what) const {
-    TEmgBase& err = msg_->errors();
-    std::string text = what;
-    if (err.HasError())
-        text += " : " + err.Text();
-    else if (db_ && db_->dbLastError() && *db_->dbLastError())
-        text += std::string(" : ") + db_->dbLastError();
-    err.ClearErrMsgInfo();
-    return text;
+    return FailureText(*msg_, db_, what);
 }
 
 bool Collector::Setup(std::string* error) {

@@ -284,10 +284,7 @@ class ByRecords {
     }
 
     bool Fail(const char* what, std::string* error) {
-        TEmgBase& err = msg_->errors();
-        *error = what;
-        if (err.HasError()) *error += " : " + err.Text();
-        err.ClearErrMsgInfo();
+        *error = FailureText(*msg_, nullptr, what);
         return false;
     }
 

@@ -91,12 +91,7 @@ bool AccountWalk::Start(std::string* error) {
 bool AccountWalk::Next(std::string* error) {
     TEmgBase& err = msg_->errors();
     auto failed = [&](const std::string& what) {
-        *error = what;
-        if (err.HasError())
-            *error += " : " + err.Text();
-        else if (db_->dbLastError())
-            *error += std::string(" : ") + db_->dbLastError();
-        err.ClearErrMsgInfo();
+        *error = FailureText(*msg_, db_, what);
         return false;
     };
     const bool more = started_ ? accounts_.DBGetNext(&err) : accounts_.DBGetFirst(&err);

@@ -40,3 +40,14 @@ PersInfo* LauncherInfo::GetPatInfoPtr() {
     patient_ = std::move(patient);
     return patient_.get();
 }
+
+std::string FailureText(MsgInfo& msg, GenDB* db, const std::string& what) {
+    TEmgBase& err = msg.errors();
+    std::string text = what;
+    if (err.HasError())
+        text += " : " + err.Text();
+    else if (db && db->dbLastError() && *db->dbLastError())
+        text += std::string(" : ") + db->dbLastError();
+    err.ClearErrMsgInfo();
+    return text;
+}

@@ -41,6 +41,11 @@ class MsgInfo {
     const void* window_ = nullptr;
 };
 
+// The text of a failure to read the practice: what failed, then why (the message the record
+// classes left in the error object, else the database's last error, when there is one). The
+// error object is cleared, so that the next failure says its own reason.
+std::string FailureText(MsgInfo& msg, GenDB* db, const std::string& what);
+
 // Printer settings handed to reports (the host's print information).
 struct PrintInfo {
     std::string printer;  // empty: the PDF "printer" of the output folder

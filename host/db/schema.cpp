@@ -13,22 +13,28 @@ const char* const kSchema =
 #include "host/db/schema_sql.inc"
     ;
 
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
 
-// What each version added to a practice made by the version before it: indexes, named as in
-// the schema's own statements. Version 2 also brings the indexes added to version 1 after its
-// first practices were made (appointments by date, treatments by type, a producer and billing
-// doctor's applications by date), which a practice may or may not have. Version 3 finds the
-// applications entered after their date by their own partial index.
+// What each version brought to a practice made by the version before it, its indexes named
+// as in the schema's own statements: those it added, made where missing, and those whose
+// columns it changed, made again. Version 2 also brings the indexes added to version 1 after
+// its first practices were made (appointments by date, treatments by type, a producer and
+// billing doctor's applications by date), which a practice may or may not have. Version 3
+// finds the applications entered after their date by their own partial index. Version 4
+// widens the indexes the receivable walk joins along with the columns it reads of them.
 struct Step {
     int version;
-    std::vector<std::string> indexes;
+    std::vector<std::string> added;
+    std::vector<std::string> remade;
 };
 const std::vector<Step>& Steps() {
-    static const std::vector<Step> steps = {{2,
-                                             {"IX_PAPT_DATE", "IX_CTRT_TYPE", "IX_PAPP_PAIR_DATE",
-                                              "IX_PAPP_PAIR_SYSDATE", "IX_POCH_DELDATE"}},
-                                            {3, {"IX_PAPP_LATE"}}};
+    static const std::vector<Step> steps = {
+        {2,
+         {"IX_PAPT_DATE", "IX_CTRT_TYPE", "IX_PAPP_PAIR_DATE", "IX_PAPP_PAIR_SYSDATE",
+          "IX_POCH_DELDATE"},
+         {}},
+        {3, {"IX_PAPP_LATE"}, {}},
+        {4, {}, {"IX_PCLM_PAT", "IX_CTRT_CLM", "IX_APMT_ACC", "IX_PAPP_APMT"}}};
     return steps;
 }
 
@@ -215,19 +221,28 @@ bool UpgradeSchema(GenDB& db, SchemaUpgrade* done, std::string* error) {
                  std::to_string(kSchemaVersion) + ")";
         return false;
     }
-    // The indexes a practice lacks, then the planner's statistics of the tables they index.
+    // The indexes a practice lacks and those made again, then the planner's statistics of
+    // the tables they index.
     std::set<std::string> analyse;
+    auto make = [&](const std::string& name, bool again) {
+        std::string stmt, table;
+        if (!IndexStatement(name, &stmt, &table))
+            throw std::logic_error("schema.sql has no index " + name);
+        if (again) {
+            if (db.dbExecute("DROP INDEX IF EXISTS " + p + name) != 0) return false;
+        } else if (IndexExists(db, p + name)) {
+            return true;
+        }
+        if (db.dbExecute(WithPrefix(stmt, p)) != 0) return false;
+        analyse.insert(table);
+        return true;
+    };
     for (const Step& step : Steps()) {
         if (step.version <= from) continue;
-        for (const std::string& name : step.indexes) {
-            std::string stmt, table;
-            if (!IndexStatement(name, &stmt, &table))
-                throw std::logic_error("schema.sql has no index " + name);
-            if (IndexExists(db, p + name)) continue;
-            if (db.dbExecute(WithPrefix(stmt, p)) != 0)
-                return fail("index " + p + name + " refusé");
-            analyse.insert(table);
-        }
+        for (const std::string& name : step.added)
+            if (!make(name, false)) return fail("index " + p + name + " refusé");
+        for (const std::string& name : step.remade)
+            if (!make(name, true)) return fail("index " + p + name + " refusé");
     }
     for (const std::string& table : analyse)
         if (db.dbExecute("ANALYZE " + p + table) != 0) return fail("statistiques de " + p + table);

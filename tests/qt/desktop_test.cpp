@@ -198,8 +198,12 @@ TEST_F(Desktop, ThePreviewOf102IsWhatPrintingWritesAndTheExportGoesWhereTheUserS
         // "Exporter vers un fichier": a save dialog, the workbook written where chosen.
         destination->setCurrentIndex(2);
         emit destination->activated(2);
+        // The path typed into the name field, as a user does: selectFile() leaves that field
+        // alone once it has the focus, which the dialog may or may not have got by now.
         OnModal<QFileDialog>([&](QFileDialog* save) {
-            save->selectFile(export_target);
+            auto* name = save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(export_target);
             static_cast<QDialog*>(save)->accept();
         });
         Button(dialog, QStringLiteral("Imprimer"))->click();
